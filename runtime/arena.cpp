@@ -1,0 +1,85 @@
+#include "runtime/arena.h"
+
+#include <sys/mman.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <map>
+
+namespace zep::arena {
+
+unsigned char* base = nullptr;
+
+namespace {
+
+// Free page ranges below the bump pointer, start -> length, coalesced.
+std::map<uint64_t, uint64_t> free_ranges;
+// Everything from here to the end of the reservation has never been handed out.
+uint64_t bump = page_size; // the first page stays unused so that offset 0 is null
+uint64_t in_use = 0;
+
+} // namespace
+
+void init() {
+    if (base) return;
+    void* p = mmap(nullptr, reserved_bytes, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) {
+        std::fputs("\n*** Runtime Error 94: out of memory\n*** at: 00000000h\n", stdout);
+        std::fflush(stdout);
+        std::_Exit(94);
+    }
+    base = static_cast<unsigned char*>(p);
+    // Offset 0 is null: make its page inaccessible so a stray null Ref faults.
+    mprotect(base, page_size, PROT_NONE);
+}
+
+Ref alloc_pages(uint64_t bytes) {
+    if (!base) init();
+    if (bytes == 0 || bytes % page_size != 0) return 0;
+    for (auto it = free_ranges.begin(); it != free_ranges.end(); ++it) {
+        if (it->second < bytes) continue;
+        uint64_t start = it->first;
+        uint64_t rest = it->second - bytes;
+        free_ranges.erase(it);
+        if (rest) free_ranges.emplace(start + bytes, rest);
+        in_use += bytes;
+        return static_cast<Ref>(start);
+    }
+    if (bytes > reserved_bytes - bump) return 0;
+    uint64_t start = bump;
+    bump += bytes;
+    in_use += bytes;
+    return static_cast<Ref>(start);
+}
+
+void free_pages(Ref start, uint64_t bytes) {
+    if (start == 0 || bytes == 0) return;
+    // Discard the contents: the pages read as zero when taken again.
+    madvise(base + start, bytes, MADV_DONTNEED);
+    in_use -= bytes;
+    uint64_t s = start, len = bytes;
+    auto next = free_ranges.lower_bound(s);
+    if (next != free_ranges.begin()) {
+        auto prev = std::prev(next);
+        if (prev->first + prev->second == s) {
+            s = prev->first;
+            len += prev->second;
+            free_ranges.erase(prev);
+        }
+    }
+    if (next != free_ranges.end() && s + len == next->first) {
+        len += next->second;
+        free_ranges.erase(next);
+    }
+    if (s + len == bump) {
+        bump = s;
+        return;
+    }
+    free_ranges.emplace(s, len);
+}
+
+uint64_t pages_in_use() { return in_use; }
+
+} // namespace zep::arena
