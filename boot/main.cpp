@@ -1,7 +1,27 @@
-// Entry point of the zep executable.
+// Entry point of the zep executable. The process starts the platform layer,
+// then runs the interpreter on a thread with a large stack under the
+// outermost catch record; the main thread only waits for it.
 #include "runtime/arena.h"
+#include "runtime/catch.h"
+#include "runtime/heap.h"
+#include "runtime/output_hooks.h"
+#include "runtime/platform.h"
 
-int main() {
-    zep::arena::init();
+namespace {
+
+int run_interpreter(void*) {
+    zep::catch_::run_outermost([] {
+        zep::output::init_hooks();
+        zep::platform::init_io();
+        zep::arena::init();
+    });
+    zep::runtime::release_heap();
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    zep::platform::init(argc, argv);
+    return zep::platform::run_on_large_stack(run_interpreter, nullptr);
 }

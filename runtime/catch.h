@@ -3,6 +3,7 @@
 // including its threshold (unsigned comparison) and rethrows the others.
 #pragma once
 #include <cstdint>
+#include <new>
 #include <utility>
 
 namespace zep::catch_ {
@@ -57,5 +58,23 @@ template <class Body> uint32_t receive(uint32_t threshold, Body&& body) {
 // The handler of the outermost record: a quiet exit for code_quiet_exit,
 // otherwise runtime error 95 "no CATCH for THROW".
 [[noreturn]] void on_uncaught_throw(uint32_t code);
+
+// Ends the process for a C++ exception that is not a code: runtime error 94
+// "out of memory" for an allocation failure, else 99 "unknown error".
+[[noreturn]] void on_foreign_exception(bool out_of_memory);
+
+// Runs body under the outermost record (threshold 0xFFFFFFFF): whatever it
+// throws ends the process through on_uncaught_throw.
+template <class Body> void run_outermost(Body&& body) {
+    try {
+        std::forward<Body>(body)();
+    } catch (const Unwind& u) {
+        on_uncaught_throw(u.code);
+    } catch (const std::bad_alloc&) {
+        on_foreign_exception(true);
+    } catch (...) {
+        on_foreign_exception(false);
+    }
+}
 
 } // namespace zep::catch_

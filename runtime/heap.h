@@ -14,7 +14,8 @@ constexpr size_t accounted_header = 16;
 // error 94 "out of memory".
 void* alloc(size_t size);
 void* alloc_zeroed(size_t size);
-// null address: alloc; size 0: free and answer null; otherwise resize.
+// null address: alloc; size 0: free and answer null; otherwise resize (an
+// address not on the list is left alone and answers null).
 void* realloc(void* address, size_t size);
 // Frees a block of this heap; an address not on the list is ignored.
 void free(void* address);

@@ -10,7 +10,9 @@ namespace {
 FireHook fire_hook = nullptr;
 }
 
-void set_fire_hook(FireHook hook) { fire_hook = hook; }
+void set_fire_hook(FireHook hook) {
+    fire_hook = hook;
+}
 
 void fire_named(Category category, const char* id) {
     last_raised = {category, id};

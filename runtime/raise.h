@@ -7,7 +7,16 @@
 namespace zep::error {
 
 enum class Category : uint8_t {
-    throw_ = 0, note, syntax, script, math, access, reserved1, reserved2, user, internal
+    throw_ = 0,
+    note,
+    syntax,
+    script,
+    math,
+    access,
+    reserved1,
+    reserved2,
+    user,
+    internal
 };
 
 // Raises the catalogue error `id` of `category` (for example internal
