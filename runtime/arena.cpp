@@ -80,6 +80,8 @@ void free_pages(Ref start, uint64_t bytes) {
     free_ranges.emplace(s, len);
 }
 
-uint64_t pages_in_use() { return in_use; }
+uint64_t pages_in_use() {
+    return in_use;
+}
 
 } // namespace zep::arena

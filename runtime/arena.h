@@ -19,8 +19,12 @@ extern unsigned char* base;
 // the address space cannot be reserved.
 void init();
 
-inline void* ptr(Ref ref) { return base + ref; }
-template <class T> inline T* at(Ref ref) { return reinterpret_cast<T*>(base + ref); }
+inline void* ptr(Ref ref) {
+    return base + ref;
+}
+template <class T> inline T* at(Ref ref) {
+    return reinterpret_cast<T*>(base + ref);
+}
 inline Ref ref(const void* p) {
     return static_cast<Ref>(static_cast<const unsigned char*>(p) - base);
 }

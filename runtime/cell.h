@@ -18,17 +18,68 @@ static_assert(sizeof(Cell) == 16, "a cell is 16 bytes");
 
 namespace type_id {
 enum : uint8_t {
-    datatype = 1, unset, none, logic, block, paren, string, file, url, char_, integer, float_,
-    symbol, context, word, set_word, lit_word, get_word, refinement, issue, native, action, op,
-    function, path, lit_path, set_path, get_path, routine, bitset, triple, object, typeset, error,
-    vector, hash, pair, percent, tuple, map, binary, series, time, tag, email, handle, date, port,
-    money, ref, point2d, point3d, image, event
+    datatype = 1,
+    unset,
+    none,
+    logic,
+    block,
+    paren,
+    string,
+    file,
+    url,
+    char_,
+    integer,
+    float_,
+    symbol,
+    context,
+    word,
+    set_word,
+    lit_word,
+    get_word,
+    refinement,
+    issue,
+    native,
+    action,
+    op,
+    function,
+    path,
+    lit_path,
+    set_path,
+    get_path,
+    routine,
+    bitset,
+    triple,
+    object,
+    typeset,
+    error,
+    vector,
+    hash,
+    pair,
+    percent,
+    tuple,
+    map,
+    binary,
+    series,
+    time,
+    tag,
+    email,
+    handle,
+    date,
+    port,
+    money,
+    ref,
+    point2d,
+    point3d,
+    image,
+    event
 };
 } // namespace type_id
 
 constexpr uint32_t cell_type_mask = 0xFF;
 constexpr uint32_t cell_flag_new_line = 1u << 30;
 
-inline uint8_t cell_type(const Cell* c) { return static_cast<uint8_t>(c->header & cell_type_mask); }
+inline uint8_t cell_type(const Cell* c) {
+    return static_cast<uint8_t>(c->header & cell_type_mask);
+}
 
 } // namespace zep
