@@ -22,13 +22,13 @@ static_assert(sizeof(SeriesBuffer) == 20);
 
 namespace series_flag {
 constexpr uint32_t unit_mask = 0x1F;
-constexpr uint32_t owned = 0x20000;        // the series has an owner object
-constexpr uint32_t static_ = 0x100000;     // never moved or freed by the collector
-constexpr uint32_t big = 0x1000000;        // lives in its own block outside the frames
-constexpr uint32_t mark = 0x8000000;       // collector mark
-constexpr uint32_t mid_head = 0x10000000;  // head placed mid-buffer at allocation
+constexpr uint32_t owned = 0x20000;      // the series has an owner object
+constexpr uint32_t static_ = 0x100000;   // never moved or freed by the collector
+constexpr uint32_t big = 0x1000000;      // lives in its own block outside the frames
+constexpr uint32_t mark = 0x8000000;     // collector mark
+constexpr uint32_t mid_head = 0x10000000; // head placed mid-buffer at allocation
 constexpr uint32_t allocated = 0x20000000; // set on every buffer at allocation
-constexpr uint32_t in_use = 0x80000000;    // cleared when a grow abandons the buffer
+constexpr uint32_t in_use = 0x80000000;  // cleared when a grow abandons the buffer
 } // namespace series_flag
 
 // Node frame header (nine words); `capacity` nodes follow.
@@ -63,27 +63,13 @@ struct BigSeriesLink {
 };
 static_assert(sizeof(BigSeriesLink) == 12);
 
-inline SeriesBuffer* buffer_at(Ref buffer) {
-    return arena::at<SeriesBuffer>(buffer);
-}
-inline SeriesBuffer* node_buffer(Ref node) {
-    return arena::at<SeriesBuffer>(*arena::at<Ref>(node));
-}
-inline unsigned char* buffer_data(SeriesBuffer* b) {
-    return reinterpret_cast<unsigned char*>(b + 1);
-}
-inline unsigned char* buffer_end(SeriesBuffer* b) {
-    return buffer_data(b) + b->size;
-}
-inline uint32_t buffer_unit(const SeriesBuffer* b) {
-    return b->flags & series_flag::unit_mask;
-}
-inline unsigned char* buffer_head(SeriesBuffer* b) {
-    return arena::at<unsigned char>(b->head);
-}
-inline unsigned char* buffer_tail(SeriesBuffer* b) {
-    return arena::at<unsigned char>(b->tail);
-}
+inline SeriesBuffer* buffer_at(Ref buffer) { return arena::at<SeriesBuffer>(buffer); }
+inline SeriesBuffer* node_buffer(Ref node) { return arena::at<SeriesBuffer>(*arena::at<Ref>(node)); }
+inline unsigned char* buffer_data(SeriesBuffer* b) { return reinterpret_cast<unsigned char*>(b + 1); }
+inline unsigned char* buffer_end(SeriesBuffer* b) { return buffer_data(b) + b->size; }
+inline uint32_t buffer_unit(const SeriesBuffer* b) { return b->flags & series_flag::unit_mask; }
+inline unsigned char* buffer_head(SeriesBuffer* b) { return arena::at<unsigned char>(b->head); }
+inline unsigned char* buffer_tail(SeriesBuffer* b) { return arena::at<unsigned char>(b->tail); }
 
 // Sizes are in bytes unless said otherwise. "Raises no-memory" means the
 // internal error no-memory through error::fire_named.
