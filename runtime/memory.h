@@ -111,24 +111,25 @@ struct InteriorPointer {
 };
 
 // The memory record: one global instance. Every frame/series link is a Ref.
+// Its defaults make the allocator usable even before init.
 struct Record {
-    uint64_t bytes_in_use; // sum of the rounded sizes of the virtual blocks held
-    Ref first_node_frame;
-    Ref last_node_frame;
-    Ref current_node_frame;
-    Ref first_series_frame; // sorted by address, ascending
-    Ref current_series_frame;
-    Ref last_series_frame;
-    uint32_t default_frame_size;
-    uint32_t next_frame_size;
-    uint32_t max_frame_size;
-    Ref big_series; // first big-series link record (singly linked)
-    InteriorPointer* interior_pointers;
-    InteriorPointer* interior_pointers_end;
-    uint32_t interior_pointer_capacity;
+    uint64_t bytes_in_use = 0; // sum of the rounded sizes of the virtual blocks held
+    Ref first_node_frame = 0;
+    Ref last_node_frame = 0;
+    Ref current_node_frame = 0;
+    Ref first_series_frame = 0; // sorted by address, ascending
+    Ref current_series_frame = 0;
+    Ref last_series_frame = 0;
+    uint32_t default_frame_size = memory::default_frame_size;
+    uint32_t next_frame_size = memory::default_frame_size;
+    uint32_t max_frame_size = memory::max_frame_size;
+    Ref big_series = 0; // first big-series link record (singly linked)
+    InteriorPointer* interior_pointers = nullptr;
+    InteriorPointer* interior_pointers_end = nullptr;
+    uint32_t interior_pointer_capacity = 0;
     // Static buffers live in blocks of their own, chained like big series so
     // that free_all can return them to the arena.
-    Ref static_series;
+    Ref static_series = 0;
 };
 extern Record record;
 

@@ -10,7 +10,7 @@
 
 namespace zep::memory {
 
-Record record{};
+Record record;
 
 void init() {
     arena::init();
@@ -22,9 +22,6 @@ void init() {
             heap::alloc(interior_pointer_step * sizeof(InteriorPointer)));
     InteriorPointer* table = record.interior_pointers;
     record = Record{};
-    record.default_frame_size = default_frame_size;
-    record.next_frame_size = default_frame_size;
-    record.max_frame_size = max_frame_size;
     record.interior_pointers = table;
     record.interior_pointers_end = table;
     record.interior_pointer_capacity = interior_pointer_step;
@@ -34,7 +31,8 @@ void init() {
 Ref alloc_series_frame() {
     uint32_t size = record.next_frame_size;
     if (size < record.max_frame_size)
-        record.next_frame_size = std::min(uint64_t{size} * 2, uint64_t{record.max_frame_size});
+        record.next_frame_size =
+            static_cast<uint32_t>(std::min(uint64_t{size} * 2, uint64_t{record.max_frame_size}));
     Ref frame = alloc_virtual(uint64_t{size} + sizeof(SeriesFrame));
     SeriesFrame* f = series_frame_at(frame);
     f->size = size + sizeof(SeriesFrame);
