@@ -1,0 +1,17 @@
+// Digit generation for positive finite doubles (the engine behind dtoa).
+#pragma once
+
+namespace zep::float_::digits {
+
+// Each writes the digits d1..dn of x = 0.d1...dn x 10^decpt into out (no
+// terminator, no trailing zeros) and answers n.
+
+// The shortest digits that read back to x, the closest to x among those
+// (an exact tie goes to the even digit). n <= 17.
+int shortest(double x, char* out, int* decpt);
+
+// At most `count` significant digits (count >= 1), correctly rounded with
+// exact ties to the even digit.
+int fixed(double x, int count, char* out, int* decpt);
+
+} // namespace zep::float_::digits
