@@ -12,6 +12,11 @@ Bigint* free_lists[largest_recycled_class + 1] = {};
 
 constexpr int initial_class = 4;
 
+// The free lists hold tracked-heap blocks: forget them when the heap is released.
+void forget_free_lists() {
+    for (Bigint*& head : free_lists) head = nullptr;
+}
+
 int class_for(int words) {
     int k = 0;
     while ((1 << k) < words) ++k;
@@ -26,6 +31,8 @@ Bigint* bigint_alloc(int k) {
         b = free_lists[k];
         free_lists[k] = b->next;
     } else {
+        static const bool hooked = (heap::on_free_all(forget_free_lists), true);
+        (void)hooked;
         size_t words = size_t{1} << k;
         b = static_cast<Bigint*>(heap::alloc(sizeof(Bigint) + words * sizeof(uint32_t)));
         b->k = k;

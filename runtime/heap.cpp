@@ -108,7 +108,17 @@ void free(void* address) {
     std::free(b);
 }
 
+namespace {
+void (*forget_hooks[8])() = {};
+int forget_hook_count = 0;
+} // namespace
+
+void on_free_all(void (*forget)()) {
+    if (forget_hook_count < 8) forget_hooks[forget_hook_count++] = forget;
+}
+
 void free_all() {
+    for (int i = 0; i < forget_hook_count; ++i) forget_hooks[i]();
     Block* b = detail::first;
     while (b) {
         Block* next = b->next;

@@ -21,6 +21,9 @@ void* realloc(void* address, size_t size);
 void free(void* address);
 // Frees every block and empties the list.
 void free_all();
+// Registers a function that free_all calls first, so that caches holding
+// heap blocks (free lists) forget them. At most 8 hooks.
+void on_free_all(void (*forget)());
 
 // Figures for statistics: number of blocks and the sum of (size + 16).
 size_t block_count();

@@ -3,6 +3,7 @@
 #include "runtime/float_text.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/float_bigint.h"
+#include "runtime/heap.h"
 
 using namespace zep;
 
@@ -153,4 +155,17 @@ TEST(FloatBigint, RecordsAreRecycled) {
     float_::Bigint* big = float_::bigint_alloc(9); // beyond the recycled classes
     EXPECT_EQ(big->capacity, 512);
     float_::bigint_free(big);
+}
+
+TEST(FloatBigint, ReleasingTheHeapForgetsRecycledRecords) {
+    // Releasing the heap ends every other module's state too, so it runs in a child.
+    EXPECT_EXIT(
+        {
+            read("2.2250738585072011e-308");
+            if (float_::bigint_free_count() == 0) std::exit(2);
+            heap::free_all();
+            if (float_::bigint_free_count() != 0) std::exit(3);
+            std::exit(read("2.2250738585072011e-308") == 2.2250738585072011e-308 ? 0 : 4);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
