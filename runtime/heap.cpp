@@ -32,30 +32,42 @@ bool on_list(Block* b) {
 void link_last(Block* b) {
     b->prev = detail::last;
     b->next = nullptr;
-    if (detail::last) detail::last->next = b;
-    else detail::first = b;
+    if (detail::last)
+        detail::last->next = b;
+    else
+        detail::first = b;
     detail::last = b;
 }
 
 void unlink(Block* b) {
-    if (b->prev) b->prev->next = b->next;
-    else detail::first = b->next;
-    if (b->next) b->next->prev = b->prev;
-    else detail::last = b->prev;
+    if (b->prev)
+        b->prev->next = b->next;
+    else
+        detail::first = b->next;
+    if (b->next)
+        b->next->prev = b->prev;
+    else
+        detail::last = b->prev;
 }
 
 } // namespace
 
-void* alloc(size_t size) {
-    if (size > SIZE_MAX - sizeof(Block)) out_of_memory(__builtin_return_address(0));
+void* try_alloc(size_t size) {
+    if (size > SIZE_MAX - sizeof(Block)) return nullptr;
     auto* b = static_cast<Block*>(std::malloc(size + sizeof(Block)));
-    if (!b) out_of_memory(__builtin_return_address(0));
+    if (!b) return nullptr;
     b->size = size;
     b->reserved = 0;
     link_last(b);
     ++blocks;
     accounted += size + accounted_header;
     return b + 1;
+}
+
+void* alloc(size_t size) {
+    void* p = try_alloc(size);
+    if (!p) out_of_memory(__builtin_return_address(0));
+    return p;
 }
 
 void* alloc_zeroed(size_t size) {
@@ -80,10 +92,14 @@ void* realloc(void* address, size_t size) {
     if (!b) out_of_memory(__builtin_return_address(0));
     b->size = size;
     // Relink the neighbours (or the list ends) to the block's new address.
-    if (prev) prev->next = b;
-    else detail::first = b;
-    if (next) next->prev = b;
-    else detail::last = b;
+    if (prev)
+        prev->next = b;
+    else
+        detail::first = b;
+    if (next)
+        next->prev = b;
+    else
+        detail::last = b;
     accounted = accounted - old_size + size;
     return b + 1;
 }
@@ -110,11 +126,17 @@ void free_all() {
     accounted = 0;
 }
 
-size_t block_count() { return blocks; }
-uint64_t accounted_bytes() { return accounted; }
+size_t block_count() {
+    return blocks;
+}
+uint64_t accounted_bytes() {
+    return accounted;
+}
 
 } // namespace zep::heap
 
 namespace zep::runtime {
-void release_heap() { heap::free_all(); }
+void release_heap() {
+    heap::free_all();
+}
 } // namespace zep::runtime
