@@ -12,6 +12,30 @@ namespace zep::sort {
 
 namespace {
 
+// Exchanges the 32-bit words of two records of `size` bytes (a multiple of 4).
+inline void exchange_words(unsigned char* p, unsigned char* q, size_t size) {
+    for (size_t i = 0; i < size; i += 4) {
+        uint32_t x, y;
+        std::memcpy(&x, p + i, 4);
+        std::memcpy(&y, q + i, 4);
+        std::memcpy(p + i, &y, 4);
+        std::memcpy(q + i, &x, 4);
+    }
+}
+
+// swap_records, inlined where the sorts use it; the 16-byte cell gets its own
+// path so that its loop is unrolled.
+inline void exchange(void* a, void* b, size_t size) {
+    auto* p = static_cast<unsigned char*>(a);
+    auto* q = static_cast<unsigned char*>(b);
+    if (size == 16)
+        exchange_words(p, q, 16);
+    else if (size % 4 == 0)
+        exchange_words(p, q, size);
+    else
+        for (size_t i = 0; i < size; ++i) std::swap(p[i], q[i]);
+}
+
 // Indexed access to the records of one sort.
 class Records {
   public:
@@ -25,9 +49,15 @@ class Records {
         return order_.cmp(a, b, order_.flags, order_.extra);
     }
     int compare(size_t i, size_t j) const { return compare(at(i), at(j)); }
-    void swap(size_t i, size_t j) const { swap_records(at(i), at(j), order_.size); }
+    void swap(size_t i, size_t j) const { exchange(at(i), at(j), order_.size); }
     void copy(std::byte* to, const std::byte* from, size_t count) const {
         std::memcpy(to, from, count * order_.size);
+    }
+    void copy_one(std::byte* to, const std::byte* from) const {
+        if (order_.size == 16)
+            std::memcpy(to, from, 16);
+        else
+            std::memcpy(to, from, order_.size);
     }
     void reverse(size_t first, size_t last) const {
         while (first + 1 < last) swap(first++, --last);
@@ -152,10 +182,10 @@ void merge_front(const Records& records, size_t a, size_t b, size_t c, std::byte
         while (i < left && j < c) {
             const std::byte* from_buffer = buffer + i * records.order().size;
             if (records.compare(from_buffer, records.at(j)) <= 0) {
-                records.copy(records.at(d), from_buffer, 1);
+                records.copy_one(records.at(d), from_buffer);
                 ++i;
             } else {
-                records.copy(records.at(d), records.at(j), 1);
+                records.copy_one(records.at(d), records.at(j));
                 ++j;
             }
             ++d;
@@ -179,10 +209,10 @@ void merge_back(const Records& records, size_t a, size_t b, size_t c, std::byte*
         while (i > a && j > 0) {
             const std::byte* from_buffer = buffer + (j - 1) * records.order().size;
             if (records.compare(records.at(i - 1), from_buffer) > 0) {
-                records.copy(records.at(d - 1), records.at(i - 1), 1);
+                records.copy_one(records.at(d - 1), records.at(i - 1));
                 --i;
             } else {
-                records.copy(records.at(d - 1), from_buffer, 1);
+                records.copy_one(records.at(d - 1), from_buffer);
                 --j;
             }
             --d;
@@ -200,11 +230,12 @@ void merge_back(const Records& records, size_t a, size_t b, size_t c, std::byte*
 // Ranges up to this size are sorted by insertion.
 constexpr size_t insertion_limit = 7;
 // Without a sample, ranges above this size first sort a leading block of
-// `bootstrap_size` records to serve as one.
+// `bootstrap_size` records, drawn from across the range, to serve as one.
 constexpr size_t median_range_limit = 511;
 constexpr size_t bootstrap_size = 63;
 // A sample of at most 1/sample_ratio of the range first sorts a leading block
-// `sample_growth` times its size (less one), which becomes the next sample.
+// `sample_growth` times its size (less one), the sample and records drawn
+// from across the range, which becomes the next sample.
 constexpr size_t sample_ratio = 256;
 constexpr size_t sample_growth = 16;
 // Pre-scan: one pair in this many is sampled after the ordered prefix; the
@@ -223,26 +254,45 @@ bool in_direction(const Records& records, size_t i, size_t j, int direction) {
 }
 
 // Grows the ordered prefix [0, prefix) over the rest of n records: stretches
-// that continue the order for at least min_stretch records (or up to the end)
-// move up to join it; the others stay behind it. Answers the new prefix
-// length.
+// of up to grow_block records that continue the order for at least
+// min_stretch records (or up to the end) move up to join it; other records
+// stay behind it. A stretch may also continue the order from a record a few
+// places before the prefix's end: the records after that one are outliers
+// that happened to extend the prefix, and stay behind instead (at most
+// min_stretch - 1 of them, fewer than the stretch brings in). Answers the new prefix length.
 size_t grow_prefix(const Records& records, size_t prefix, size_t n, int direction) {
     size_t next = prefix; // the records [prefix, next) were left behind
     while (next < n) {
-        const size_t limit = std::min(next + grow_block, n);
-        size_t end = next;
-        if (prefix == 0 || in_direction(records, prefix - 1, next, direction)) {
-            end = next + 1;
-            while (end < limit && in_direction(records, end - 1, end, direction)) ++end;
+        // How many of the prefix's last records must stay behind for the
+        // record at `next` to continue the order.
+        size_t drop = 0;
+        while (drop < min_stretch && drop < prefix &&
+               !in_direction(records, prefix - 1 - drop, next, direction))
+            ++drop;
+        if (drop == min_stretch) {
+            ++next;
+            continue;
         }
+        const size_t limit = std::min(next + grow_block, n);
+        size_t end = next + 1;
+        while (end < limit && in_direction(records, end - 1, end, direction)) ++end;
         const size_t length = end - next;
-        if (length >= min_stretch || (length > 0 && end == n)) {
+        if (length >= min_stretch || (end == n && drop == 0)) {
+            prefix -= drop;
             records.move_block_down(prefix, next, length);
             prefix += length;
         }
-        next = std::max(end, next + 1);
+        next = end;
     }
     return prefix;
+}
+
+// Brings `count` records taken evenly from [first, m) to [first, first +
+// count), so that a block sorted to serve as a sample represents the whole
+// range even when the input has a trend.
+void gather_spread(const Records& records, size_t first, size_t count, size_t m) {
+    const size_t stride = (m - first) / count;
+    for (size_t t = 1; t < count; ++t) records.swap(first + t, first + t * stride);
 }
 
 // Sets the median of the first, middle and last records in the middle with at
@@ -310,19 +360,7 @@ Partition partition_three_way(const Records& records, size_t lo, size_t hi) {
 // ---------------------------------------------------------------------------
 
 void swap_records(void* a, void* b, size_t size) {
-    auto* p = static_cast<unsigned char*>(a);
-    auto* q = static_cast<unsigned char*>(b);
-    if (size % 4 == 0) {
-        for (size_t i = 0; i < size; i += 4) {
-            uint32_t x, y;
-            std::memcpy(&x, p + i, 4);
-            std::memcpy(&y, q + i, 4);
-            std::memcpy(p + i, &y, 4);
-            std::memcpy(q + i, &x, 4);
-        }
-    } else {
-        for (size_t i = 0; i < size; ++i) std::swap(p[i], q[i]);
-    }
+    exchange(a, b, size);
 }
 
 size_t find_run(std::byte* base, size_t start, size_t n, const Ordering& order) {
@@ -400,12 +438,14 @@ void quick_recursive(std::byte* base, size_t m, ptrdiff_t k, const Ordering& ord
         // Too small a sample against the range: sort a leading block first
         // and take it as the sample.
         if (sample <= 2 && m > median_range_limit) {
+            gather_spread(records, 0, bootstrap_size, m);
             quick_recursive(base, bootstrap_size, 0, order);
             k = bootstrap_size;
             continue;
         }
         if (sample > 2 && sample <= m / sample_ratio) {
             const size_t block = sample_growth * sample - 1;
+            gather_spread(records, sample, block - sample, m);
             quick_recursive(base, block, k, order);
             k = static_cast<ptrdiff_t>(block);
             continue;

@@ -217,6 +217,10 @@ void check_quick(Pattern p, size_t n, size_t size) {
         p == Pattern::strictly_descending || p == Pattern::all_equal) {
         EXPECT_LE(probe.calls, n + n / 97);
     }
+    // A few displaced records: the ordered prefix grows around them.
+    if (p == Pattern::mostly_sorted && n >= 1000) {
+        EXPECT_LE(probe.calls, 3 * n);
+    }
 }
 
 TEST(Sort, MergeStableAgreesWithStableSort) {
