@@ -52,16 +52,22 @@ void unlink(Block* b) {
 
 } // namespace
 
-void* alloc(size_t size) {
-    if (size > SIZE_MAX - sizeof(Block)) out_of_memory(__builtin_return_address(0));
+void* try_alloc(size_t size) {
+    if (size > SIZE_MAX - sizeof(Block)) return nullptr;
     auto* b = static_cast<Block*>(std::malloc(size + sizeof(Block)));
-    if (!b) out_of_memory(__builtin_return_address(0));
+    if (!b) return nullptr;
     b->size = size;
     b->reserved = 0;
     link_last(b);
     ++blocks;
     accounted += size + accounted_header;
     return b + 1;
+}
+
+void* alloc(size_t size) {
+    void* p = try_alloc(size);
+    if (!p) out_of_memory(__builtin_return_address(0));
+    return p;
 }
 
 void* alloc_zeroed(size_t size) {

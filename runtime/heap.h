@@ -14,6 +14,9 @@ constexpr size_t accounted_header = 16;
 // error 94 "out of memory".
 void* alloc(size_t size);
 void* alloc_zeroed(size_t size);
+// Like alloc, but answers null on refusal so that the caller can raise its
+// own error.
+void* try_alloc(size_t size);
 // null address: alloc; size 0: free and answer null; otherwise resize (an
 // address not on the list is left alone and answers null).
 void* realloc(void* address, size_t size);
