@@ -85,8 +85,8 @@ uint32_t series_to_utf8(const Cell* cell, unsigned char* dest, int32_t limit, bo
     return n;
 }
 
-uint32_t series_to_utf8_bounded(const Cell* cell, unsigned char* dest, int32_t room,
-                                int32_t limit, bool nul) {
+uint32_t series_to_utf8_bounded(const Cell* cell, unsigned char* dest, int32_t room, int32_t limit,
+                                bool nul) {
     TextRange text = text_range(cell, limit > 0 ? limit : -1);
     if (room <= 0) return 0;
     uint64_t space = static_cast<uint32_t>(room) - (nul ? 1u : 0u);

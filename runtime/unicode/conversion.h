@@ -31,8 +31,8 @@ uint32_t series_to_utf8(const Cell* cell, unsigned char* dest, int32_t limit, bo
 
 // As series_to_utf8, but writes at most `room` bytes, the NUL included, and
 // only whole characters; `limit` applies when above 0 and below the length.
-uint32_t series_to_utf8_bounded(const Cell* cell, unsigned char* dest, int32_t room,
-                                int32_t limit, bool nul);
+uint32_t series_to_utf8_bounded(const Cell* cell, unsigned char* dest, int32_t room, int32_t limit,
+                                bool nul);
 
 // UTF-16LE of the value from its head in the conversion buffer, ended by a
 // 16-bit 0. `count` in: a limit in characters (-1 = none); out: the 16-bit

@@ -18,7 +18,9 @@ struct TextRange {
     unsigned char* start; // the head unit (clamped into the buffer's used part)
     uint32_t unit;
     uint32_t length; // units from the head to the tail, cut to the limit
-    unsigned char* end() const { return start + (static_cast<uint64_t>(length) << unit_shift(unit)); }
+    unsigned char* end() const {
+        return start + (static_cast<uint64_t>(length) << unit_shift(unit));
+    }
 };
 
 // The units from the value's head (clamped to [0, tail]) to its tail, cut to

@@ -20,7 +20,9 @@ constexpr unsigned char LF = 0x0A;
     runtime::error_exit(98, reinterpret_cast<uintptr_t>(__builtin_return_address(0)));
 }
 
-[[noreturn]] void invalid_utf8() { error::fire_named(error::Category::access, "invalid-utf8"); }
+[[noreturn]] void invalid_utf8() {
+    error::fire_named(error::Category::access, "invalid-utf8");
+}
 
 // What the first pass over UTF-8 source learns.
 struct Utf8Scan {
@@ -100,8 +102,12 @@ SeriesBuffer* reset_for(SeriesBuffer* buffer, uint32_t chars, uint32_t unit) {
 inline uint32_t utf16_at(const unsigned char* src, uint32_t i) {
     return static_cast<uint32_t>(src[2 * i + 1]) << 8 | src[2 * i];
 }
-inline bool is_high_surrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-inline bool is_low_surrogate(uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+inline bool is_high_surrogate(uint32_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+inline bool is_low_surrogate(uint32_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 } // namespace
 
@@ -121,8 +127,10 @@ Ref load_utf8(const unsigned char* src, uint32_t count, SeriesBuffer* target, ui
     uint32_t unit = buffer_unit(b);
     write_utf8(src, start, scan.end, crlf, buffer_head(b), unit);
     b->tail = b->head + scan.chars * unit;
-    if (scan.end < count) *unread = count - scan.end;
-    else if (start == count && unread != nullptr) *unread = 0;
+    if (scan.end < count)
+        *unread = count - scan.end;
+    else if (start == count && unread != nullptr)
+        *unread = 0;
     return b->node;
 }
 

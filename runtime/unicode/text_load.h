@@ -39,7 +39,6 @@ Ref load_utf8_new(const unsigned char* src, uint32_t count);
 // kept as its value. With `crlf` every CR is dropped. A high surrogate not
 // followed by a low one raises script invalid-data before anything changes.
 // Answers the text buffer.
-SeriesBuffer* load_utf16le(const unsigned char* src, uint32_t units, const Cell* target,
-                           bool crlf);
+SeriesBuffer* load_utf16le(const unsigned char* src, uint32_t units, const Cell* target, bool crlf);
 
 } // namespace zep::unicode

@@ -29,9 +29,15 @@ SeriesBuffer* widen(SeriesBuffer* b, uint32_t from, uint32_t to) {
 
 } // namespace
 
-SeriesBuffer* widen_1_to_2(SeriesBuffer* buffer) { return widen(buffer, 1, 2); }
-SeriesBuffer* widen_1_to_4(SeriesBuffer* buffer) { return widen(buffer, 1, 4); }
-SeriesBuffer* widen_2_to_4(SeriesBuffer* buffer) { return widen(buffer, 2, 4); }
+SeriesBuffer* widen_1_to_2(SeriesBuffer* buffer) {
+    return widen(buffer, 1, 2);
+}
+SeriesBuffer* widen_1_to_4(SeriesBuffer* buffer) {
+    return widen(buffer, 1, 4);
+}
+SeriesBuffer* widen_2_to_4(SeriesBuffer* buffer) {
+    return widen(buffer, 2, 4);
+}
 
 SeriesBuffer* widen_to(SeriesBuffer* buffer, uint32_t unit) {
     uint32_t current = buffer_unit(buffer);
