@@ -3,13 +3,19 @@
 // range; the strict decoder and the stepper agree on every accepted character;
 // every accepted character re-encodes to exactly the bytes it was read from
 // (so no overlong or surrogate form is accepted); truncation is reported only
-// at the end of the input.
+// at the end of the input. The loaders then take the same bytes as UTF-8 and
+// as UTF-16LE; whatever loads must convert back to the bytes it came from.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "runtime/catch.h"
+#include "runtime/memory.h"
+#include "runtime/unicode/conversion.h"
+#include "runtime/unicode/text_cell.h"
+#include "runtime/unicode/text_load.h"
 #include "runtime/unicode/utf16.h"
 #include "runtime/unicode/utf8.h"
 
@@ -70,10 +76,50 @@ void check_strict(const unsigned char* data, size_t size) {
     check(utf8_size_of_series(units.data(), units.data() + units.size(), 4) == pos);
 }
 
+// Loads the input as UTF-8 (a leading BOM skipped, no line-end handling) and
+// converts it back: the bytes must come back unchanged up to what was unread.
+void check_utf8_load(const unsigned char* data, size_t size) {
+    uint32_t unread = 0;
+    zep::Cell cell{};
+    uint32_t code = zep::catch_::receive(zep::catch_::threshold_call, [&] {
+        zep::Ref node = load_utf8(data, static_cast<uint32_t>(size), nullptr, &unread, false);
+        make_text_cell(&cell, node);
+    });
+    if (code != 0) return; // invalid UTF-8, checked against the strict decoder above
+    size_t start = size > 2 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF ? 3 : 0;
+    int32_t length = -1;
+    unsigned char* utf8 = to_utf8_cstr(&cell, length);
+    check(static_cast<size_t>(length) + unread + start == size);
+    check(std::memcmp(utf8, data + start, static_cast<size_t>(length)) == 0);
+}
+
+// Loads the input as UTF-16LE units; converted back it must be unchanged.
+void check_utf16_load(const unsigned char* data, size_t size) {
+    uint32_t units = static_cast<uint32_t>(size / 2);
+    zep::Cell cell{};
+    uint32_t code = zep::catch_::receive(zep::catch_::threshold_call, [&] {
+        zep::SeriesBuffer* b = load_utf16le(data, units, nullptr, false);
+        make_text_cell(&cell, b->node);
+    });
+    if (code != 0) return;
+    int32_t count = -1;
+    unsigned char* utf16 = to_utf_buffer(&cell, count, false);
+    check(utf16 != nullptr && static_cast<uint32_t>(count) == units);
+    check(std::memcmp(utf16, data, size_t{units} * 2) == 0);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check_steps(data, size);
     check_strict(data, size);
+    // Nothing survives a run, so the memory manager is reset now and then
+    // instead of collecting.
+    static uint32_t runs = 0;
+    if (runs++ % 1000 == 0) zep::memory::init();
+    if (size > 0) {
+        check_utf8_load(data, size);
+        check_utf16_load(data, size);
+    }
     return 0;
 }

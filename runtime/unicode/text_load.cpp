@@ -1,6 +1,7 @@
 #include "runtime/unicode/text_load.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "runtime/error_exit.h"
 #include "runtime/raise.h"
@@ -100,7 +101,7 @@ SeriesBuffer* reset_for(SeriesBuffer* buffer, uint32_t chars, uint32_t unit) {
 }
 
 inline uint32_t utf16_at(const unsigned char* src, uint32_t i) {
-    return static_cast<uint32_t>(src[2 * i + 1]) << 8 | src[2 * i];
+    return static_cast<uint32_t>(src[2 * size_t{i} + 1]) << 8 | src[2 * size_t{i}];
 }
 inline bool is_high_surrogate(uint32_t u) {
     return u >= 0xD800 && u <= 0xDBFF;

@@ -1,5 +1,7 @@
 #include "runtime/unicode/utf16.h"
 
+#include <cstddef>
+
 #include "runtime/unicode/units.h"
 #include "runtime/unicode/utf8.h"
 
@@ -20,7 +22,7 @@ uint32_t encode_utf16_char(uint32_t cp, unsigned char* dest) {
 uint32_t utf16_unit_needed(const unsigned char* bytes, uint32_t units) {
     uint32_t needed = 1;
     for (uint32_t i = 0; i < units; ++i) {
-        unsigned char high = bytes[2 * i + 1];
+        unsigned char high = bytes[2 * size_t{i} + 1];
         if (high >= 0xD8 && high <= 0xDF) return 4;
         if (high != 0) needed = 2;
     }
