@@ -7,6 +7,8 @@
 #include "runtime/error_exit.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
+#include "runtime/unicode/units.h"
+#include "runtime/unicode/widen.h"
 
 namespace zep::case_ {
 
@@ -32,76 +34,8 @@ bool is_any_string(uint8_t type) {
     }
 }
 
-uint32_t unit_shift(uint32_t unit) {
-    switch (unit) {
-    case 1:
-        return 0;
-    case 2:
-        return 1;
-    case 4:
-        return 2;
-    default:
-        switch_fault();
-    }
-}
-
-uint32_t read_unit(const unsigned char* p, uint32_t unit) {
-    switch (unit) {
-    case 1:
-        return p[0];
-    case 2:
-        return static_cast<uint32_t>(p[1]) << 8 | p[0];
-    case 4: {
-        uint32_t v;
-        std::memcpy(&v, p, 4);
-        return v;
-    }
-    default:
-        switch_fault();
-    }
-}
-
-void write_unit(unsigned char* p, uint32_t unit, uint32_t cp) {
-    switch (unit) {
-    case 1:
-        p[0] = static_cast<unsigned char>(cp);
-        return;
-    case 2:
-        p[0] = static_cast<unsigned char>(cp);
-        p[1] = static_cast<unsigned char>(cp >> 8);
-        return;
-    case 4:
-        std::memcpy(p, &cp, 4);
-        return;
-    default:
-        switch_fault();
-    }
-}
-
 uint32_t used_units(SeriesBuffer* b) {
-    return (b->tail - b->head) >> unit_shift(buffer_unit(b));
-}
-
-// Widens a text buffer in place to a larger unit, converting from the last
-// unit backwards so that nothing is overwritten before it is read. The text
-// layer's own widening takes this over once it exists; this one serves the
-// case change alone.
-SeriesBuffer* widen_text(SeriesBuffer* b, uint32_t new_unit) {
-    uint32_t old_unit = buffer_unit(b);
-    uint32_t count = used_units(b);
-    uint64_t needed = (static_cast<uint64_t>(count) + 1) << unit_shift(new_unit);
-    uint64_t head_offset = buffer_head(b) - buffer_data(b);
-    if (static_cast<uint64_t>(buffer_end(b) - buffer_head(b)) < needed) {
-        b = series::expand(b, head_offset + needed);
-    }
-    unsigned char* head = buffer_head(b);
-    for (uint32_t i = count; i-- > 0;) {
-        uint32_t cp = read_unit(head + (static_cast<size_t>(i) << unit_shift(old_unit)), old_unit);
-        write_unit(head + (static_cast<size_t>(i) << unit_shift(new_unit)), new_unit, cp);
-    }
-    b->tail = b->head + (count << unit_shift(new_unit));
-    b->flags = (b->flags & ~series_flag::unit_mask) | new_unit;
-    return b;
+    return (b->tail - b->head) >> unicode::unit_shift(buffer_unit(b));
 }
 
 uint32_t unit_needed(uint32_t cp) {
@@ -145,18 +79,18 @@ Cell* change_series(Cell* args, uint32_t part_index, int direction) {
 
     for (uint32_t i = head; i < head + count; ++i) {
         uint32_t unit = buffer_unit(b);
-        unsigned char* at = buffer_head(b) + (static_cast<size_t>(i) << unit_shift(unit));
-        uint32_t cp = read_unit(at, unit);
+        unsigned char* at = buffer_head(b) + (static_cast<size_t>(i) << unicode::unit_shift(unit));
+        uint32_t cp = unicode::read_unit(at, unit);
         uint32_t folded = fold_char(cp, direction);
         if (folded == cp) continue;
         if (unit_needed(folded) > unit) {
             // Widening may move the buffer: positions are recomputed from
             // the index after it.
-            b = widen_text(b, unit_needed(folded));
+            b = unicode::widen_to(b, unit_needed(folded));
             unit = buffer_unit(b);
-            at = buffer_head(b) + (static_cast<size_t>(i) << unit_shift(unit));
+            at = buffer_head(b) + (static_cast<size_t>(i) << unicode::unit_shift(unit));
         }
-        write_unit(at, unit, folded);
+        unicode::write_unit(at, unit, folded);
     }
 
     if (change_notifier && (node_buffer(node)->flags & series_flag::owned)) {
