@@ -5,6 +5,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 #include "runtime/cell.h"
 
@@ -88,16 +89,18 @@ constexpr int count = 62;
 // refinement arguments are cell pointers (below the arguments base when the
 // refinement was not given).
 
-// make, to: (first argument, spec, type id to make) → the result cell.
-using MakeFn = Cell* (*)(Cell* result, Cell* spec, int32_t type);
+// make, to: (first argument, spec, type id to make) → the result cell, which
+// the action copies into the call's result slot.
+using MakeFn = Cell* (*)(Cell* result, const Cell* spec, uint8_t type);
 using ToFn = MakeFn;
 // random: (value, /seed, /secure, /only) → the result cell (written in place).
 using RandomFn = Cell* (*)(Cell* value, bool seed, bool secure, bool only);
 // form, mold: append text to out_string; answer the limit received minus
-// the characters written. `part` says whether /part was given.
-using FormFn = int32_t (*)(const Cell* value, Cell* out_string, bool part, int32_t part_limit);
+// the characters written (2,147,483,647 when /part is absent; the action
+// cuts the string back to the limit when /part was given).
+using FormFn = int32_t (*)(const Cell* value, Cell* out_string, int32_t part_limit);
 using MoldFn = int32_t (*)(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
-                           bool part, int32_t part_limit, int32_t indent);
+                           int32_t part_limit, int32_t indent);
 // compare: -1, 0 or 1, or -2 when the two values are not comparable.
 using CompareFn = int (*)(const Cell* a, const Cell* b, int code);
 // Actions that read their operands from the current frame and write the
@@ -170,16 +173,43 @@ struct Registration {
     const SlotWord* slots;
 };
 
-// The 62 slot words of a registration, addressed by action number.
+// The signature an action slot's operation must have, where it is declared
+// above (void: not declared here yet).
+template <int Slot> struct SlotSignature { using type = void; };
+template <> struct SlotSignature<action_slot::make> { using type = MakeFn; };
+template <> struct SlotSignature<action_slot::to> { using type = ToFn; };
+template <> struct SlotSignature<action_slot::random> { using type = RandomFn; };
+template <> struct SlotSignature<action_slot::form> { using type = FormFn; };
+template <> struct SlotSignature<action_slot::mold> { using type = MoldFn; };
+template <> struct SlotSignature<action_slot::compare> { using type = CompareFn; };
+template <> struct SlotSignature<action_slot::complement> { using type = ComplementFn; };
+template <> struct SlotSignature<action_slot::and_> { using type = FrameFn; };
+template <> struct SlotSignature<action_slot::or_> { using type = FrameFn; };
+template <> struct SlotSignature<action_slot::xor_> { using type = FrameFn; };
+template <> struct SlotSignature<action_slot::clear> { using type = ClearFn; };
+template <> struct SlotSignature<action_slot::find> { using type = FindFn; };
+template <> struct SlotSignature<action_slot::select> { using type = SelectFn; };
+template <> struct SlotSignature<action_slot::remove> { using type = RemoveFn; };
+template <> struct SlotSignature<action_slot::take> { using type = TakeFn; };
+template <> struct SlotSignature<action_slot::is_length> { using type = LengthFn; };
+
+// The 62 slot words of a registration, addressed by action number:
+// `slots.set<action_slot::form>(&form)` checks the operation's signature
+// against the slot's where it is declared.
 class SlotList {
   public:
     explicit SlotList(SlotWord fill = unsupported) { words_.fill(fill); }
-    template <class Fn> SlotList& set(int slot, Fn* fn) {
-        words_[slot - 1] = operation(fn);
+    template <int Slot, class Fn> SlotList& set(Fn* fn) {
+        static_assert(Slot >= 1 && Slot <= action_slot::count && Slot != action_slot::empty);
+        using Expected = typename SlotSignature<Slot>::type;
+        static_assert(std::is_void_v<Expected> || std::is_same_v<Fn*, Expected>,
+                      "the operation's signature does not match the action slot");
+        words_[Slot - 1] = operation(fn);
         return *this;
     }
-    SlotList& set(int slot, SlotWord word) {
-        words_[slot - 1] = word;
+    template <int Slot> SlotList& set(SlotWord word) {
+        static_assert(Slot >= 1 && Slot <= action_slot::count);
+        words_[Slot - 1] = word;
         return *this;
     }
     const SlotWord* data() const { return words_.data(); }
