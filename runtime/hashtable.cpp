@@ -6,15 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "datatypes/registry.h"
 #include "runtime/gc_state.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
 #include "runtime/raise.h"
 #include "runtime/record_series.h"
-
-namespace zep::actions {
-int compare_values(const Cell* a, const Cell* b, int code);
-} // namespace zep::actions
 
 namespace zep::gc {
 bool running = false;

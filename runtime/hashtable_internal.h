@@ -91,6 +91,8 @@ bool is_identity_type(uint8_t type);
 void refresh(Ref table);
 // Grows kinds 1-2 to next_pow2(request) buckets, reinserting every key.
 void rehash_keys(Ref table, uint32_t request);
+// Kinds 3-4: rebuilds the record series into next_pow2(request) buckets.
+void rehash_records(Ref table, uint32_t request);
 // The bucket request when a table is full.
 uint32_t growth_request(const Table* t);
 
