@@ -146,8 +146,7 @@ Cell* word_at(Ref context, int32_t index) {
 
 Cell* values(Ref context) {
     const Cell* h = header(context);
-    if (h->header & flag::values_on_stack)
-        return h->data2 ? stack::cell_at(h->data2 - 1) : nullptr;
+    if (h->header & flag::values_on_stack) return h->data2 ? stack::cell_at(h->data2 - 1) : nullptr;
     return reinterpret_cast<Cell*>(buffer_head(node_buffer(h->data2)));
 }
 
@@ -170,8 +169,9 @@ Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, 
     if (object) flags |= flag::object;
     cells[0] = Cell{flags, 0, 0, 0};
     cells[1] = Cell{type_id::unset, 0, 0, 0};
-    Ref words = prototype ? hash::make_table(0, nullptr, hash::kind::symbols, 2, word_table(prototype))
-                          : hash::make_table(slots, nullptr, hash::kind::symbols, 0);
+    Ref words = prototype
+                    ? hash::make_table(0, nullptr, hash::kind::symbols, 2, word_table(prototype))
+                    : hash::make_table(slots, nullptr, hash::kind::symbols, 0);
     header(node)->data1 = words;
     if (!values_on_stack) {
         uint32_t count = word_count(node);
@@ -407,7 +407,7 @@ void init_global() {
     global = make_node(global_slots, false, false, 0, kind::global);
 }
 
-void init() {
+void init_type() {
     datatype::SlotList slots;
     datatype::register_type(type_id::context, 0, "context!", slots);
 }

@@ -90,6 +90,6 @@ struct ObjectHooks {
 extern ObjectHooks object_hooks;
 
 // context! datatype registration (it has no actions).
-void init();
+void init_type();
 
 } // namespace zep::context

@@ -81,8 +81,7 @@ Ref name_string(const Cell* entry) {
     if (entry->data2) return entry->data2;
     Name name = name_of(entry);
     std::string copy(reinterpret_cast<const char*>(name.bytes), name.length);
-    return unicode::load_utf8_new(reinterpret_cast<const unsigned char*>(copy.data()),
-                                  name.length);
+    return unicode::load_utf8_new(reinterpret_cast<const unsigned char*>(copy.data()), name.length);
 }
 
 } // namespace
@@ -95,7 +94,7 @@ uint32_t count() {
     return table ? item_count(hash::table_at(table)) : 0;
 }
 
-void init_table(uint32_t capacity) {
+void init(uint32_t capacity) {
     table = hash::make_table(capacity, nullptr, hash::kind::symbols, 0);
 }
 
@@ -109,15 +108,13 @@ uint32_t intern(Ref symbols, const unsigned char* name, uint32_t length, bool an
     const auto* text = reinterpret_cast<const unsigned char*>(scratch.data());
     const Cell* entries = data_cells(t);
     uint32_t h = hash::name_hash(text, length);
-    Probe exact = probe(t, h, [&](int32_t item) {
-        return same_name(entries + item, text, length, any_variant);
-    });
+    Probe exact = probe(
+        t, h, [&](int32_t item) { return same_name(entries + item, text, length, any_variant); });
     if (exact.found >= 0) return static_cast<uint32_t>(key_entries(t)[exact.found]) + 1;
     uint32_t alias_id = no_alias;
     if (!any_variant) {
-        Probe variant = probe(t, h, [&](int32_t item) {
-            return same_name(entries + item, text, length, true);
-        });
+        Probe variant = probe(
+            t, h, [&](int32_t item) { return same_name(entries + item, text, length, true); });
         if (variant.found >= 0)
             alias_id = resolve(static_cast<uint32_t>(key_entries(t)[variant.found]) + 1);
     }
@@ -208,7 +205,7 @@ int compare(const Cell* a, const Cell* b, int code) {
     return string::compare(&left_text, &right_text, code, false);
 }
 
-void init() {
+void init_type() {
     datatype::SlotList slots;
     slots.set<action_slot::compare>(&compare);
     datatype::register_type(type_id::symbol, 0, "symbol!", slots);

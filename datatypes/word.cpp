@@ -2,6 +2,8 @@
 // calls, and the word! family's datatype slots.
 #include "datatypes/word.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -53,20 +55,21 @@ bool is_unset(const Cell* value) {
     return cell_type(value) == type_id::unset;
 }
 
-uint32_t count_code_points(const std::string& text) {
-    uint32_t n = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
+// Appends prefix, the symbol's own spelling and suffix; answers the limit
+// left after the characters written.
 int32_t append_name(Cell* out, const char* prefix, uint32_t symbol, const char* suffix,
                     int32_t limit) {
-    std::string text = prefix;
-    text.append(symbol::utf8_text(symbol), symbol::utf8_length(symbol));
-    text += suffix;
-    string::append_text(out, text.c_str());
-    return limit - static_cast<int32_t>(count_code_points(text));
+    string::append_text(out, prefix);
+    int64_t written = static_cast<int64_t>(std::strlen(prefix) + std::strlen(suffix));
+    if (const Cell* entry = symbol::get_cell(symbol)) {
+        Cell name = *entry;
+        Cell text;
+        unicode::make_text_cell(&text, name.data2);
+        written += string::length(&text);
+        string::concatenate(out, &name, -1, 0, false, 0);
+    }
+    string::append_text(out, suffix);
+    return static_cast<int32_t>(std::max<int64_t>(int64_t{limit} - written, INT32_MIN));
 }
 
 // A word of type 15-20 scanned from UTF-8 text (bound globally when it is a
@@ -372,7 +375,7 @@ Cell* index_of(Cell* value) {
     return value;
 }
 
-void init() {
+void init_type() {
     datatype::SlotList slots;
     slots.set<action_slot::make>(&make);
     slots.set<action_slot::to>(&to);

@@ -114,9 +114,7 @@ uint32_t text_hash(const Cell* text, bool case_sensitive) {
 uint32_t name_hash(const unsigned char* name, uint32_t length) {
     uint32_t h = seed;
     uint32_t blocks = length / 4;
-    auto lower = [](unsigned char c) -> uint32_t {
-        return c >= 'A' && c <= 'Z' ? c + 32u : c;
-    };
+    auto lower = [](unsigned char c) -> uint32_t { return c >= 'A' && c <= 'Z' ? c + 32u : c; };
     for (uint32_t i = 0; i < blocks; ++i) {
         const unsigned char* p = name + i * 4;
         uint32_t k = lower(p[0]) | lower(p[1]) << 8 | lower(p[2]) << 16 | lower(p[3]) << 24;

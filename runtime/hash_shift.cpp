@@ -49,9 +49,8 @@ int32_t shift_indexes(Ref table, int32_t offset, int32_t from, int32_t count, bo
         for (int64_t i = int64_t{from} + offset; i < from; ++i)
             if (i >= 0) remove_index(table, static_cast<int32_t>(i));
     }
-    renumber(table, from, int64_t{from} + count, [&](int64_t index) {
-        return index >= from ? index + offset : index;
-    });
+    renumber(table, from, int64_t{from} + count,
+             [&](int64_t index) { return index >= from ? index + offset : index; });
     if (!adjust_tail || offset == 0) return 0;
     Table* t = table_at(table);
     uint32_t have = item_bucket_count(t);

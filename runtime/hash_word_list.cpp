@@ -15,9 +15,8 @@ Probe find_word(const Table* t, uint32_t symbol, bool any_case) {
     uint32_t canonical = symbol::resolve(symbol);
     const Cell* words = data_cells(t);
     if (any_case)
-        return probe(t, mix_pointer(canonical), [&](int32_t item) {
-            return symbol::resolve(words[item].data2) == canonical;
-        });
+        return probe(t, mix_pointer(canonical),
+                     [&](int32_t item) { return symbol::resolve(words[item].data2) == canonical; });
     return probe(t, mix_pointer(canonical),
                  [&](int32_t item) { return words[item].data2 == symbol; });
 }

@@ -207,8 +207,8 @@ bool is_map_word(uint8_t type) {
            type == type_id::get_word;
 }
 
-Cell* select_member(Ref table, const Cell* key, int32_t entry, int32_t from, int32_t skip,
-                    int code, bool before, bool last) {
+Cell* select_member(Ref table, const Cell* key, int32_t entry, int32_t from, int32_t skip, int code,
+                    bool before, bool last) {
     Table* t = table_at(table);
     Cell* cells = data_cells(t);
     std::vector<int32_t> members;
@@ -217,7 +217,8 @@ Cell* select_member(Ref table, const Cell* key, int32_t entry, int32_t from, int
     } else {
         Ref chain = chain_node(t, static_cast<uint32_t>(-entry));
         uint32_t n = series::length_in_units(chain);
-        for (uint32_t i = 1; i <= n; ++i) members.push_back(static_cast<int32_t>(series::u32_at(chain, i)));
+        for (uint32_t i = 1; i <= n; ++i)
+            members.push_back(static_cast<int32_t>(series::u32_at(chain, i)));
     }
     int64_t step = skip < 1 ? 1 : skip;
     int64_t best = -1;
@@ -306,7 +307,8 @@ Ref make_table(uint32_t size, const Cell* block, uint32_t kind, int32_t extra, R
         if (extra < 0 || extra > 1000) error::fire_named(error::Category::internal, "no-memory");
         uint32_t unit = 16u * static_cast<uint32_t>(extra) + 16u;
         uint64_t bytes = uint64_t{std::max<uint32_t>(size, 1)} * unit;
-        if (bytes > memory::max_data_size) error::fire_named(error::Category::internal, "no-memory");
+        if (bytes > memory::max_data_size)
+            error::fire_named(error::Category::internal, "no-memory");
         Ref data = series::alloc_bytes(static_cast<uint32_t>(bytes));
         Table* t = table_at(record);
         t->item_buckets = unit;
@@ -342,7 +344,8 @@ void insert_range(Ref table, int32_t from, int32_t step) {
             continue;
         }
         Cell* key = data_cells(t) + item;
-        if (is_map_word(cell_type(key))) key->header = (key->header & ~cell_type_mask) | type_id::set_word;
+        if (is_map_word(cell_type(key)))
+            key->header = (key->header & ~cell_type_mask) | type_id::set_word;
         Cell* existing = put(table, key, nullptr);
         t = table_at(table);
         key = data_cells(t) + item;
@@ -380,7 +383,8 @@ Cell* put_key(Ref table, Cell* key) {
     return put(table, key, nullptr);
 }
 
-Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before, bool last) {
+Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before,
+          bool last) {
     refresh(table);
     Table* t = table_at(table);
     if (t->size == 0 || t->kind > kind::symbols) return nullptr;
@@ -390,7 +394,8 @@ Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool
     Cell* cells = data_cells(t);
     uint32_t h = value_hash(&search, false);
     if (t->kind != kind::hash) {
-        Probe p = probe(t, h, [&](int32_t entry) { return same_key(cells + entry, &search, code); });
+        Probe p =
+            probe(t, h, [&](int32_t entry) { return same_key(cells + entry, &search, code); });
         return p.found >= 0 ? cells + key_entries(t)[p.found] : nullptr;
     }
     Probe p = probe(t, h, [&](int32_t entry) {
@@ -466,7 +471,8 @@ void clear(Ref table, int32_t from, int32_t count) {
     Table* t = table_at(table);
     if (from < 0) from = 0;
     if (count <= 0) return;
-    uint32_t items = t->kind == kind::hash ? std::max(item_count(t), item_bucket_count(t)) : item_count(t);
+    uint32_t items =
+        t->kind == kind::hash ? std::max(item_count(t), item_bucket_count(t)) : item_count(t);
     if (from == 0 && static_cast<uint32_t>(count) >= items) {
         fill_array(t->flags, 0xAA);
         t->size = 0;

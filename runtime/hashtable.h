@@ -90,8 +90,7 @@ Cell* put_key(Ref table, Cell* key);
 // Kind 0: among the key's chain members equal under `code`, the first at or
 // after `from` whose distance is a multiple of skip; with `before`, the last
 // before `from`; with `last`, the last at or after `from`.
-Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before,
-          bool last);
+Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before, bool last);
 
 // The next item equal to the key after the cursor (cursor -1: from the
 // key's bucket); cursor and step are updated to continue the enumeration.
@@ -111,8 +110,7 @@ Cell* remove_by_pointer(Ref table, Ref key_node);
 // id when any_case, else exactly. A missing word is appended when `context`
 // is nonzero (a word! bound to it at the next index, written to *index_out)
 // and -1 is answered; without a context -1 is answered.
-int32_t put_by_pointer(Ref table, uint32_t symbol, Ref context, bool any_case,
-                       int32_t* index_out);
+int32_t put_by_pointer(Ref table, uint32_t symbol, Ref context, bool any_case, int32_t* index_out);
 
 // Removes one item's index entry (kind 0; kinds 1-2: the item's bucket).
 void remove_index(Ref table, int32_t item);
