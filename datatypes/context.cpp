@@ -29,13 +29,7 @@ constexpr uint32_t max_bind_depth = 1000;
 }
 
 uint32_t self_symbol() {
-    static Ref cached_table = 0;
-    static uint32_t self = 0;
-    if (cached_table != symbol::table) {
-        self = symbol::make("self");
-        cached_table = symbol::table;
-    }
-    return self;
+    return symbol::make("self");
 }
 
 bool values_live_on_stack(Ref context) {

@@ -187,13 +187,7 @@ uint32_t utf8_length(uint32_t id) {
 }
 
 bool is_any_type_word(const Cell* word) {
-    static Ref cached_table = 0;
-    static uint32_t any_type = 0;
-    if (cached_table != table) {
-        any_type = make("any-type!");
-        cached_table = table;
-    }
-    return resolve(word->data2) == resolve(any_type);
+    return resolve(word->data2) == resolve(make("any-type!"));
 }
 
 int compare(const Cell* a, const Cell* b, int code) {

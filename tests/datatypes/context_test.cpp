@@ -1,0 +1,350 @@
+// Symbols, contexts and words: interning and aliases, lookup through
+// aliases, setting and getting, binding, building and cloning contexts, and
+// the word family's comparison, form and mold.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "datatypes/context.h"
+#include "datatypes/registry.h"
+#include "datatypes/string_buffer.h"
+#include "datatypes/symbol.h"
+#include "datatypes/word.h"
+#include "evaluator/stack.h"
+#include "runtime/case_fold.h"
+#include "runtime/cell_ops.h"
+#include "runtime/hashtable.h"
+#include "runtime/value_make.h"
+#include "tests/runtime/memory_fixture.h"
+
+namespace zep {
+namespace {
+
+class ContextTest : public testing::MemoryTest {
+  protected:
+    void SetUp() override {
+        MemoryTest::SetUp();
+        static bool folded = (case_::init_tables(), true);
+        (void)folded;
+        std::memcpy(saved_types, datatype::type_table, sizeof saved_types);
+        std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
+        datatype::init_tables();
+        stack::init();
+        symbol::init();
+        context::init_global();
+        symbol::init_type();
+        context::init_type();
+        word::init_type();
+        lit_word::init_type();
+        set_word::init_type();
+        get_word::init_type();
+        refinement::init_type();
+    }
+    void TearDown() override {
+        std::memcpy(datatype::type_table, saved_types, sizeof saved_types);
+        std::memcpy(actions::action_table, saved_actions, sizeof saved_actions);
+        context::global = 0;
+        symbol::table = 0;
+        MemoryTest::TearDown();
+    }
+
+    static Cell word_cell(const char* name, uint8_t type = type_id::word, Ref context = 0) {
+        Cell w;
+        value::set_word(&w, type, context, symbol::make(name));
+        return w;
+    }
+    // A block cell holding the cells.
+    static Cell block_of(std::initializer_list<Cell> cells) {
+        Ref node = series::alloc_cells(static_cast<uint32_t>(cells.size()) + 1);
+        for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
+        Cell block;
+        value::set_series(&block, type_id::block, node);
+        return block;
+    }
+    static Cell* item(const Cell& block, uint32_t i) {
+        return reinterpret_cast<Cell*>(buffer_head(node_buffer(value::series_node(&block)))) + i;
+    }
+    // The script error id the body raised (null when none).
+    template <class Body> static const char* script_error(Body&& body) {
+        error::last_raised = {error::Category::throw_, nullptr};
+        try {
+            body();
+        } catch (const catch_::Unwind&) {
+            EXPECT_EQ(error::last_raised.category, error::Category::script);
+            return error::last_raised.id;
+        }
+        return nullptr;
+    }
+    static std::string text_of(const Cell* string) {
+        std::string out;
+        for (uint32_t i = 0; i < string::length(string); ++i)
+            out += static_cast<char>(string::char_at(string, i));
+        return out;
+    }
+
+    TypeRow saved_types[type_rows];
+    ActionSlot saved_actions[type_rows * slots_per_row];
+};
+
+TEST_F(ContextTest, InterningMakesCaseVariantsAliasesOfTheFirstSpelling) {
+    uint32_t foo = symbol::make("foo");
+    uint32_t Foo = symbol::make("Foo");
+    uint32_t FOO = symbol::make("FOO");
+    EXPECT_NE(Foo, foo);
+    EXPECT_EQ(symbol::alias(foo), -1);
+    EXPECT_EQ(symbol::alias(Foo), static_cast<int32_t>(foo));
+    EXPECT_EQ(symbol::alias(FOO), static_cast<int32_t>(foo)); // one level only
+    EXPECT_EQ(symbol::make("foo"), foo);
+    EXPECT_EQ(symbol::make("Foo"), Foo);
+    EXPECT_EQ(symbol::resolve(FOO), foo);
+    EXPECT_STREQ(symbol::utf8_text(Foo), "Foo");
+    EXPECT_EQ(text_of(&*[&] {
+                  static Cell s;
+                  value::set_series(&s, type_id::string, symbol::get_cell(FOO)->data2);
+                  return &s;
+              }()),
+              "FOO");
+    // Any-variant interning answers a variant; a miss makes a symbol of its own.
+    uint32_t any =
+        symbol::intern(symbol::table, reinterpret_cast<const unsigned char*>("fOo"), 3, true);
+    EXPECT_TRUE(any == foo || any == Foo || any == FOO);
+    EXPECT_EQ(symbol::find_any_case("fOO"), foo);
+    uint32_t fresh = symbol::find_any_case("Bar");
+    EXPECT_EQ(symbol::alias(fresh), -1);
+    EXPECT_EQ(symbol::alias(symbol::make("bar")), static_cast<int32_t>(fresh));
+    // Letters outside ASCII match exactly: é and É are unrelated.
+    uint32_t small = symbol::make("\xC3\xA9t\xC3\xA9");
+    uint32_t capital = symbol::make("\xC3\x89t\xC3\xA9");
+    EXPECT_NE(small, capital);
+    EXPECT_EQ(symbol::alias(capital), -1);
+    Cell a = word_cell("\xC3\xA9t\xC3\xA9");
+    Cell b = word_cell("\xC3\x89t\xC3\xA9");
+    EXPECT_EQ(actions::compare_values(&a, &b, compare_code::equal), 1);
+}
+
+TEST_F(ContextTest, SymbolTableGrowsAndKeepsIds) {
+    std::vector<uint32_t> ids;
+    for (int i = 0; i < 20000; ++i)
+        ids.push_back(symbol::make(("name-" + std::to_string(i)).c_str()));
+    for (int i = 0; i < 20000; i += 7)
+        ASSERT_EQ(symbol::make(("name-" + std::to_string(i)).c_str()), ids[i]);
+    EXPECT_EQ(symbol::alias(symbol::make("NAME-19999")), static_cast<int32_t>(ids[19999]));
+}
+
+TEST_F(ContextTest, AddFindSetAndGetThroughAliases) {
+    Ref ctx = context::make_node(2, false, false, 0, context::kind::object);
+    Cell a = word_cell("alpha", type_id::word, ctx);
+    Cell b = word_cell("beta", type_id::set_word, ctx);
+    EXPECT_EQ(context::add_word(ctx, &a), 0);
+    EXPECT_EQ(context::add_word(ctx, &b), 1);
+    EXPECT_EQ(context::add_word(ctx, &a), 0);
+    for (int i = 0; i < 50; ++i) { // grow past the first sizing
+        Cell w = word_cell(("w" + std::to_string(i)).c_str());
+        ASSERT_EQ(context::add_word(ctx, &w), i + 2);
+    }
+    uint32_t ALPHA = symbol::make("ALPHA");
+    EXPECT_EQ(context::find_symbol(ctx, ALPHA, true), 0);
+    EXPECT_EQ(context::find_symbol(ctx, ALPHA, false), -1);
+
+    Cell value;
+    value::set_integer(&value, 42);
+    Cell upper = word_cell("ALPHA", type_id::word, ctx);
+    context::set_value(&upper, &value, ctx, true); // resolves and caches the index
+    EXPECT_EQ(value::word_index(&upper), 0);
+    EXPECT_EQ(value::integer_of(word::get(&upper)), 42);
+    EXPECT_EQ(value::integer_of(context::value_of_symbol(ctx, ALPHA)), 42);
+    // Object contexts mark the fields that were set.
+    EXPECT_TRUE(context::word_at(ctx, 0)->header & context::field_assigned);
+    EXPECT_FALSE(context::word_at(ctx, 1)->header & context::field_assigned);
+
+    Cell unresolved = word_cell("alpha", type_id::word, ctx);
+    EXPECT_STREQ(script_error([&] { word::get(&unresolved); }), "no-value");
+    Cell self = word_cell("self", type_id::word, ctx);
+    value::set_integer(context::owner(ctx), 7);
+    EXPECT_EQ(value::integer_of(word::get(&self)), 7);
+
+    // A function context whose values are absent.
+    Ref fn = context::make_node(1, true, false, 0, context::kind::function);
+    Cell local = word_cell("x", type_id::word, fn);
+    local.data3 = static_cast<uint32_t>(context::add_word(fn, &local));
+    EXPECT_STREQ(script_error([&] { word::get(&local); }), "not-in-context");
+    EXPECT_STREQ(script_error([&] { word::set(&local, &value); }), "not-defined");
+    context::set_stack_values(fn, 10);
+    word::set(&local, &value);
+    EXPECT_EQ(value::integer_of(stack::cell_at(10)), 42);
+    context::clear_stack_values(fn);
+}
+
+TEST_F(ContextTest, GlobalWordsShareSlotsAcrossCaseVariants) {
+    Cell foo;
+    word::make_at(symbol::make("foo"), &foo);
+    Cell value;
+    value::set_integer(&value, 5);
+    word::set(&foo, &value);
+    Cell variant;
+    word::intern_global(symbol::make("FOO"), &variant);
+    EXPECT_EQ(value::word_symbol(&variant), symbol::make("FOO"));
+    EXPECT_EQ(value::word_index(&variant), value::word_index(&foo));
+    EXPECT_EQ(value::integer_of(word::get(&variant)), 5);
+    EXPECT_EQ(value::integer_of(context::global_value(symbol::make("Foo"))), 5);
+    uint32_t before = context::word_count(context::global);
+    context::set_global(symbol::make("Foo"), &value); // exact: a new global word
+    EXPECT_EQ(context::word_count(context::global), before + 1);
+}
+
+TEST_F(ContextTest, BindDeepBindsKnownWordsSelfAndSurvivesCycles) {
+    Ref ctx = context::make_node(4, false, true, 0, context::kind::object);
+    Cell a = word_cell("a");
+    Cell b = word_cell("b");
+    context::add_word(ctx, &a);
+    context::add_word(ctx, &b);
+    Cell inner = block_of({word_cell("B", type_id::get_word), word_cell("other")});
+    Cell paren = inner;
+    value::set_type(&paren, type_id::paren);
+    Cell outer = block_of({word_cell("a", type_id::set_word), inner, word_cell("self"), paren,
+                           word_cell("b", type_id::refinement)});
+    *series::alloc_tail_cell(node_buffer(value::series_node(&outer))) = outer; // a cycle
+    context::bind_deep(&outer, ctx, true);
+    EXPECT_EQ(value::word_context(item(outer, 0)), ctx);
+    EXPECT_EQ(value::word_index(item(outer, 0)), 0);
+    EXPECT_EQ(value::word_context(item(inner, 0)), ctx);
+    EXPECT_EQ(value::word_index(item(inner, 0)), 1);
+    EXPECT_EQ(value::word_context(item(inner, 1)), 0u); // unknown: binding kept
+    EXPECT_EQ(value::word_context(item(outer, 2)), ctx);
+    EXPECT_EQ(value::word_index(item(outer, 2)), -1); // self reads the owner
+    EXPECT_EQ(value::word_index(item(outer, 4)), 1);
+}
+
+TEST_F(ContextTest, MakeFromWordsAddSetWordsAndCloneIndependence) {
+    Cell spec = block_of({word_cell("a"), word_cell("b", type_id::set_word),
+                          word_cell("c", type_id::lit_word), word_cell("d", type_id::get_word),
+                          word_cell("e", type_id::refinement), word_cell("A")});
+    Ref ctx = context::make_from_words(&spec, false, false, context::kind::function);
+    EXPECT_EQ(context::word_count(ctx), 4u);
+    EXPECT_EQ(context::find_symbol(ctx, symbol::make("b"), true), -1);
+    EXPECT_EQ(cell_type(context::value_at(ctx, 3)), type_id::unset);
+    EXPECT_TRUE(context::add_set_words(ctx, &spec));
+    EXPECT_FALSE(context::add_set_words(ctx, &spec));
+    EXPECT_EQ(context::find_symbol(ctx, symbol::make("b"), true), 4);
+
+    Cell holder{type_id::object, ctx, 0, 0};
+    Cell value;
+    value::set_integer(&value, 1);
+    context::put(ctx, item(spec, 0), &value);
+    Ref copy = context::clone(&holder, context::kind::object);
+    EXPECT_EQ(holder.data1, copy);
+    EXPECT_EQ(context::word_count(copy), 5u);
+    for (int32_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(value::word_context(context::word_at(copy, i)), copy);
+        EXPECT_EQ(value::word_context(context::word_at(ctx, i)), ctx);
+        EXPECT_EQ(cell_type(context::value_at(copy, i)), type_id::unset);
+    }
+    value::set_integer(&value, 2);
+    Cell w = word_cell("new-one");
+    context::put(copy, &w, &value);
+    EXPECT_EQ(context::find_symbol(ctx, symbol::make("new-one"), true), -1);
+    EXPECT_EQ(value::integer_of(context::value_at(ctx, 0)), 1);
+}
+
+TEST_F(ContextTest, WordComparisonCodes) {
+    Cell lit_Foo = word_cell("Foo", type_id::lit_word);
+    Cell lit_foo = word_cell("foo", type_id::lit_word);
+    Cell word_foo = word_cell("foo");
+    Cell set_foo = word_cell("foo", type_id::set_word);
+    Cell word_Foo = word_cell("Foo");
+    Cell other_ctx = word_foo;
+    other_ctx.data1 = context::global;
+    Cell issue = word_foo;
+    issue.header = type_id::issue;
+    struct Case {
+        const Cell* a;
+        const Cell* b;
+        int code;
+        int result;
+    };
+    const Case cases[] = {
+        {&lit_Foo, &lit_foo, compare_code::equal, 0},
+        {&lit_Foo, &lit_foo, compare_code::strict_equal, 1},
+        {&word_foo, &set_foo, compare_code::equal, 0},
+        {&word_foo, &set_foo, compare_code::strict_equal, 1},
+        {&word_foo, &other_ctx, compare_code::same, 1},
+        {&word_foo, &word_foo, compare_code::same, 0},
+        {&word_foo, &lit_foo, compare_code::word_equal, 0},
+        {&word_Foo, &lit_foo, compare_code::word_equal, 1},
+        {&word_Foo, &lit_foo, compare_code::word_not_equal, 0},
+        {&set_foo, &lit_foo, compare_code::word_not_equal, 1},
+        {&word_foo, &issue, compare_code::equal, compare_code::not_comparable},
+        {&word_Foo, &lit_foo, compare_code::lesser, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(actions::compare_values(c.a, c.b, c.code), c.result) << c.code;
+    Cell integer;
+    value::set_integer(&integer, 1);
+    EXPECT_EQ(actions::compare_values(&word_foo, &integer, compare_code::equal),
+              compare_code::not_comparable);
+}
+
+TEST_F(ContextTest, FormMoldAndIndex) {
+    struct Case {
+        uint8_t type;
+        const char* mold;
+    };
+    const Case cases[] = {{type_id::word, "Foo"},
+                          {type_id::lit_word, "'Foo"},
+                          {type_id::set_word, "Foo:"},
+                          {type_id::get_word, ":Foo"},
+                          {type_id::refinement, "/Foo"}};
+    symbol::make("foo");
+    for (const Case& c : cases) {
+        Cell w = word_cell("Foo", c.type);
+        Cell out;
+        string::make_at(&out, 8);
+        int32_t left = actions::slot_as<MoldFn>(c.type, action_slot::mold)(&w, &out, false, false,
+                                                                           false, 100, 0);
+        EXPECT_EQ(text_of(&out), c.mold);
+        EXPECT_EQ(left, 100 - static_cast<int32_t>(std::strlen(c.mold)));
+        string::make_at(&out, 8);
+        actions::slot_as<FormFn>(c.type, action_slot::form)(&w, &out, INT_MAX);
+        EXPECT_EQ(text_of(&out), "Foo"); // its own spelling, not the alias's
+    }
+    Cell w = word_cell("x");
+    word::index_of(&w);
+    EXPECT_EQ(cell_type(&w), type_id::none);
+    Cell bound = word_cell("x", type_id::word, context::global);
+    bound.data3 = 4;
+    word::index_of(&bound);
+    EXPECT_EQ(value::integer_of(&bound), 5);
+}
+
+TEST_F(ContextTest, MakeWordFromNonTextSpecs) {
+    Cell result;
+    Cell spec;
+    value::set_logic(&spec, true);
+    word::make(&result, &spec, type_id::lit_word);
+    EXPECT_EQ(cell_type(&result), type_id::lit_word);
+    EXPECT_EQ(value::word_symbol(&result), symbol::make("true"));
+    EXPECT_EQ(value::word_context(&result), context::global);
+    Cell set = word_cell("foo", type_id::set_word);
+    word::to(&result, &set, type_id::word);
+    EXPECT_EQ(cell_type(&result), type_id::word);
+    value::set_integer(&spec, 3);
+    EXPECT_STREQ(script_error([&] { word::make(&result, &spec, type_id::word); }), "bad-to-arg");
+}
+
+TEST_F(ContextTest, MapWordKeysFindOneEntryKeptAsSetWord) {
+    Cell one;
+    value::set_integer(&one, 1);
+    Cell block = block_of({word_cell("a"), one});
+    Ref t = hash::make_table(2, &block, hash::kind::map, 0);
+    EXPECT_EQ(cell_type(item(block, 0)), type_id::set_word);
+    for (uint8_t type : {type_id::word, type_id::set_word, type_id::lit_word, type_id::get_word}) {
+        Cell key = word_cell("A", type);
+        EXPECT_EQ(hash::get(t, &key, 0, 1, hash::code_equal, false, false), item(block, 0));
+        EXPECT_EQ(cell_type(&key), type);
+    }
+}
+
+} // namespace
+} // namespace zep
