@@ -13,11 +13,6 @@
 #include "runtime/raise.h"
 #include "runtime/record_series.h"
 
-namespace zep::gc {
-bool running = false;
-bool compaction_held = false;
-} // namespace zep::gc
-
 namespace zep::hash {
 
 using namespace detail;
