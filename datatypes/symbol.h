@@ -1,0 +1,58 @@
+// Symbols: interned spellings with 1-based ids. Case variants of one
+// spelling (ASCII letters only) are distinct symbols linked to the
+// first-interned variant, their alias. The symbol block holds one symbol!
+// cell per id; a kind-2 hash table indexes it by name.
+//
+// A symbol cell: data1 = alias id (or -1: none), data2 = node of the name as
+// a string! (0 until first asked for), data3 = node of a byte series holding
+// the UTF-8 name and a NUL.
+#pragma once
+#include <cstdint>
+
+#include "runtime/cell.h"
+
+namespace zep::symbol {
+
+// The symbol table's hash node (its data is the symbol block); 0 before init.
+extern Ref table;
+// The symbol block's node.
+Ref block();
+// Number of symbols interned.
+uint32_t count();
+
+// Makes the symbol block and its table with room for `capacity` names.
+void init(uint32_t capacity = 1000);
+
+// Interns a name: an exact spelling gives its id; otherwise an ASCII case
+// variant found makes a new symbol aliased to it, and no variant makes a new
+// symbol of its own. With any_variant, the first case variant met is answered
+// and a miss interns a new symbol without alias.
+uint32_t intern(Ref table, const unsigned char* name, uint32_t length, bool any_variant);
+
+uint32_t make(const char* text);
+uint32_t make_from_text(const unsigned char* text, uint32_t length);
+// Interns a string! value from its head (encoded to UTF-8 first).
+uint32_t make_from_string(const Cell* string);
+// The first-interned symbol equal to the text ignoring ASCII case, or a new one.
+uint32_t find_any_case(const char* text);
+
+// The canonical id: the alias when positive, else the id itself.
+uint32_t resolve(uint32_t id);
+// The raw alias word.
+int32_t alias(uint32_t id);
+// The entry cell, its name string made first. Valid until the next allocation.
+Cell* get_cell(uint32_t id);
+// Makes the name string once.
+void ensure_string(uint32_t id);
+// The NUL-terminated UTF-8 name. Valid until the next allocation.
+const char* utf8_text(uint32_t id);
+uint32_t utf8_length(uint32_t id);
+// True when the word's canonical symbol is that of any-type!.
+bool is_any_type_word(const Cell* word);
+
+// symbol! datatype: registration and its one action.
+void init_type();
+// Names compared as strings under the comparison code.
+int compare(const Cell* a, const Cell* b, int code);
+
+} // namespace zep::symbol
