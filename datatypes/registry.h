@@ -1,0 +1,261 @@
+// The datatype registry: the type table (one row per type id: name and
+// type word) and the action table (one row of 256 slots per type id), which
+// every datatype fills once at start-up through datatype::register_type.
+// Dispatch is one indexed load: inheritance is resolved at registration.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <type_traits>
+
+#include "runtime/cell.h"
+
+namespace zep {
+
+// A slot holds the address of a type's operation as a generic function
+// pointer; callers cast it to the slot's real signature (the typedefs below).
+using ActionSlot = void (*)();
+
+// The action numbers: slot n of a type's row holds its operation for action n.
+namespace action_slot {
+enum : uint8_t {
+    make = 1,
+    random,
+    reflect,
+    to,
+    form,
+    mold,
+    eval_path,
+    empty, // always 0
+    compare,
+    absolute,
+    add,
+    divide,
+    multiply,
+    negate,
+    power,
+    remainder,
+    round,
+    subtract,
+    is_even,
+    is_odd,
+    and_,
+    complement,
+    or_,
+    xor_,
+    append,
+    at,
+    back,
+    change,
+    clear,
+    copy,
+    find,
+    head,
+    is_head,
+    is_index,
+    insert,
+    is_length,
+    move,
+    next,
+    pick,
+    poke,
+    put,
+    remove,
+    reverse,
+    select,
+    sort,
+    skip,
+    swap,
+    tail,
+    is_tail,
+    take,
+    trim,
+    create,
+    close,
+    delete_,
+    modify,
+    open,
+    is_open,
+    query,
+    read,
+    rename,
+    update,
+    write
+};
+constexpr int count = 62;
+} // namespace action_slot
+
+// Slot signatures. The first cell is the action's first argument, which is
+// also the call's result slot. Flags are refinements given or not;
+// refinement arguments are cell pointers (below the arguments base when the
+// refinement was not given).
+
+// make, to: (first argument, spec, type id to make) → the result cell, which
+// the action copies into the call's result slot.
+using MakeFn = Cell* (*)(Cell* result, const Cell* spec, uint8_t type);
+using ToFn = MakeFn;
+// random: (value, /seed, /secure, /only) → the result cell (written in place).
+using RandomFn = Cell* (*)(Cell* value, bool seed, bool secure, bool only);
+// form, mold: append text to out_string; answer the limit received minus
+// the characters written (2,147,483,647 when /part is absent; the action
+// cuts the string back to the limit when /part was given).
+using FormFn = int32_t (*)(const Cell* value, Cell* out_string, int32_t part_limit);
+using MoldFn = int32_t (*)(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
+                           int32_t part_limit, int32_t indent);
+// compare: -1, 0 or 1, or -2 when the two values are not comparable.
+using CompareFn = int (*)(const Cell* a, const Cell* b, int code);
+// Actions that read their operands from the current frame and write the
+// frame's result slot themselves (absolute, add, and~, at, ...).
+using FrameFn = void (*)();
+using ComplementFn = Cell* (*)(Cell* value);
+using ClearFn = Cell* (*)(Cell* series);
+using FindFn = Cell* (*)(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same,
+                         bool any, Cell* with, Cell* skip, bool last, bool reverse, bool tail,
+                         bool match);
+using SelectFn = Cell* (*)(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same,
+                           bool any, Cell* with, Cell* skip, bool last, bool reverse);
+using RemoveFn = Cell* (*)(Cell* series, Cell* part, Cell* key);
+using TakeFn = Cell* (*)(Cell* series, Cell* part, bool deep, bool last);
+// length?: the length, or -1 for "no length" (the action answers none).
+using LengthFn = int32_t (*)(Cell* series);
+
+// Comparison codes passed to slot 9.
+namespace compare_code {
+enum : int {
+    equal = 0,
+    not_equal = 1,
+    strict_equal = 2,
+    lesser = 3,
+    lesser_or_equal = 4,
+    greater = 5,
+    greater_or_equal = 6,
+    sort = 7,
+    case_sort = 8,
+    same = 9,
+    word_equal = 10,
+    word_not_equal = 11,
+    find = 12
+};
+constexpr int not_comparable = -2;
+} // namespace compare_code
+
+// Rows 0 to 56 of both tables.
+constexpr int type_rows = 57;
+constexpr int slots_per_row = 256;
+
+struct TypeRow {
+    const char* name;     // "integer!"
+    uint32_t name_length; // strlen(name) - 1: the name without its "!"
+    Cell word;            // the name's word in the global context, or all zero
+};
+
+namespace datatype {
+
+// One word of a registration's slot list: an operation, unsupported (0),
+// or "take the parent's entry" (-1).
+struct SlotWord {
+    ActionSlot operation = nullptr;
+    bool inherit = false;
+};
+inline constexpr SlotWord unsupported{};
+inline constexpr SlotWord inherit{nullptr, true};
+template <class Fn> SlotWord operation(Fn* fn) {
+    return {reinterpret_cast<ActionSlot>(fn), false};
+}
+
+// The registration record: the count of the words that follow it (3 + the
+// number of slot words, always 65), the type id, the parent id (0 for none),
+// the name and the slot words in slot order.
+struct Registration {
+    int32_t count;
+    uint8_t type;
+    uint8_t parent;
+    const char* name;
+    const SlotWord* slots;
+};
+
+// The signature an action slot's operation must have, where it is declared
+// above (void: not declared here yet).
+template <int Slot> struct SlotSignature { using type = void; };
+template <> struct SlotSignature<action_slot::make> { using type = MakeFn; };
+template <> struct SlotSignature<action_slot::to> { using type = ToFn; };
+template <> struct SlotSignature<action_slot::random> { using type = RandomFn; };
+template <> struct SlotSignature<action_slot::form> { using type = FormFn; };
+template <> struct SlotSignature<action_slot::mold> { using type = MoldFn; };
+template <> struct SlotSignature<action_slot::compare> { using type = CompareFn; };
+template <> struct SlotSignature<action_slot::complement> { using type = ComplementFn; };
+template <> struct SlotSignature<action_slot::and_> { using type = FrameFn; };
+template <> struct SlotSignature<action_slot::or_> { using type = FrameFn; };
+template <> struct SlotSignature<action_slot::xor_> { using type = FrameFn; };
+template <> struct SlotSignature<action_slot::clear> { using type = ClearFn; };
+template <> struct SlotSignature<action_slot::find> { using type = FindFn; };
+template <> struct SlotSignature<action_slot::select> { using type = SelectFn; };
+template <> struct SlotSignature<action_slot::remove> { using type = RemoveFn; };
+template <> struct SlotSignature<action_slot::take> { using type = TakeFn; };
+template <> struct SlotSignature<action_slot::is_length> { using type = LengthFn; };
+
+// The 62 slot words of a registration, addressed by action number:
+// `slots.set<action_slot::form>(&form)` checks the operation's signature
+// against the slot's where it is declared.
+class SlotList {
+  public:
+    explicit SlotList(SlotWord fill = unsupported) { words_.fill(fill); }
+    template <int Slot, class Fn> SlotList& set(Fn* fn) {
+        static_assert(Slot >= 1 && Slot <= action_slot::count && Slot != action_slot::empty);
+        using Expected = typename SlotSignature<Slot>::type;
+        static_assert(std::is_void_v<Expected> || std::is_same_v<Fn*, Expected>,
+                      "the operation's signature does not match the action slot");
+        words_[Slot - 1] = operation(fn);
+        return *this;
+    }
+    template <int Slot> SlotList& set(SlotWord word) {
+        static_assert(Slot >= 1 && Slot <= action_slot::count);
+        words_[Slot - 1] = word;
+        return *this;
+    }
+    const SlotWord* data() const { return words_.data(); }
+
+  private:
+    std::array<SlotWord, action_slot::count> words_;
+};
+
+// The type table and the highest type id registered so far.
+extern TypeRow type_table[type_rows];
+uint8_t highest_type();
+
+// Empties both tables (start-up, before any registration).
+void init_tables();
+
+// Fills the type's row of both tables: a parent's slot is copied at this
+// moment for every -1 slot word. A slot count other than 62 prints the
+// datatype error and ends the process with status 0.
+void register_type(const Registration& record);
+// register_type with a full slot list (count 65).
+void register_type(uint8_t type, uint8_t parent, const char* name, const SlotList& slots);
+
+// Makes the word of every registered type's name in the global context and
+// stores it in the type table; from then on registrations make it at once.
+void make_type_words();
+
+} // namespace datatype
+
+namespace actions {
+
+extern ActionSlot action_table[type_rows * slots_per_row];
+
+// The operation of a type for an action, or null when the type does not
+// support it (or the type id has no row).
+inline ActionSlot slot_of(uint32_t type, uint32_t slot) {
+    if (type >= type_rows || slot - 1 >= action_slot::count) return nullptr;
+    return action_table[type * slots_per_row + slot - 1];
+}
+template <class Fn> Fn slot_as(uint32_t type, uint32_t slot) {
+    return reinterpret_cast<Fn>(slot_of(type, slot));
+}
+
+// Compares through the compare slot of a's type: -1, 0, 1, or -2 when the
+// values are not comparable or the type has no compare slot.
+int compare_values(const Cell* a, const Cell* b, int code);
+
+} // namespace actions
+
+} // namespace zep

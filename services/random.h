@@ -1,0 +1,16 @@
+// The random number generator behind `random`: a reproducible generator that
+// can be seeded, and a secure one from the operating system.
+#pragma once
+#include <cstdint>
+
+namespace zep::random {
+
+// Restarts the reproducible generator from the seed.
+void seed(uint32_t seed);
+// The next output of the reproducible generator: 0 to 2,147,483,647.
+uint32_t next();
+// A 31-bit random integer (0 to 2,147,483,647) from the system's
+// cryptographic generator.
+uint32_t secure_next();
+
+} // namespace zep::random
