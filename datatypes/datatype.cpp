@@ -43,12 +43,11 @@ Cell* append_to_block(Cell* block, uint8_t type) {
 }
 
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit) {
-    // The name without its "!"; names are short ASCII texts.
-    char name[32] = {};
-    const char* full = name_of(value);
-    size_t length = std::strlen(full);
-    if (length > 0 && length < sizeof name) std::memcpy(name, full, length - 1);
-    return unit_text::write(out_string, name, part_limit);
+    // The name without its "!".
+    const char* name = name_of(value);
+    uint32_t length = *name ? static_cast<uint32_t>(std::strlen(name)) - 1 : 0;
+    string::append_bytes(out_string, reinterpret_cast<const unsigned char*>(name), length);
+    return part_limit - static_cast<int32_t>(length);
 }
 
 int32_t mold(const Cell* value, Cell* out_string, bool, bool all, bool, int32_t part_limit,

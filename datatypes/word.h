@@ -44,14 +44,21 @@ Cell* set_argument();
 Cell* get_argument();
 
 // word! datatype slots (inherited by the other word types).
-void init_type();
-void make(Cell* result, const Cell* spec, uint8_t type);
-void to(Cell* result, const Cell* spec, uint8_t type);
+void init();
+Cell* make(Cell* result, const Cell* spec, uint8_t type);
+Cell* to(Cell* result, const Cell* spec, uint8_t type);
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
 int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
              int32_t part_limit, int32_t indent);
 int compare(const Cell* a, const Cell* b, int code);
-void index_of(Cell* value);
+// index?: the index + 1 as an integer!, none when unresolved (in place).
+Cell* index_of(Cell* value);
+
+// The lexer's entry for loading one value from UTF-8 text: answers false
+// when the text does not load as exactly one value. Installed by the lexer.
+extern bool (*scan_value)(const unsigned char* utf8, uint32_t length, Cell* out);
+// Loads the word's UTF-8 name through the lexer into out; false when it fails.
+bool transcode_name(const Cell* word, Cell* out);
 
 } // namespace zep::word
 
@@ -61,14 +68,14 @@ Cell* make_in_from_text(Cell* block, const char* name);
 Cell* push_from_text(const char* name);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
-void init_type();
+void init();
 } // namespace zep::lit_word
 namespace zep::set_word {
 Cell* make_in_from_text(Cell* block, const char* name);
 Cell* push_from_text(const char* name);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
-void init_type();
+void init();
 } // namespace zep::set_word
 namespace zep::get_word {
 Cell* make_in_from_text(Cell* block, const char* name);
@@ -76,7 +83,7 @@ Cell* push_from_text(const char* name);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
 Cell* get_checked(Cell* word);
-void init_type();
+void init();
 } // namespace zep::get_word
 namespace zep::refinement {
 Cell* make_in_from_text(Cell* block, const char* name);
@@ -85,5 +92,5 @@ Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
 // Appends an unbound refinement for the name to the root block.
 Cell* make_from_text(const char* name);
-void init_type();
+void init();
 } // namespace zep::refinement

@@ -1,0 +1,415 @@
+// Contexts: creation, word lookup and addition, setting and getting values,
+// binding (one word, or a whole block deeply), building from a block, and
+// cloning; the global context; the context! datatype.
+#include "datatypes/context.h"
+
+#include <vector>
+
+#include "datatypes/registry.h"
+#include "datatypes/symbol.h"
+#include "datatypes/word.h"
+#include "evaluator/stack.h"
+#include "runtime/hashtable.h"
+#include "runtime/hashtable_internal.h"
+#include "runtime/memory.h"
+#include "runtime/raise.h"
+#include "runtime/value_make.h"
+
+namespace zep::context {
+
+Ref global = 0;
+ObjectHooks object_hooks = {nullptr, nullptr};
+
+namespace {
+
+constexpr uint32_t max_bind_depth = 1000;
+
+[[noreturn]] void fire_script(const char* id) {
+    error::fire_named(error::Category::script, id);
+}
+
+uint32_t self_symbol() {
+    static Ref cached_table = 0;
+    static uint32_t self = 0;
+    if (cached_table != symbol::table) {
+        self = symbol::make("self");
+        cached_table = symbol::table;
+    }
+    return self;
+}
+
+bool values_live_on_stack(Ref context) {
+    return (header(context)->header & flag::values_on_stack) != 0;
+}
+
+// Appends an unset! value for a new word unless the values live on the stack.
+void append_value(Ref context) {
+    if (values_live_on_stack(context)) return;
+    series::alloc_tail_cell(node_buffer(header(context)->data2));
+}
+
+Cell* store(Cell* slot, const Cell* value) {
+    Cell copy = *value;
+    *slot = copy;
+    return slot;
+}
+
+bool is_bindable_word(uint8_t type) {
+    return type >= type_id::word && type <= type_id::refinement;
+}
+
+bool is_block_like(uint8_t type) {
+    switch (type) {
+    case type_id::block:
+    case type_id::paren:
+    case type_id::path:
+    case type_id::lit_path:
+    case type_id::set_path:
+    case type_id::get_path:
+    case type_id::hash:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The blocks being bound, outermost first: a block met again on this path
+// is not entered a second time.
+std::vector<Ref> binding_path;
+
+void bind_block(Ref block, Ref context, bool self) {
+    for (Ref active : binding_path)
+        if (active == block) return;
+    if (binding_path.size() >= max_bind_depth) {
+        binding_path.clear();
+        error::fire_named(error::Category::internal, "too-deep");
+    }
+    binding_path.push_back(block);
+    uint32_t self_id = self ? self_symbol() : 0;
+    SeriesBuffer* b = node_buffer(block);
+    uint32_t count = (b->tail - b->head) / sizeof(Cell);
+    for (uint32_t i = 0; i < count; ++i) {
+        Cell* cell = reinterpret_cast<Cell*>(buffer_head(node_buffer(block))) + i;
+        uint8_t type = cell_type(cell);
+        if (is_block_like(type)) {
+            bind_block(value::series_node(cell), context, self);
+        } else if (is_bindable_word(type)) {
+            if (self && type == type_id::word && cell->data2 == self_id) {
+                cell->data1 = context;
+                cell->data3 = static_cast<uint32_t>(-1);
+            } else {
+                bind_word(context, cell);
+            }
+        }
+    }
+    binding_path.pop_back();
+}
+
+Cell* block_cells(const Cell* block, uint32_t* count) {
+    SeriesBuffer* b = node_buffer(value::series_node(block));
+    uint32_t total = (b->tail - b->head) / sizeof(Cell);
+    int32_t head = value::series_head(block);
+    uint32_t start = head < 0 ? 0 : static_cast<uint32_t>(head) > total ? total : head;
+    *count = total - start;
+    return reinterpret_cast<Cell*>(buffer_head(b)) + start;
+}
+
+} // namespace
+
+Cell* header(Ref context) {
+    return reinterpret_cast<Cell*>(buffer_head(node_buffer(context)));
+}
+
+Cell* owner(Ref context) {
+    return header(context) + 1;
+}
+
+uint32_t kind_of(Ref context) {
+    return (header(context)->header & flag::kind_mask) >> flag::kind_shift;
+}
+
+Ref word_table(Ref context) {
+    return header(context)->data1;
+}
+
+Ref word_block(Ref context) {
+    return hash::table_at(word_table(context))->data;
+}
+
+uint32_t word_count(Ref context) {
+    return hash::detail::item_count(hash::table_at(word_table(context)));
+}
+
+Cell* word_at(Ref context, int32_t index) {
+    return reinterpret_cast<Cell*>(buffer_head(node_buffer(word_block(context)))) + index;
+}
+
+Cell* values(Ref context) {
+    const Cell* h = header(context);
+    if (h->header & flag::values_on_stack)
+        return h->data2 ? stack::cell_at(h->data2 - 1) : nullptr;
+    return reinterpret_cast<Cell*>(buffer_head(node_buffer(h->data2)));
+}
+
+void set_stack_values(Ref context, uint32_t first_stack_index) {
+    header(context)->data2 = first_stack_index + 1;
+}
+
+void clear_stack_values(Ref context) {
+    header(context)->data2 = 0;
+}
+
+Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, uint32_t kind) {
+    if (slots == 0) slots = 1;
+    Ref node = series::alloc_cells(2);
+    SeriesBuffer* b = node_buffer(node);
+    b->tail = b->head + 2 * sizeof(Cell);
+    auto* cells = reinterpret_cast<Cell*>(buffer_head(b));
+    uint32_t flags = type_id::context | ((kind << flag::kind_shift) & flag::kind_mask);
+    if (values_on_stack) flags |= flag::values_on_stack;
+    if (object) flags |= flag::object;
+    cells[0] = Cell{flags, 0, 0, 0};
+    cells[1] = Cell{type_id::unset, 0, 0, 0};
+    Ref words = prototype ? hash::make_table(0, nullptr, hash::kind::symbols, 2, word_table(prototype))
+                          : hash::make_table(slots, nullptr, hash::kind::symbols, 0);
+    header(node)->data1 = words;
+    if (!values_on_stack) {
+        uint32_t count = word_count(node);
+        Ref values_node = series::alloc_cells_unset(std::max(slots, count));
+        SeriesBuffer* v = node_buffer(values_node);
+        v->tail = v->head + count * sizeof(Cell);
+        header(node)->data2 = values_node;
+    }
+    return node;
+}
+
+int32_t find_symbol(Ref context, uint32_t symbol, bool any_case) {
+    return hash::put_by_pointer(word_table(context), symbol, 0, any_case, nullptr);
+}
+
+int32_t find_symbol_ext(Ref context, uint32_t symbol, bool any_case, int32_t* index_out) {
+    return hash::put_by_pointer(word_table(context), symbol, context, any_case, index_out);
+}
+
+int32_t add_word(Ref context, const Cell* word) {
+    uint32_t symbol = word->data2;
+    int32_t index = -1;
+    int32_t found = hash::put_by_pointer(word_table(context), symbol, context, true, &index);
+    if (found >= 0) return found;
+    append_value(context);
+    return index;
+}
+
+Cell* put(Ref context, const Cell* word, const Cell* value) {
+    Cell copy = *value; // the value may lie in a series that adding moves
+    int32_t index = add_word(context, word);
+    Cell* slot = value_at(context, index);
+    if (!slot) fire_script("not-defined");
+    return store(slot, &copy);
+}
+
+Cell* add_word_value(Ref context, const Cell* word, const Cell* value) {
+    if (find_symbol(context, word->data2, true) >= 0) return nullptr;
+    return put(context, word, value);
+}
+
+Cell* set_value(Cell* word, const Cell* value, Ref context, bool fire) {
+    int32_t index = value::word_index(word);
+    if (index < 0) {
+        Cell word_copy = *word;
+        Cell value_copy = *value;
+        index = find_symbol(context, word_copy.data2, false);
+        if (index < 0) index = add_word(context, &word_copy);
+        word->data3 = static_cast<uint32_t>(index);
+        value = &value_copy;
+        return set_value(word, value, context, fire);
+    }
+    Cell* values_start = values(context);
+    if (!values_start || static_cast<uint32_t>(index) >= word_count(context))
+        fire_script("not-defined");
+    Cell* slot = values_start + index;
+    if (values_live_on_stack(context)) return store(slot, value);
+    if (kind_of(context) == kind::object) {
+        word_at(context, index)->header |= field_assigned;
+        const Cell* owner_cell = owner(context);
+        if (fire && cell_type(owner_cell) == type_id::object && object_hooks.has_on_change &&
+            object_hooks.call_on_change && object_hooks.has_on_change(owner_cell)) {
+            Cell* saved_top = stack::arguments.top;
+            Cell* old_value = stack::push(slot);
+            Cell* new_value = stack::push(value);
+            store(slot, new_value);
+            Cell owner_copy = *owner_cell;
+            Cell word_copy = *word;
+            object_hooks.call_on_change(&owner_copy, &word_copy, old_value, new_value);
+            stack::arguments.top = saved_top;
+            return values(context) + index;
+        }
+    }
+    return store(slot, value);
+}
+
+Cell* get_word_value(Cell* word, Ref context) {
+    int32_t index = value::word_index(word);
+    if (index < 0) {
+        if (word->data2 == self_symbol()) return owner(context);
+        fire_script("no-value");
+    }
+    Cell* values_start = values(context);
+    if (!values_start) fire_script("not-in-context");
+    if (static_cast<uint32_t>(index) >= word_count(context)) fire_script("no-value");
+    return values_start + index;
+}
+
+Cell* value_of_symbol(Ref context, uint32_t symbol) {
+    if (values_live_on_stack(context)) context = global;
+    int32_t index = find_symbol(context, symbol, true);
+    if (index < 0) fire_script("no-value");
+    return value_at(context, index);
+}
+
+Cell* global_value(uint32_t symbol) {
+    return value_of_symbol(global, symbol);
+}
+
+Cell* set_global(uint32_t symbol, const Cell* value) {
+    Cell copy = *value;
+    int32_t index = find_symbol(global, symbol, false);
+    if (index < 0) {
+        find_symbol_ext(global, symbol, false, &index);
+        append_value(global);
+    }
+    return store(value_at(global, index), &copy);
+}
+
+Cell* get_word_or_global(Ref context, uint32_t symbol, Cell* out) {
+    int32_t index = find_symbol(context, symbol, false);
+    if (index >= 0) {
+        *out = *word_at(context, index);
+        return out;
+    }
+    return word::make_at_result(symbol, out);
+}
+
+Cell* value_at(Ref context, int32_t index) {
+    Cell* values_start = values(context);
+    if (!values_start || index < 0) return nullptr;
+    return values_start + index;
+}
+
+Cell* get_value_at(Ref context, int32_t index) {
+    Cell* slot = value_at(context, index);
+    if (!slot) fire_script("not-defined");
+    return stack::push(slot);
+}
+
+int32_t bind_word(Ref context, Cell* word) {
+    int32_t index = find_symbol(context, word->data2, true);
+    if (index >= 0) {
+        word->data1 = context;
+        word->data3 = static_cast<uint32_t>(index);
+    }
+    return index;
+}
+
+Cell* bind_deep(Cell* block, Ref context, bool self) {
+    bind_block(value::series_node(block), context, self);
+    return block;
+}
+
+bool add_set_words(Ref context, const Cell* block) {
+    uint32_t before = word_count(context);
+    Ref node = value::series_node(block);
+    Cell head_cell = *block;
+    uint32_t count;
+    block_cells(&head_cell, &count);
+    uint32_t start = (node_buffer(node)->tail - node_buffer(node)->head) / sizeof(Cell) - count;
+    for (uint32_t i = 0; i < count; ++i) {
+        Cell word = reinterpret_cast<Cell*>(buffer_head(node_buffer(node)))[start + i];
+        if (cell_type(&word) == type_id::set_word) add_word(context, &word);
+    }
+    return word_count(context) > before;
+}
+
+Ref make_from_words(const Cell* block, bool values_on_stack, bool object, uint32_t kind) {
+    Cell source = *block;
+    uint32_t count;
+    block_cells(&source, &count);
+    Ref context = make_node(count, values_on_stack, object, 0, kind);
+    Ref node = value::series_node(&source);
+    uint32_t total = (node_buffer(node)->tail - node_buffer(node)->head) / sizeof(Cell);
+    for (uint32_t i = total - count; i < total; ++i) {
+        Cell word = reinterpret_cast<Cell*>(buffer_head(node_buffer(node)))[i];
+        uint8_t type = cell_type(&word);
+        if (type == type_id::word || type == type_id::get_word || type == type_id::lit_word ||
+            type == type_id::refinement)
+            find_symbol_ext(context, word.data2, true, nullptr);
+    }
+    if (!values_on_stack) {
+        SeriesBuffer* v = node_buffer(header(context)->data2);
+        uint32_t words = word_count(context);
+        if (words * sizeof(Cell) > v->size) v = series::expand(v, uint64_t{words} * sizeof(Cell));
+        auto* cells = reinterpret_cast<Cell*>(buffer_head(v));
+        for (uint32_t i = 0; i < words; ++i) cells[i] = Cell{type_id::unset, 0, 0, 0};
+        v->tail = v->head + words * sizeof(Cell);
+    }
+    return context;
+}
+
+Ref clone(Cell* value, uint32_t kind) {
+    Ref source = value->data1;
+    uint32_t flags = header(source)->header;
+    uint32_t count = word_count(source);
+    Ref copy = make_node(count, (flags & flag::values_on_stack) != 0, (flags & flag::object) != 0,
+                         source, kind);
+    uint32_t words = word_count(copy);
+    for (uint32_t i = 0; i < words; ++i) word_at(copy, static_cast<int32_t>(i))->data1 = copy;
+    if (!(flags & flag::values_on_stack)) {
+        SeriesBuffer* v = node_buffer(header(copy)->data2);
+        auto* cells = reinterpret_cast<Cell*>(buffer_head(v));
+        for (uint32_t i = 0; i < words; ++i) cells[i] = Cell{type_id::unset, 0, 0, 0};
+    }
+    value->data1 = copy;
+    return copy;
+}
+
+namespace {
+
+Cell* store_field(Ref context, int32_t index, const Cell* value) {
+    Cell* slot = value_at(context, index);
+    if (!slot || index < 0 || static_cast<uint32_t>(index) >= word_count(context))
+        fire_script("not-defined");
+    if (header(context)->header & flag::object) word_at(context, index)->header |= field_assigned;
+    return store(slot, value);
+}
+
+} // namespace
+
+Cell* set_value_push_old(Ref context, int32_t index) {
+    Cell new_value = *stack::top();
+    Cell* slot = value_at(context, index);
+    if (!slot) fire_script("not-defined");
+    stack::push(slot);
+    return store_field(context, index, &new_value);
+}
+
+Cell* set_value_from_top(Ref context, int32_t index) {
+    Cell new_value = *stack::top();
+    return store_field(context, index, &new_value);
+}
+
+Cell* set_value_from_argument(Ref context, int32_t index) {
+    Cell argument = *stack::base();
+    store_field(context, index, &argument);
+    return stack::base();
+}
+
+void init_global() {
+    global = make_node(global_slots, false, false, 0, kind::global);
+}
+
+void init() {
+    datatype::SlotList slots;
+    datatype::register_type(type_id::context, 0, "context!", slots);
+}
+
+} // namespace zep::context
