@@ -47,8 +47,8 @@ void add_text_value(Text& out, const Cell* value, bool mold, uint32_t limit) {
     if (mold) out.add("\"");
     for (uint32_t i = 0; i < r.length; ++i) {
         unsigned char bytes[4];
-        uint32_t cp = unicode::read_unit(r.start + (uint64_t{i} << unicode::unit_shift(r.unit)),
-                                         r.unit);
+        uint32_t cp =
+            unicode::read_unit(r.start + (uint64_t{i} << unicode::unit_shift(r.unit)), r.unit);
         out.add(reinterpret_cast<char*>(bytes), unicode::encode_utf8(cp, bytes));
     }
     if (mold) out.add("\"");

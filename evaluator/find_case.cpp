@@ -20,8 +20,7 @@ void find_case(const Cell* cases, bool step_one, bool want_block, bool push) {
         const Cell* c = head <= 0 ? first : head >= tail - first ? tail : first + head;
         int32_t step = step_one ? 1 : 2;
         for (; c < tail; c += step) {
-            if (cell_type(c) != cell_type(searched) ||
-                actions::compare_values(searched, c, 0) != 0)
+            if (cell_type(c) != cell_type(searched) || actions::compare_values(searched, c, 0) != 0)
                 continue;
             const Cell* found = c + 1 < tail ? c + 1 : c;
             if (want_block && c + 1 < tail) {

@@ -52,8 +52,7 @@ void fire_code(int32_t code, const Cell* arg1, const Cell* arg2, const Cell* arg
     stack::throw_error(&copy);
 }
 
-void fire(Category category, const char* id, const Cell* arg1, const Cell* arg2,
-          const Cell* arg3) {
+void fire(Category category, const char* id, const Cell* arg1, const Cell* arg2, const Cell* arg3) {
     int32_t code = catalog::code_of(category, id);
     if (code < 0) invalid_id(id);
     fire_code(code, arg1, arg2, arg3);
@@ -65,8 +64,8 @@ void fire_words(int32_t count, const Cell* category, const Cell* id, const Cell*
     int32_t index = catalog::find_category(category_name, std::strlen(category_name));
     if (index < 0) fire_code(catalog::code_of(Category::internal, "invalid-error"), category);
     const char* id_name = symbol::utf8_text(value::word_symbol(id));
-    int32_t position = catalog::find_id(static_cast<uint32_t>(index), id_name,
-                                        std::strlen(id_name));
+    int32_t position =
+        catalog::find_id(static_cast<uint32_t>(index), id_name, std::strlen(id_name));
     if (position < 0) fire_code(catalog::code_of(Category::internal, "invalid-error"), id);
     fire_code(index * 100 + position, count > 2 ? arg1 : nullptr, count > 3 ? arg2 : nullptr,
               count > 4 ? arg3 : nullptr);

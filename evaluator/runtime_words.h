@@ -295,10 +295,10 @@ extern const char* const refinement_names[refinement::count];
 
 // Filled by the init functions below.
 extern uint32_t symbols[symbol::count];
-extern Cell globals[global::count];             // word! bound in the global context
-extern Cell symbol_words[symbol_word::count];   // word! made from an interned symbol
-extern Cell refinements[refinement::count];     // unbound refinement!
-extern Cell internal_ooo;                       // the issue! #ooo
+extern Cell globals[global::count];           // word! bound in the global context
+extern Cell symbol_words[symbol_word::count]; // word! made from an interned symbol
+extern Cell refinements[refinement::count];   // unbound refinement!
+extern Cell internal_ooo;                     // the issue! #ooo
 
 inline uint32_t symbol_of(symbol::Id id) {
     return symbols[id];

@@ -400,8 +400,8 @@ void mark_gc(MarkFn mark_block, MarkFn mark_context) {
         }
         if (f->function_context) {
             mark_context(f->function_context);
-            if (f->saved_values && !(context_header(f->function_context)->header &
-                                     context::flag::values_on_stack))
+            if (f->saved_values &&
+                !(context_header(f->function_context)->header & context::flag::values_on_stack))
                 mark_block(f->saved_values);
         }
     }

@@ -3,6 +3,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "datatypes/context.h"
+#include "datatypes/symbol.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/error_value.h"
 #include "evaluator/runtime_words.h"
@@ -13,20 +15,26 @@
 
 namespace zep::testing {
 
-// Symbol ids the tests name frames with (no symbol table is needed).
-namespace sym {
-constexpr uint32_t body = 1, anon = 2, not_found = 3, loop = 10, fn = 11, other = 12;
-}
+// Symbol ids the tests name frames with.
+struct Symbols {
+    uint32_t body, anon, not_found, loop, fn, other;
+};
+inline Symbols sym;
 
 class StackTest : public MemoryTest {
   protected:
     void SetUp() override {
         MemoryTest::SetUp();
-        value::set_word(&words::globals[words::global::body], type_id::word, 0, sym::body);
-        value::set_word(&words::globals[words::global::anon], type_id::word, 0, sym::anon);
-        value::set_word(&words::globals[words::global::not_found], type_id::word, 0,
-                        sym::not_found);
+        symbol::init_table();
+        context::init_global();
+        words::init_runtime_words();
         stack::init();
+        sym = {words::symbol_of_global(words::global::body),
+               words::symbol_of_global(words::global::anon),
+               words::symbol_of_global(words::global::not_found),
+               symbol::make("a-loop"),
+               symbol::make("a-function"),
+               symbol::make("other")};
         cycles::init();
         cycles::reset();
         error::install_raise();
@@ -49,18 +57,9 @@ class StackTest : public MemoryTest {
     }
     // A function context whose values live on the argument stack.
     static Ref function_context() {
-        Ref node = series::alloc_cells(2);
-        SeriesBuffer* b = node_buffer(node);
-        auto* cells = reinterpret_cast<Cell*>(buffer_head(b));
-        b->tail = b->head + 2 * sizeof(Cell);
-        value::set_cell(&cells[0], type_id::context, 0, 0, 0);
-        cells[0].header |= 0x400000 | (1u << 11);
-        value::set_unset(&cells[1]);
-        return node;
+        return context::make_node(1, true, false, 0, context::kind::function);
     }
-    static uint32_t values_word(Ref context) {
-        return reinterpret_cast<Cell*>(buffer_head(node_buffer(context)))->data2;
-    }
+    static uint32_t values_word(Ref ctx) { return context::header(ctx)->data2; }
     static uint32_t base_index() { return stack::index_of(stack::base()); }
     static uint32_t top_index() { return stack::index_of(stack::arguments.top); }
 };
