@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "datatypes/context.h"
+#include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
+#include "datatypes/word.h"
+
 #include "tests/evaluator/stack_fixture.h"
+#include <string>
 
 namespace zep {
 namespace {
@@ -314,6 +318,45 @@ TEST_F(StackTest, ResetKeepErrorMakesAPushedErrorTheResult) {
     stack::reset_keep_error();
     EXPECT_EQ(top_index(), 1u);
     EXPECT_EQ(cell_type(stack::base()), type_id::error);
+}
+
+TEST_F(StackTest, CallTracesNameTheNonAnonymousFrames) {
+    // traced-fn holds a function!; a-loop holds an integer.
+    Cell fn_value, int_value = integer(1);
+    value::set_cell(&fn_value, type_id::function);
+    context::set_global(sym.fn, &fn_value);
+    context::set_global(sym.loop, &int_value);
+    Cell f, l, b = word(sym.body);
+    word::make_at(sym.fn, &f);
+    word::make_at(sym.loop, &l);
+    stack::mark_loop(&l);
+    stack::mark_func(&f, 0);
+    stack::mark_native(&b);
+    stack::mark_native(&l);
+
+    auto names = [](const Cell* block) {
+        std::string text;
+        SeriesBuffer* buf = node_buffer(value::series_node(block));
+        for (auto* c = reinterpret_cast<Cell*>(buffer_head(buf));
+             c < reinterpret_cast<Cell*>(buffer_tail(buf)); ++c)
+            text += cell_type(c) == type_id::integer ? std::to_string(value::integer_of(c))
+                                                     : symbol::utf8_text(value::word_symbol(c));
+        return text + ";";
+    };
+    Cell block;
+    value::set_series(&block, type_id::block, series::alloc_cells(4));
+    stack::trace_words(1, &block, stack::frames.top);
+    stack::trace_words(2, &block, stack::frames.top - 1);
+    EXPECT_EQ(names(&block), "a-functiona-loopa-function;");
+
+    Cell out, position = integer(4);
+    string::make_at(&out, 32);
+    EXPECT_EQ(stack::trace_positions(2, &position, &out, 40), 40 - 25);
+    EXPECT_EQ(string::length(&out), 25); // "a-loop a-function a-loop "
+
+    value::set_series(&block, type_id::block, series::alloc_cells(4));
+    stack::collect_trace(&block); // from the top down, the bottom record left out
+    EXPECT_EQ(names(&block), "a-loop0a-function0;");
 }
 
 } // namespace
