@@ -1,0 +1,82 @@
+// Reading the frame stack for errors and tools: the call trace of an error
+// and the call list the library collects.
+#include "datatypes/context.h"
+#include "datatypes/string_buffer.h"
+#include "datatypes/word.h"
+#include "evaluator/runtime_words.h"
+#include "evaluator/stack.h"
+#include "runtime/memory.h"
+#include "runtime/value_make.h"
+
+namespace zep::stack {
+
+namespace {
+
+bool is_anonymous(const Frame* f) {
+    uint32_t symbol = symbol_of(f);
+    return symbol == (body_symbol & 0xFFFF) || symbol == (anon_symbol & 0xFFFF);
+}
+
+bool is_self_frame(const Frame* f) {
+    return symbol_of(f) == (words::symbol_of(words::symbol::self) & 0xFFFF);
+}
+
+// The value of the frame's name in its word context (null when none).
+const Cell* name_value(const Frame* f) {
+    Ref ctx = f->word_context && !is_self_frame(f) ? f->word_context : context::global;
+    int32_t index = context::find_symbol(ctx, symbol_of(f), false);
+    return index < 0 ? nullptr : context::value_at(ctx, index);
+}
+
+bool is_traced(const Frame* f, int32_t level) {
+    if (is_anonymous(f)) return false;
+    if (level > 1) return true;
+    const Cell* value = name_value(f);
+    return value && cell_type(value) == type_id::function;
+}
+
+Cell* append_to(Cell* block) {
+    return series::alloc_tail_cell(node_buffer(value::series_node(block)));
+}
+
+} // namespace
+
+void trace_words(int32_t level, Cell* block, const Frame* end) {
+    for (const Frame* f = frames.begin; f < end && f < frames.top; ++f) {
+        if (!is_traced(f, level)) continue;
+        Cell word;
+        words::word_for_frame(&word, symbol_of(f), f->word_context);
+        *append_to(block) = word;
+    }
+}
+
+int32_t trace_positions(int32_t level, const Cell* stack_field, Cell* output, int32_t limit) {
+    int32_t position = value::integer_of(stack_field);
+    int32_t count = static_cast<int32_t>(frames.top - frames.begin);
+    if (position > count) position = count;
+    for (int32_t i = 0; i < position; ++i) {
+        const Frame* f = frames.begin + i;
+        if (!is_traced(f, level)) continue;
+        Cell word;
+        value::set_word(&word, type_id::word, 0, symbol_of(f));
+        limit = word::form(&word, output, limit);
+        string::append_text(output, " ");
+        --limit;
+    }
+    return limit;
+}
+
+void collect_trace(Cell* block) {
+    if (frames.top - frames.begin < 2) return;
+    for (const Frame* f = frames.top - 1; f > frames.begin; --f) {
+        if (is_anonymous(f)) continue;
+        Ref ctx = f->function_context ? f->function_context : context::global;
+        Cell word, position;
+        context::get_word_or_global(ctx, symbol_of(f), &word);
+        value::set_integer(&position, static_cast<int32_t>(f->saved_base));
+        *append_to(block) = word;
+        *append_to(block) = position;
+    }
+}
+
+} // namespace zep::stack

@@ -1,0 +1,273 @@
+// Raising from the catalogue, type checks, checked access and conversions,
+// the case search and the cycle stack.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "datatypes/datatype.h"
+#include "datatypes/logic.h"
+#include "datatypes/none.h"
+#include "datatypes/string_buffer.h"
+#include "datatypes/unset.h"
+#include "datatypes/word.h"
+#include "runtime/error_catalog.h"
+#include "tests/evaluator/stack_fixture.h"
+
+namespace zep {
+namespace {
+
+using testing::sym;
+using testing::thrown_code;
+using testing::top_error_code;
+
+class CompiledSupportTest : public testing::StackTest {
+  protected:
+    void SetUp() override {
+        StackTest::SetUp();
+        Cell t = word(sym.other);
+        stack::mark_try(&t); // receives what the tests raise
+    }
+    // The code of the error the body raises (-1 when it raises none).
+    template <class Body> static int32_t raised(Body&& body) {
+        if (thrown_code(body) != catch_::code_error) return -1;
+        int32_t code = top_error_code();
+        Cell t = word(sym.other);
+        stack::reset();
+        stack::mark_try(&t);
+        return code;
+    }
+};
+
+TEST(ErrorCatalogTest, CodesAreCategoryTimes100PlusPosition) {
+    using error::Category;
+    struct Case {
+        Category category;
+        const char* id;
+        int32_t code;
+    };
+    const Case cases[] = {
+        {Category::throw_, "break", 0},          {Category::throw_, "while-cond", 4},
+        {Category::note, "no-load", 100},        {Category::syntax, "bad-char", 206},
+        {Category::script, "no-value", 300},     {Category::script, "bad-func-def", 321},
+        {Category::script, "out-of-range", 341}, {Category::script, "zb-invalid-record", 393},
+        {Category::math, "zero-divide", 400},    {Category::access, "invalid-cmd", 514},
+        {Category::user, "message", 800},        {Category::internal, "stack-overflow", 904},
+        {Category::internal, "no-cycle", 907},   {Category::internal, "deprecated", 913},
+        {Category::script, "no-such-id", -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(error::catalog::code_of(c.category, c.id), c.code) << c.id;
+    EXPECT_EQ(error::catalog::categories[3].count, 94);
+    EXPECT_EQ(error::catalog::template_of(394), nullptr);
+    EXPECT_EQ(error::catalog::template_of(600), nullptr); // reserved: no ids
+    EXPECT_STREQ(error::catalog::categories[0].title, "Throw Error");
+}
+
+TEST_F(CompiledSupportTest, FireBuildsTheErrorWithItsArguments) {
+    Cell a = integer(1), b = integer(2);
+    EXPECT_EQ(raised([&] { error::fire(error::Category::script, "expect-val", &a, &b); }), 306);
+    // (raised() re-marks the try frame: look at the error before that.)
+    thrown_code([&] { error::fire(error::Category::script, "expect-val", &a, &b); });
+    const Cell* e = stack::top();
+    EXPECT_EQ(value::integer_of(error::field_of(e, error::field::arg1)), 1);
+    EXPECT_EQ(value::integer_of(error::field_of(e, error::field::arg2)), 2);
+    EXPECT_EQ(cell_type(error::field_of(e, error::field::arg3)), type_id::none);
+    EXPECT_EQ(value::integer_of(error::field_of(e, error::field::type)), 3);
+    EXPECT_EQ(value::integer_of(error::field_of(e, error::field::id)), 6);
+}
+
+TEST_F(CompiledSupportTest, FireByWordsAndUnknownIds) {
+    Cell category, id, arg = integer(5);
+    word::make_at(symbol::make("math"), &category);
+    word::make_at(symbol::make("overflow"), &id);
+    EXPECT_EQ(raised([&] { error::fire_words(3, &category, &id, &arg); }), 401);
+    word::make_at(symbol::make("nothing"), &id);
+    EXPECT_EQ(raised([&] { error::fire_words(2, &category, &id); }), 910); // invalid-error
+    EXPECT_EQ(raised([] { error::fire(error::Category::math, "nothing"); }), 910);
+    // The runtime's named raise goes through the same entry.
+    EXPECT_EQ(raised([] { error::fire_named(error::Category::internal, "no-memory"); }), 902);
+}
+
+TEST_F(CompiledSupportTest, FloatToIntegerChecked) {
+    struct Case {
+        double x;
+        int32_t result; // INT32_MIN + 1 marks out-of-range
+    };
+    constexpr int32_t refused = std::numeric_limits<int32_t>::min() + 1;
+    const Case cases[] = {
+        {2147483647.9, 2147483647},
+        {2147483648.0, refused},
+        {-0.5, 0},
+        {-2147483648.9, -2147483647 - 1},
+        {-2147483649.0, refused},
+        {NAN, refused},
+        {INFINITY, refused},
+        {-7.9, -7},
+    };
+    for (const Case& c : cases) {
+        Cell v;
+        value::set_float(&v, c.x);
+        int32_t got = 0;
+        int32_t code = raised([&] { got = float_::to_integer_checked(&v); });
+        if (c.result == refused)
+            EXPECT_EQ(code, 341) << c.x;
+        else
+            EXPECT_EQ(got, c.result) << c.x;
+    }
+    Cell i = integer(3);
+    i.data1 = 77; // any other value yields its first payload word
+    EXPECT_EQ(float_::to_integer_checked(&i), 77);
+}
+
+TEST_F(CompiledSupportTest, TypesetBitsAndArgumentChecks) {
+    Cell typeset;
+    value::set_cell(&typeset, type_id::typeset);
+    unsigned char bits[12] = {0x80};
+    std::memcpy(&typeset.data1, bits, sizeof bits);
+    EXPECT_TRUE(typecheck::has_type(&typeset, 0));
+    EXPECT_FALSE(typecheck::has_type(&typeset, type_id::integer));
+    bits[1] = 0x10; // integer! is id 11: byte 1, mask 0x80 >> 3
+    std::memcpy(&typeset.data1, bits, sizeof bits);
+    EXPECT_TRUE(typecheck::has_type(&typeset, type_id::integer));
+    EXPECT_FALSE(typecheck::has_type(&typeset, type_id::float_));
+
+    Cell i = integer(1), none;
+    value::set_none(&none);
+    stack::push(&i);
+    stack::push(&none);
+    EXPECT_EQ(raised([&] { typecheck::check_arg_at(0, &typeset); }), -1);
+    EXPECT_EQ(raised([&] { typecheck::check_arg_at(-1, &typeset); }), -1);
+    stack::push(&i);
+    stack::push(&none);
+    EXPECT_EQ(raised([&] { typecheck::check_arg_at(1, &typeset); }), 305); // expect-arg
+    Cell off, on;
+    value::set_logic(&off, false);
+    value::set_logic(&on, true);
+    EXPECT_EQ(raised([&] { typecheck::check_optional_arg(&off, &typeset, &none); }), -1);
+    EXPECT_EQ(raised([&] { typecheck::check_optional_arg(&on, &typeset, &none); }), 305);
+    Cell unset;
+    value::set_unset(&unset);
+    EXPECT_EQ(raised([&] { word::check_set(&unset); }), 305);
+}
+
+TEST_F(CompiledSupportTest, CheckedWordAndFieldAccess) {
+    Cell w, v = integer(9), unset;
+    value::set_unset(&unset);
+    word::make_at(symbol::make("some-word"), &w);
+    EXPECT_EQ(raised([&] { word::get_checked(&w); }), 300); // no-value
+    stack::push(&unset);
+    EXPECT_EQ(raised([&] { word::set_from_top(&w); }), 301); // need-value
+    stack::push(&v);
+    stack::push(&v);
+    word::set_from_stack(&w);
+    EXPECT_EQ(stack::arguments.top, stack::base());
+    EXPECT_EQ(value::integer_of(word::get_checked(&w)), 9);
+
+    // A function context whose function is not running has no values.
+    Ref ctx = function_context();
+    Cell arg;
+    word::make_at(symbol::make("arg"), &arg);
+    context::add_word(ctx, &arg);
+    EXPECT_EQ(raised([&] { word::get_field_cell(ctx, 0); }), 302); // not-defined
+    stack::push(&v);
+    context::set_stack_values(ctx, stack::index_of(stack::base()));
+    stack::push(&v);
+    value::set_integer(stack::top(), 4);
+    context::set_from_top_drop(ctx, 0);
+    EXPECT_EQ(value::integer_of(word::get_field_cell(ctx, 0)), 4);
+    EXPECT_EQ(stack::arguments.top, stack::base());
+}
+
+TEST_F(CompiledSupportTest, RefinementSetUp) {
+    Cell v = integer(1), off, on;
+    value::set_logic(&off, false);
+    value::set_logic(&on, true);
+    for (int i = 0; i < 4; ++i) stack::push(&v);
+    call::set_refinements(&off, 1, 2);
+    EXPECT_EQ(cell_type(stack::base() + 1), type_id::integer); // the slot itself is left
+    EXPECT_EQ(cell_type(stack::base() + 2), type_id::none);
+    EXPECT_EQ(cell_type(stack::base() + 3), type_id::none);
+    call::set_refinements(&on, 1, 2);
+    EXPECT_EQ(cell_type(stack::base() + 1), type_id::logic);
+    EXPECT_EQ(stack::base()[1].data1, 1u);
+
+    static bool ran;
+    ran = false;
+    call::RefinementUse uses[] = {{&on, 0, 1, 1}, {&off, 2, 3, 1}};
+    call::apply_refinements(2, uses, [] { ran = true; });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(stack::base()[0].data1, 1u);
+    EXPECT_EQ(stack::base()[2].data1, 0u);
+    EXPECT_EQ(cell_type(stack::base() + 3), type_id::none);
+}
+
+TEST_F(CompiledSupportTest, FindCase) {
+    datatype::init();
+    unset::init();
+    none::init();
+    logic::init();
+    Cell yes, no, one = integer(1), two = integer(2);
+    value::set_logic(&yes, true);
+    value::set_logic(&no, false);
+    auto block_of = [](std::initializer_list<Cell> cells) {
+        Cell block;
+        Ref node = series::alloc_cells(4);
+        for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
+        value::set_series(&block, type_id::block, node);
+        return block;
+    };
+    struct Case {
+        Cell block;
+        Cell searched;
+        bool step_one, want_block;
+        uint8_t type;
+        int32_t integer;
+    };
+    Cell inner = block_of({one});
+    const Case cases[] = {
+        {block_of({no, one, yes, two}), yes, false, false, type_id::integer, 2},
+        {block_of({one, yes, no, two}), yes, false, false, type_id::none, 0}, // odd steps only
+        {block_of({one, two, yes}), yes, true, false, type_id::logic, 1},     // the last: itself
+        {block_of({yes, one, inner}), yes, false, true, type_id::block, 0},
+        {block_of({inner, one}), inner, true, false, type_id::none, 0}, // blocks never match
+    };
+    for (const Case& c : cases) {
+        for (bool push : {false, true}) {
+            stack::reset();
+            stack::push(&c.searched);
+            switch_::find_case(&c.block, c.step_one, c.want_block, push);
+            const Cell* result = push ? stack::top() : stack::base();
+            EXPECT_EQ(cell_type(result), c.type);
+            if (c.type == type_id::integer) EXPECT_EQ(value::integer_of(result), c.integer);
+            if (c.type == type_id::logic) EXPECT_EQ(result->data1, 1u);
+        }
+    }
+}
+
+TEST_F(CompiledSupportTest, CycleStack) {
+    for (uint32_t i = 1; i < cycles::capacity; ++i) cycles::push(i * 16);
+    EXPECT_EQ(cycles::depth(), 999u);
+    EXPECT_TRUE(cycles::find(16));
+    EXPECT_EQ(raised([] { cycles::push(1); }), 906); // too-deep
+    EXPECT_EQ(cycles::depth(), 0u);
+
+    cycles::push(32);
+    Cell out, value;
+    string::make_at(&out, 16);
+    value::set_series(&value, type_id::block, 32);
+    int32_t limit = 100;
+    EXPECT_TRUE(cycles::detect(&value, &out, &limit, true));
+    EXPECT_EQ(limit, 95);
+    EXPECT_EQ(string::length(&out), 5);
+    value.header = type_id::paren;
+    EXPECT_TRUE(cycles::detect(&value, &out, &limit, false)); // form: "..."
+    EXPECT_EQ(limit, 92);
+    value::set_series(&value, type_id::block, 48);
+    EXPECT_FALSE(cycles::detect(&value, &out, &limit, true));
+    cycles::drop(5);
+    EXPECT_EQ(cycles::depth(), 0u);
+}
+
+} // namespace
+} // namespace zep

@@ -1,0 +1,26 @@
+"""An error that no frame receives is printed and ends the process with
+status -2; throw, break and the others become throw errors first."""
+import os
+import subprocess
+import sys
+
+PROBE = os.path.join(sys.argv[1], "probes", "uncaught_probe")
+
+CASES = [
+    ("script", '*** Script Error: invalid argument: "a text"\n'
+               "*** Where: probe-fn\n*** Near : \n"),
+    ("throw", '*** Throw Error: no catch for throw: "a text"\n'
+              "*** Where: probe-fn\n*** Near : \n"),
+]
+
+failures = []
+for mode, expected in CASES:
+    run = subprocess.run([PROBE, mode], capture_output=True, timeout=30)
+    if run.returncode != 254:
+        failures.append(f"{mode}: status {run.returncode}, expected 254 (-2)")
+    if run.stdout.decode("utf-8") != expected:
+        failures.append(f"{mode}: printed {run.stdout!r}, expected {expected!r}")
+
+if failures:
+    print("\n".join(failures))
+    sys.exit(1)
