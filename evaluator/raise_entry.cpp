@@ -1,0 +1,93 @@
+#include <cstring>
+
+#include "datatypes/string_buffer.h"
+#include "datatypes/symbol.h"
+#include "evaluator/compiled_support.h"
+#include "evaluator/error_value.h"
+#include "evaluator/runtime_words.h"
+#include "evaluator/stack.h"
+#include "runtime/catch.h"
+#include "runtime/error_catalog.h"
+#include "runtime/value_make.h"
+
+namespace zep::error {
+
+TraceHook trace_hook = nullptr;
+
+namespace {
+
+// Builds the error on the argument stack (so that it stays reachable while
+// the tracer runs) and answers its cell.
+Cell* build(int32_t code, const Cell* arg1, const Cell* arg2, const Cell* arg3) {
+    const Cell* args[3] = {arg1, arg2, arg3};
+    Cell* slot = stack::push_slot();
+    value::set_none(slot);
+    make_from_code(slot, code, args, 3);
+    return slot;
+}
+
+[[noreturn]] void invalid_id(const char* id) {
+    Cell* text = stack::push_slot();
+    string::make_at(text, static_cast<uint32_t>(std::strlen(id)));
+    string::append_text(text, id);
+    Cell copy = *text;
+    fire_code(catalog::code_of(Category::internal, "invalid-error"), &copy);
+}
+
+void fire_hook(Category category, const char* id) {
+    fire(category, id);
+}
+
+} // namespace
+
+void fire_code(int32_t code, const Cell* arg1, const Cell* arg2, const Cell* arg3) {
+    Cell* error = build(code, arg1, arg2, arg3);
+    if (trace_hook) {
+        uint32_t saved = catch_::exception_slot;
+        catch_::exception_slot = 0;
+        trace_hook(error);
+        catch_::exception_slot = saved;
+    }
+    Cell copy = *error;
+    stack::throw_error(&copy);
+}
+
+void fire(Category category, const char* id, const Cell* arg1, const Cell* arg2,
+          const Cell* arg3) {
+    int32_t code = catalog::code_of(category, id);
+    if (code < 0) invalid_id(id);
+    fire_code(code, arg1, arg2, arg3);
+}
+
+void fire_words(int32_t count, const Cell* category, const Cell* id, const Cell* arg1,
+                const Cell* arg2, const Cell* arg3) {
+    const char* category_name = symbol::utf8_text(value::word_symbol(category));
+    int32_t index = catalog::find_category(category_name, std::strlen(category_name));
+    if (index < 0) fire_code(catalog::code_of(Category::internal, "invalid-error"), category);
+    const char* id_name = symbol::utf8_text(value::word_symbol(id));
+    int32_t position = catalog::find_id(static_cast<uint32_t>(index), id_name,
+                                        std::strlen(id_name));
+    if (position < 0) fire_code(catalog::code_of(Category::internal, "invalid-error"), id);
+    fire_code(index * 100 + position, count > 2 ? arg1 : nullptr, count > 3 ? arg2 : nullptr,
+              count > 4 ? arg3 : nullptr);
+}
+
+void fire_make_error(const Cell* type, const Cell* spec) {
+    fire(Category::script, "bad-make-arg", type, spec);
+}
+
+void print_error(Category category, const char* id, const Cell* arg1, const Cell* arg2,
+                 const Cell* arg3) {
+    int32_t code = catalog::code_of(category, id);
+    if (code < 0) code = catalog::code_of(Category::internal, "invalid-error");
+    stack::mark_native(words::global_word(words::global::error));
+    Cell* error = build(code, arg1, arg2, arg3);
+    print(error);
+    stack::unwind_drop();
+}
+
+void install_raise() {
+    set_fire_hook(fire_hook);
+}
+
+} // namespace zep::error
