@@ -110,7 +110,7 @@ class TypeWordsTest : public testing::MemoryTest {
         MemoryTest::SetUp();
         std::memcpy(saved_types, datatype::type_table, sizeof saved_types);
         std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
-        symbol::init();
+        symbol::init_table();
         context::init_global();
     }
     void TearDown() override {
@@ -119,6 +119,7 @@ class TypeWordsTest : public testing::MemoryTest {
         std::memcpy(datatype::type_table, saved_types, sizeof saved_types);
         std::memcpy(actions::action_table, saved_actions, sizeof saved_actions);
         context::global = 0;
+        symbol::table = 0;
         MemoryTest::TearDown();
     }
     TypeRow saved_types[type_rows];
