@@ -33,7 +33,7 @@ int main() {
     arena::init();
     memory::init();
     case_::init_tables();
-    symbol::init();
+    symbol::init_table();
     context::init_global();
     constexpr int n = 200000;
     std::vector<std::string> names;

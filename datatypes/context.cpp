@@ -3,11 +3,10 @@
 // cloning; the global context; the context! datatype.
 #include "datatypes/context.h"
 
-#include <vector>
-
 #include "datatypes/registry.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
+#include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
@@ -22,10 +21,15 @@ ObjectHooks object_hooks = {nullptr, nullptr};
 
 namespace {
 
-constexpr uint32_t max_bind_depth = 1000;
+[[noreturn]] void fire_script(const char* id, const Cell* word) {
+    Cell argument = *word;
+    error::fire(error::Category::script, id, &argument);
+}
 
-[[noreturn]] void fire_script(const char* id) {
-    error::fire_named(error::Category::script, id);
+[[noreturn]] void fire_symbol(const char* id, uint32_t symbol) {
+    Cell word;
+    value::set_word(&word, type_id::word, 0, symbol);
+    error::fire(error::Category::script, id, &word);
 }
 
 uint32_t self_symbol() {
@@ -67,18 +71,11 @@ bool is_block_like(uint8_t type) {
     }
 }
 
-// The blocks being bound, outermost first: a block met again on this path
-// is not entered a second time.
-std::vector<Ref> binding_path;
-
+// Binds a block's words and, through the cycle stack, the blocks inside it;
+// a block already being bound further out is not entered again.
 void bind_block(Ref block, Ref context, bool self) {
-    for (Ref active : binding_path)
-        if (active == block) return;
-    if (binding_path.size() >= max_bind_depth) {
-        binding_path.clear();
-        error::fire_named(error::Category::internal, "too-deep");
-    }
-    binding_path.push_back(block);
+    if (cycles::find(block)) return;
+    cycles::push(block);
     uint32_t self_id = self ? self_symbol() : 0;
     SeriesBuffer* b = node_buffer(block);
     uint32_t count = (b->tail - b->head) / sizeof(Cell);
@@ -96,7 +93,7 @@ void bind_block(Ref block, Ref context, bool self) {
             }
         }
     }
-    binding_path.pop_back();
+    cycles::pop();
 }
 
 Cell* block_cells(const Cell* block, uint32_t* count) {
@@ -198,7 +195,7 @@ Cell* put(Ref context, const Cell* word, const Cell* value) {
     Cell copy = *value; // the value may lie in a series that adding moves
     int32_t index = add_word(context, word);
     Cell* slot = value_at(context, index);
-    if (!slot) fire_script("not-defined");
+    if (!slot) fire_script("not-defined", word);
     return store(slot, &copy);
 }
 
@@ -220,7 +217,7 @@ Cell* set_value(Cell* word, const Cell* value, Ref context, bool fire) {
     }
     Cell* values_start = values(context);
     if (!values_start || static_cast<uint32_t>(index) >= word_count(context))
-        fire_script("not-defined");
+        fire_script("not-defined", word);
     Cell* slot = values_start + index;
     if (values_live_on_stack(context)) return store(slot, value);
     if (kind_of(context) == kind::object) {
@@ -246,18 +243,18 @@ Cell* get_word_value(Cell* word, Ref context) {
     int32_t index = value::word_index(word);
     if (index < 0) {
         if (word->data2 == self_symbol()) return owner(context);
-        fire_script("no-value");
+        fire_script("no-value", word);
     }
     Cell* values_start = values(context);
-    if (!values_start) fire_script("not-in-context");
-    if (static_cast<uint32_t>(index) >= word_count(context)) fire_script("no-value");
+    if (!values_start) fire_script("not-in-context", word);
+    if (static_cast<uint32_t>(index) >= word_count(context)) fire_script("no-value", word);
     return values_start + index;
 }
 
 Cell* value_of_symbol(Ref context, uint32_t symbol) {
     if (values_live_on_stack(context)) context = global;
     int32_t index = find_symbol(context, symbol, true);
-    if (index < 0) fire_script("no-value");
+    if (index < 0) fire_symbol("no-value", symbol);
     return value_at(context, index);
 }
 
@@ -292,7 +289,7 @@ Cell* value_at(Ref context, int32_t index) {
 
 Cell* get_value_at(Ref context, int32_t index) {
     Cell* slot = value_at(context, index);
-    if (!slot) fire_script("not-defined");
+    if (!slot) fire_script("not-defined", word_at(context, index));
     return stack::push(slot);
 }
 
@@ -370,8 +367,13 @@ namespace {
 
 Cell* store_field(Ref context, int32_t index, const Cell* value) {
     Cell* slot = value_at(context, index);
-    if (!slot || index < 0 || static_cast<uint32_t>(index) >= word_count(context))
-        fire_script("not-defined");
+    if (!slot || index < 0 || static_cast<uint32_t>(index) >= word_count(context)) {
+        Cell word;
+        value::set_word(&word, type_id::word, context, 0, index);
+        if (index >= 0 && static_cast<uint32_t>(index) < word_count(context))
+            word = *word_at(context, index);
+        fire_script("not-defined", &word);
+    }
     if (header(context)->header & flag::object) word_at(context, index)->header |= field_assigned;
     return store(slot, value);
 }
@@ -380,9 +382,8 @@ Cell* store_field(Ref context, int32_t index, const Cell* value) {
 
 Cell* set_value_push_old(Ref context, int32_t index) {
     Cell new_value = *stack::top();
-    Cell* slot = value_at(context, index);
-    if (!slot) fire_script("not-defined");
-    stack::push(slot);
+    if (!value_at(context, index)) return store_field(context, index, &new_value);
+    stack::push(value_at(context, index));
     return store_field(context, index, &new_value);
 }
 
@@ -401,7 +402,7 @@ void init_global() {
     global = make_node(global_slots, false, false, 0, kind::global);
 }
 
-void init_type() {
+void init() {
     datatype::SlotList slots;
     datatype::register_type(type_id::context, 0, "context!", slots);
 }

@@ -90,6 +90,6 @@ struct ObjectHooks {
 extern ObjectHooks object_hooks;
 
 // context! datatype registration (it has no actions).
-void init_type();
+void init();
 
 } // namespace zep::context

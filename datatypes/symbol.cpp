@@ -94,7 +94,7 @@ uint32_t count() {
     return table ? item_count(hash::table_at(table)) : 0;
 }
 
-void init(uint32_t capacity) {
+void init_table(uint32_t capacity) {
     table = hash::make_table(capacity, nullptr, hash::kind::symbols, 0);
 }
 
@@ -199,7 +199,7 @@ int compare(const Cell* a, const Cell* b, int code) {
     return string::compare(&left_text, &right_text, code, false);
 }
 
-void init_type() {
+void init() {
     datatype::SlotList slots;
     slots.set<action_slot::compare>(&compare);
     datatype::register_type(type_id::symbol, 0, "symbol!", slots);

@@ -21,7 +21,7 @@ Ref block();
 uint32_t count();
 
 // Makes the symbol block and its table with room for `capacity` names.
-void init(uint32_t capacity = 1000);
+void init_table(uint32_t capacity = 1000);
 
 // Interns a name: an exact spelling gives its id; otherwise an ASCII case
 // variant found makes a new symbol aliased to it, and no variant makes a new
@@ -51,7 +51,7 @@ uint32_t utf8_length(uint32_t id);
 bool is_any_type_word(const Cell* word);
 
 // symbol! datatype: registration and its one action.
-void init_type();
+void init();
 // Names compared as strings under the comparison code.
 int compare(const Cell* a, const Cell* b, int code);
 

@@ -11,6 +11,7 @@
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
+#include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
 #include "runtime/memory.h"
@@ -27,8 +28,17 @@ bool (*scan_value)(const unsigned char* utf8, uint32_t length, Cell* out) = null
 
 namespace {
 
-[[noreturn]] void fire_script(const char* id) {
-    error::fire_named(error::Category::script, id);
+[[noreturn]] void fire_script(const char* id, const Cell* arg1 = nullptr,
+                              const Cell* arg2 = nullptr) {
+    Cell first = arg1 ? *arg1 : Cell{};
+    Cell second = arg2 ? *arg2 : Cell{};
+    error::fire(error::Category::script, id, arg1 ? &first : nullptr, arg2 ? &second : nullptr);
+}
+
+[[noreturn]] void fire_bad_to(uint8_t type, const Cell* spec) {
+    Cell datatype;
+    value::set_datatype(&datatype, type);
+    fire_script("bad-to-arg", &datatype, spec);
 }
 
 // The global slot of a symbol, added (any case) when absent.
@@ -47,7 +57,7 @@ Cell* write_global(Cell* target, uint32_t symbol, int32_t index, bool keep_flags
 
 Ref bound_context(const Cell* word) {
     Ref context = value::word_context(word);
-    if (!context) fire_script("not-defined");
+    if (!context) fire_script("not-defined", word);
     return context;
 }
 
@@ -192,7 +202,7 @@ Cell* set(Cell* word, const Cell* value) {
 
 Cell* push_value(Cell* word) {
     Cell* value = get(word);
-    if (is_unset(value)) fire_script("no-value");
+    if (is_unset(value)) fire_script("no-value", word);
     return stack::push(value);
 }
 
@@ -203,7 +213,7 @@ Cell* push_get(Cell* word) {
 Cell* set_checked() {
     Cell* word = stack::base();
     Cell value = word[1];
-    if (is_unset(&value)) fire_script("need-value");
+    if (is_unset(&value)) fire_script("need-value", word);
     set(word, &value);
     *stack::base() = value;
     return stack::base();
@@ -221,11 +231,11 @@ Cell* set_integer(Cell* word, int32_t value) {
     int32_t index = value::word_index(word);
     if (index < 0) {
         index = context::find_symbol(context, value::word_symbol(word), false);
-        if (index < 0) fire_script("no-value");
+        if (index < 0) fire_script("no-value", word);
         word->data3 = static_cast<uint32_t>(index);
     }
     Cell* slot = context::value_at(context, index);
-    if (!slot) fire_script("not-defined");
+    if (!slot) fire_script("not-defined", word);
     value::set_integer(slot, value);
     return slot;
 }
@@ -251,7 +261,7 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type) {
     switch (cell_type(spec)) {
     case type_id::datatype: {
         uint32_t named = spec->data1;
-        if (named >= type_rows || !datatype::type_table[named].name) fire_script("bad-to-arg");
+        if (named >= type_rows || !datatype::type_table[named].name) fire_bad_to(type, spec);
         made = datatype::type_table[named].word;
         if (cell_type(&made) != type_id::word)
             make_at_result(symbol::make(datatype::type_table[named].name), &made);
@@ -287,11 +297,11 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type) {
         std::string name(symbol::utf8_text(symbol), symbol::utf8_length(symbol));
         if (!load_word(reinterpret_cast<const unsigned char*>(name.data()),
                        static_cast<uint32_t>(name.size()), &made))
-            fire_script("bad-to-arg");
+            fire_bad_to(type, spec);
         break;
     }
     default:
-        fire_script("bad-to-arg");
+        fire_bad_to(type, spec);
     }
     made.header = type;
     *result = made;
@@ -375,7 +385,7 @@ Cell* index_of(Cell* value) {
     return value;
 }
 
-void init_type() {
+void init() {
     datatype::SlotList slots;
     slots.set<action_slot::make>(&make);
     slots.set<action_slot::to>(&to);

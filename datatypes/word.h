@@ -44,7 +44,7 @@ Cell* set_argument();
 Cell* get_argument();
 
 // word! datatype slots (inherited by the other word types).
-void init_type();
+void init();
 Cell* make(Cell* result, const Cell* spec, uint8_t type);
 Cell* to(Cell* result, const Cell* spec, uint8_t type);
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
@@ -68,14 +68,14 @@ Cell* make_in_from_text(Cell* block, const char* name);
 Cell* push_from_text(const char* name);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
-void init_type();
+void init();
 } // namespace zep::lit_word
 namespace zep::set_word {
 Cell* make_in_from_text(Cell* block, const char* name);
 Cell* push_from_text(const char* name);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
-void init_type();
+void init();
 } // namespace zep::set_word
 namespace zep::get_word {
 Cell* make_in_from_text(Cell* block, const char* name);
@@ -83,7 +83,7 @@ Cell* push_from_text(const char* name);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
 Cell* get_checked(Cell* word);
-void init_type();
+void init();
 } // namespace zep::get_word
 namespace zep::refinement {
 Cell* make_in_from_text(Cell* block, const char* name);
@@ -92,5 +92,5 @@ Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
 // Appends an unbound refinement for the name to the root block.
 Cell* make_from_text(const char* name);
-void init_type();
+void init();
 } // namespace zep::refinement

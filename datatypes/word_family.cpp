@@ -52,7 +52,7 @@ Cell* push(const Cell* word) {
 Cell* push_at(Ref context, int32_t index) {
     return push_retyped(context::word_at(context, index), type_id::lit_word);
 }
-void init_type() {
+void init() {
     register_child(type_id::lit_word, "lit-word!");
 }
 } // namespace lit_word
@@ -70,7 +70,7 @@ Cell* push(const Cell* word) {
 Cell* push_at(Ref context, int32_t index) {
     return push_retyped(context::word_at(context, index), type_id::set_word);
 }
-void init_type() {
+void init() {
     register_child(type_id::set_word, "set-word!");
 }
 } // namespace set_word
@@ -91,7 +91,7 @@ Cell* push_at(Ref context, int32_t index) {
 Cell* get_checked(Cell* word) {
     return stack::push(word::get(word));
 }
-void init_type() {
+void init() {
     register_child(type_id::get_word, "get-word!");
 }
 } // namespace get_word
@@ -120,7 +120,7 @@ Cell* make_from_text(const char* name) {
     *cell = unbound;
     return cell;
 }
-void init_type() {
+void init() {
     register_child(type_id::refinement, "refinement!");
 }
 } // namespace refinement

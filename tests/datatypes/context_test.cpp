@@ -15,39 +15,39 @@
 #include "evaluator/stack.h"
 #include "runtime/case_fold.h"
 #include "runtime/cell_ops.h"
+#include "runtime/error_catalog.h"
 #include "runtime/hashtable.h"
 #include "runtime/value_make.h"
-#include "tests/runtime/memory_fixture.h"
+#include "tests/evaluator/stack_fixture.h"
 
 namespace zep {
 namespace {
 
-class ContextTest : public testing::MemoryTest {
+class ContextTest : public testing::StackTest {
   protected:
     void SetUp() override {
-        MemoryTest::SetUp();
+        StackTest::SetUp();
+        Cell receiver = word(testing::sym.other);
+        stack::mark_try(&receiver); // receives what the tests raise
         static bool folded = (case_::init_tables(), true);
         (void)folded;
         std::memcpy(saved_types, datatype::type_table, sizeof saved_types);
         std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
         datatype::init_tables();
-        stack::init();
         symbol::init();
-        context::init_global();
-        symbol::init_type();
-        context::init_type();
-        word::init_type();
-        lit_word::init_type();
-        set_word::init_type();
-        get_word::init_type();
-        refinement::init_type();
+        context::init();
+        word::init();
+        lit_word::init();
+        set_word::init();
+        get_word::init();
+        refinement::init();
     }
     void TearDown() override {
         std::memcpy(datatype::type_table, saved_types, sizeof saved_types);
         std::memcpy(actions::action_table, saved_actions, sizeof saved_actions);
         context::global = 0;
         symbol::table = 0;
-        MemoryTest::TearDown();
+        StackTest::TearDown();
     }
 
     static Cell word_cell(const char* name, uint8_t type = type_id::word, Ref context = 0) {
@@ -66,16 +66,21 @@ class ContextTest : public testing::MemoryTest {
     static Cell* item(const Cell& block, uint32_t i) {
         return reinterpret_cast<Cell*>(buffer_head(node_buffer(value::series_node(&block)))) + i;
     }
-    // The script error id the body raised (null when none).
-    template <class Body> static const char* script_error(Body&& body) {
-        error::last_raised = {error::Category::throw_, nullptr};
-        try {
-            body();
-        } catch (const catch_::Unwind&) {
-            EXPECT_EQ(error::last_raised.category, error::Category::script);
-            return error::last_raised.id;
+    // Whether the body raised the script error `id` (with the word as its
+    // first argument when one is given).
+    template <class Body>
+    static bool raises(const char* id, Body&& body, const Cell* named = nullptr) {
+        if (testing::thrown_code(body) != catch_::code_error) return false;
+        bool matched =
+            testing::top_error_code() == error::catalog::code_of(error::Category::script, id);
+        if (named) {
+            const Cell* arg1 = error::field_of(stack::top(), error::field::arg1);
+            matched = matched && value::word_symbol(arg1) == value::word_symbol(named);
         }
-        return nullptr;
+        Cell receiver = word(testing::sym.other);
+        stack::reset();
+        stack::mark_try(&receiver);
+        return matched;
     }
     static std::string text_of(const Cell* string) {
         std::string out;
@@ -160,7 +165,8 @@ TEST_F(ContextTest, AddFindSetAndGetThroughAliases) {
     EXPECT_FALSE(context::word_at(ctx, 1)->header & context::field_assigned);
 
     Cell unresolved = word_cell("alpha", type_id::word, ctx);
-    EXPECT_STREQ(script_error([&] { word::get(&unresolved); }), "no-value");
+    EXPECT_TRUE(raises(
+        "no-value", [&] { word::get(&unresolved); }, &unresolved));
     Cell self = word_cell("self", type_id::word, ctx);
     value::set_integer(context::owner(ctx), 7);
     EXPECT_EQ(value::integer_of(word::get(&self)), 7);
@@ -169,8 +175,10 @@ TEST_F(ContextTest, AddFindSetAndGetThroughAliases) {
     Ref fn = context::make_node(1, true, false, 0, context::kind::function);
     Cell local = word_cell("x", type_id::word, fn);
     local.data3 = static_cast<uint32_t>(context::add_word(fn, &local));
-    EXPECT_STREQ(script_error([&] { word::get(&local); }), "not-in-context");
-    EXPECT_STREQ(script_error([&] { word::set(&local, &value); }), "not-defined");
+    EXPECT_TRUE(raises(
+        "not-in-context", [&] { word::get(&local); }, &local));
+    EXPECT_TRUE(raises(
+        "not-defined", [&] { word::set(&local, &value); }, &local));
     context::set_stack_values(fn, 10);
     word::set(&local, &value);
     EXPECT_EQ(value::integer_of(stack::cell_at(10)), 42);
@@ -330,7 +338,7 @@ TEST_F(ContextTest, MakeWordFromNonTextSpecs) {
     word::to(&result, &set, type_id::word);
     EXPECT_EQ(cell_type(&result), type_id::word);
     value::set_integer(&spec, 3);
-    EXPECT_STREQ(script_error([&] { word::make(&result, &spec, type_id::word); }), "bad-to-arg");
+    EXPECT_TRUE(raises("bad-to-arg", [&] { word::make(&result, &spec, type_id::word); }));
 }
 
 TEST_F(ContextTest, MapWordKeysFindOneEntryKeptAsSetWord) {
