@@ -10,6 +10,7 @@
 #include "runtime/gc_state.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
+#include "runtime/error_exit.h"
 #include "runtime/raise.h"
 #include "runtime/record_series.h"
 
@@ -289,7 +290,8 @@ void refresh(Ref table) {
 } // namespace detail
 
 Ref make_table(uint32_t size, const Cell* block, uint32_t kind, int32_t extra, Ref source_table) {
-    if (kind > kind::owners) error::fire_named(error::Category::internal, "no-memory");
+    // An unknown kind is an internal fault: "no value matched in SWITCH".
+    if (kind > kind::owners) runtime::error_exit(101, 0);
     if (source_table && kind == kind::symbols && extra == 2)
         return copy_table(source_table, copy_node(table_at(source_table)->data));
     uint64_t n = std::max<uint32_t>(size, 4);
