@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "datatypes/registry.h"
+#include "runtime/error_exit.h"
 #include "runtime/gc_state.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
-#include "runtime/error_exit.h"
 #include "runtime/raise.h"
 #include "runtime/record_series.h"
 
