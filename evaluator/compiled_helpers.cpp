@@ -2,9 +2,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "datatypes/string_buffer.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
+#include "runtime/memory.h"
 #include "runtime/value_make.h"
 
 namespace zep::typecheck {
@@ -97,6 +99,23 @@ void apply_refinements(int32_t count, const RefinementUse* uses, void (*code)())
 }
 
 } // namespace zep::call
+
+namespace zep::block {
+
+Cell* alloc_tail_cell(const Cell* block) {
+    return series::alloc_tail_cell(node_buffer(value::series_node(block)));
+}
+
+} // namespace zep::block
+
+namespace zep::mold {
+
+int32_t indent(Cell* output, int32_t n, int32_t limit) {
+    for (int32_t i = 0; i < n; ++i) string::append_text(output, "    ");
+    return limit - 4 * n;
+}
+
+} // namespace zep::mold
 
 namespace zep::boot {
 

@@ -149,6 +149,20 @@ bool detect(const Cell* value, Cell* output, int32_t* limit, bool mold);
 
 } // namespace zep::cycles
 
+namespace zep::block {
+
+// Appends an unset! cell at the block's tail (expanding when full).
+Cell* alloc_tail_cell(const Cell* block);
+
+} // namespace zep::block
+
+namespace zep::mold {
+
+// Appends n times four spaces to the string; answers limit - 4n.
+int32_t indent(Cell* output, int32_t n, int32_t limit);
+
+} // namespace zep::mold
+
 namespace zep::boot {
 
 // The first cell decoded from the boot payload, set by the decoder; literal

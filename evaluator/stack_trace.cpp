@@ -3,6 +3,7 @@
 #include "datatypes/context.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/word.h"
+#include "evaluator/compiled_support.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/memory.h"
@@ -35,10 +36,6 @@ bool is_traced(const Frame* f, int32_t level) {
     return value && cell_type(value) == type_id::function;
 }
 
-Cell* append_to(Cell* block) {
-    return series::alloc_tail_cell(node_buffer(value::series_node(block)));
-}
-
 } // namespace
 
 void trace_words(int32_t level, Cell* block, const Frame* end) {
@@ -46,7 +43,7 @@ void trace_words(int32_t level, Cell* block, const Frame* end) {
         if (!is_traced(f, level)) continue;
         Cell word;
         words::word_for_frame(&word, symbol_of(f), f->word_context);
-        *append_to(block) = word;
+        *block::alloc_tail_cell(block) = word;
     }
 }
 
@@ -74,8 +71,8 @@ void collect_trace(Cell* block) {
         Cell word, position;
         context::get_word_or_global(ctx, symbol_of(f), &word);
         value::set_integer(&position, static_cast<int32_t>(f->saved_base));
-        *append_to(block) = word;
-        *append_to(block) = position;
+        *block::alloc_tail_cell(block) = word;
+        *block::alloc_tail_cell(block) = position;
     }
 }
 

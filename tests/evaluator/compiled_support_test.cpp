@@ -110,10 +110,11 @@ TEST_F(CompiledSupportTest, FloatToIntegerChecked) {
         value::set_float(&v, c.x);
         int32_t got = 0;
         int32_t code = raised([&] { got = float_::to_integer_checked(&v); });
-        if (c.result == refused)
+        if (c.result == refused) {
             EXPECT_EQ(code, 341) << c.x;
-        else
+        } else {
             EXPECT_EQ(got, c.result) << c.x;
+        }
     }
     Cell i = integer(3);
     i.data1 = 77; // any other value yields its first payload word
@@ -239,8 +240,12 @@ TEST_F(CompiledSupportTest, FindCase) {
             switch_::find_case(&c.block, c.step_one, c.want_block, push);
             const Cell* result = push ? stack::top() : stack::base();
             EXPECT_EQ(cell_type(result), c.type);
-            if (c.type == type_id::integer) EXPECT_EQ(value::integer_of(result), c.integer);
-            if (c.type == type_id::logic) EXPECT_EQ(result->data1, 1u);
+            if (c.type == type_id::integer) {
+                EXPECT_EQ(value::integer_of(result), c.integer);
+            }
+            if (c.type == type_id::logic) {
+                EXPECT_EQ(result->data1, 1u);
+            }
         }
     }
 }
@@ -267,6 +272,13 @@ TEST_F(CompiledSupportTest, CycleStack) {
     EXPECT_FALSE(cycles::detect(&value, &out, &limit, true));
     cycles::drop(5);
     EXPECT_EQ(cycles::depth(), 0u);
+}
+
+TEST_F(CompiledSupportTest, MoldIndent) {
+    Cell out;
+    string::make_at(&out, 4);
+    EXPECT_EQ(mold::indent(&out, 3, 100), 88);
+    EXPECT_EQ(string::length(&out), 12);
 }
 
 } // namespace

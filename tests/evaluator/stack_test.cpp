@@ -252,8 +252,9 @@ TEST_F(StackTest, ExitsWithoutReceiverRaiseThrowErrors) {
             EXPECT_EQ(thrown_code(c.exit), catch_::code_error);
             EXPECT_EQ(top_error_code(), c.code);
             EXPECT_EQ(base_index(), receiver_base);
-            if (c.code == 2) // the thrown value is the message's argument
+            if (c.code == 2) { // the thrown value is the message's argument
                 EXPECT_EQ(value::integer_of(error::field_of(stack::top(), error::field::arg1)), 6);
+            }
             stack::frames.top = stack::frames.begin;
         }
     }
