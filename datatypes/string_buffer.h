@@ -91,6 +91,8 @@ Cell* make_at(Cell* cell, uint32_t n);
 // The same with n units of the given size (1, 2 or 4).
 Cell* make_at_unit(Cell* cell, uint32_t n, uint32_t unit);
 // Pushes a copy of the value on the argument stack; answers the new slot.
+// (Cells given to make_at and load_encoded must not lie in a managed buffer:
+// a stack slot or a native local.)
 Cell* push(const Cell* value);
 // Encodings for load_encoded.
 namespace encoding {
@@ -113,10 +115,11 @@ Cell* load_in(const unsigned char* bytes, uint32_t count, const Cell* block, int
 // Appends one code point at the tail. A unit-1 buffer widens above 127 (to
 // unit 4 from 0x10000, else unit 2); a unit-2 buffer widens from 0x10000.
 SeriesBuffer* append_char(SeriesBuffer* buffer, uint32_t cp);
-// Writes at a unit index; at the tail the text grows by one unit. A unit-1
-// buffer widens only above 255. An index past the tail is an internal fault.
+// Writes at a unit index; at the tail the text grows by one unit (an index
+// past the tail writes at the tail). A unit-1 buffer widens only above 255.
 SeriesBuffer* poke_char_at(SeriesBuffer* buffer, uint32_t index, uint32_t cp);
-// Writes at a byte address inside the used part (widening as poke_char_at).
+// Writes at a byte address of the used part or the tail (widening as
+// poke_char_at, which recomputes the address from its unit index).
 SeriesBuffer* poke_char(SeriesBuffer* buffer, unsigned char* address, uint32_t cp);
 // Moves the units from index up by one and writes cp there (widening as
 // poke_char_at). An index past the tail appends.

@@ -30,24 +30,28 @@ constexpr uint32_t context_owner_flag = 0x10000;
 void init();
 
 // Records ownership of the value's series and of what it contains: block-like
-// values are walked (the cycle stack guards against self-containing blocks),
-// nested objects are walked with their own field words. A series already
-// owned keeps its first owner record.
-void bind(const Cell* value, const Cell* owner, const Cell* word);
+// values are walked from their head (a series or context already being
+// walked is skipped, so self-containing blocks end; more than 1,000 levels
+// raise internal too-deep), nested objects are walked with their own field
+// words, skipping a field that holds the owner itself. A series already owned
+// keeps its first owner record. The value is a cell (an image! keeps its owned
+// flag in the cell header); it need not stay put: the walk re-reads cells.
+void bind(Cell* value, const Cell* owner, const Cell* word);
 // bind, then sets the owner flag of the owner's context.
-void bind_flag(const Cell* value, const Cell* owner, const Cell* word);
+void bind_flag(Cell* value, const Cell* owner, const Cell* word);
 // Removes ownership of the value's series and of what it contains.
-void unbind(const Cell* value);
+void unbind(Cell* value);
 // The owner object! cell recorded for the node, or null. Valid until the
 // next allocation.
 const Cell* owner_of(Ref node);
-// Notifies the owner of the series when there is one; true when it did.
-// new_value may be null (none is passed then).
+// Notifies the owner of the series (for an object!, of its context) when it
+// has one with a change handler; true when it did. new_value may be null
+// (none is passed then).
 bool check(const Cell* series, const Cell* action, const Cell* new_value, int32_t index,
            int32_t part);
 
-// The owner table's hash table value (a collector root).
-Cell* table();
+// The owner table (a collector root); 0 before init.
+Ref table();
 // Removes the entries whose series did not survive a collection: the
 // collector calls it after marking.
 void sweep();
@@ -56,8 +60,8 @@ void sweep();
 // function; the object layer installs it. Arguments: the owner object, the
 // field word, the series value, the action word, the new value (none when
 // there is none), the index and the part. A failing handler raises through
-// the normal path; the change already made stays. Without a hook, check
-// reports owned series but fires nothing.
+// the normal path; the change already made stays. Until a hook is installed,
+// check still answers whether it would notify, but fires nothing.
 using FireHook = void (*)(const Cell* owner, const Cell* word, const Cell* series,
                           const Cell* action, const Cell* new_value, int32_t index, int32_t part);
 void set_fire_hook(FireHook hook);
