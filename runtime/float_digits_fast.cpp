@@ -4,10 +4,12 @@
 // table entry P * 2^b <= 10^k < (P + 1) * 2^b (P of 128 bits): the product
 // n * P, shifted right, gives T = n * 2^a * 10^k in 64.64 fixed point from
 // below, short by less than two units of 2^-64 (under one from truncating P,
-// since n <= 2^shift is required, and under one from the shift). Whether T is
+// since n < 2^shift is required, and under one from the shift). Whether T is
 // an integer, or an integer and a half, is decided exactly from the
 // divisibility of n; any other decision the error could sway is left open
-// (answer 0) for the big-integer method.
+// (answer 0) for the big-integer method. scripts/find_float_near_ties.py
+// lists the doubles concerned: none for shortest digits, a few dozen
+// (double, N) pairs for N-digit rounding.
 #include <cstdint>
 
 #include "runtime/float_digits.h"
