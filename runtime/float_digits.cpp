@@ -1,59 +1,24 @@
-// Exact digit generation with big integers: the value and the half-gaps to
-// its neighbours are held as fractions r/s, m+/s, m-/s, scaled by a power
-// of ten, and digits are peeled off one at a time. Integral values below
-// 10^15 take a shortcut in 64-bit arithmetic.
+// Digit generation. Integral values below 10^15 take a shortcut in 64-bit
+// arithmetic; then the fixed-point method (float_digits_fast.cpp) is tried;
+// what it leaves open goes to the exact method here: the value and the
+// half-gaps to its neighbours are held as big-integer fractions r/s, m+/s,
+// m-/s, scaled by a power of ten, and digits are peeled off one at a time.
 #include "runtime/float_digits.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "runtime/float_bigint.h"
+#include "runtime/float_parts.h"
 
 namespace zep::float_::digits {
 
 namespace {
 
-constexpr uint64_t hidden_bit = uint64_t{1} << 52;
-constexpr uint64_t fraction_mask = hidden_bit - 1;
-
-// x = f * 2^e with f < 2^53; lower_gap_smaller when x is a power of two
-// above the smallest normal, whose lower neighbour is half as far.
-struct Decomposed {
-    uint64_t f;
-    int e;
-    bool lower_gap_smaller;
-};
-
-Decomposed decompose(double x) {
-    uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    int biased = static_cast<int>((bits >> 52) & 0x7FF);
-    uint64_t fraction = bits & fraction_mask;
-    if (biased == 0) return {fraction, -1074, false};
-    return {fraction | hidden_bit, biased - 1075, fraction == 0 && biased > 1};
-}
-
 // ceil(log10(x)) or one less, for x = f * 2^e.
 int estimate_decpt(const Decomposed& d) {
     int top_bit = d.e + 63 - __builtin_clzll(d.f);
     return static_cast<int>(std::ceil(top_bit * 0.30102999566398114 - 1e-10));
-}
-
-int write_u64(uint64_t v, char* out) {
-    char tmp[20];
-    int n = 0;
-    do {
-        tmp[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v);
-    for (int i = 0; i < n; ++i) out[i] = tmp[n - 1 - i];
-    return n;
-}
-
-int strip_zeros(const char* out, int n) {
-    while (n > 1 && out[n - 1] == '0') --n;
-    return n;
 }
 
 // The integer value of x when x is integral and below 10^15, else 0.
@@ -98,8 +63,19 @@ char next_digit(Big& r, const Big& s) {
 } // namespace
 
 int shortest(double x, char* out, int* decpt) {
+    if (uint64_t v = small_integer(decompose(x))) return integer_digits(v, 0, out, decpt);
+    if (int n = fast_shortest(x, out, decpt)) return n;
+    return exact_shortest(x, out, decpt);
+}
+
+int fixed(double x, int count, char* out, int* decpt) {
+    if (uint64_t v = small_integer(decompose(x))) return integer_digits(v, count, out, decpt);
+    if (int n = fast_fixed(x, count, out, decpt)) return n;
+    return exact_fixed(x, count, out, decpt);
+}
+
+int exact_shortest(double x, char* out, int* decpt) {
     Decomposed d = decompose(x);
-    if (uint64_t v = small_integer(d)) return integer_digits(v, 0, out, decpt);
 
     // v = r/s, and the neighbours lie at (r - 2 m-)/s and (r + 2 m+)/s.
     Big r, s, m_plus, m_minus_own, sum;
@@ -170,9 +146,8 @@ int shortest(double x, char* out, int* decpt) {
     }
 }
 
-int fixed(double x, int count, char* out, int* decpt) {
+int exact_fixed(double x, int count, char* out, int* decpt) {
     Decomposed d = decompose(x);
-    if (uint64_t v = small_integer(d)) return integer_digits(v, count, out, decpt);
 
     Big r, s;
     r.assign(d.f);

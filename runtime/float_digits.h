@@ -14,4 +14,12 @@ int shortest(double x, char* out, int* decpt);
 // exact ties to the even digit.
 int fixed(double x, int count, char* out, int* decpt);
 
+// The two methods behind those. The fast one works in 128-bit fixed point
+// and answers 0 when its error bound leaves the result open (or count > 17);
+// the exact one uses big integers and always answers.
+int fast_shortest(double x, char* out, int* decpt);
+int fast_fixed(double x, int count, char* out, int* decpt);
+int exact_shortest(double x, char* out, int* decpt);
+int exact_fixed(double x, int count, char* out, int* decpt);
+
 } // namespace zep::float_::digits

@@ -3,10 +3,12 @@
 
 Shortest digits are compared with repr(), N-digit rounding with '%.*e'
 (exact, ties to even) and reading with float(); every shortest text must
-read back to the same bits through the probe's own reader.
-Usage: float_text_check.py <build-dir>
+read back to the same bits through the probe's own reader. The committed
+power-of-ten table must be what scripts/gen_float_pow10.py produces.
+Usage: float_text_check.py <build-dir> [seed]
 """
 import math
+import os
 import random
 import struct
 import subprocess
@@ -14,7 +16,8 @@ import sys
 from decimal import Decimal
 
 PROBE = sys.argv[1] + "/probes/float_probe"
-rng = random.Random(20240613)
+rng = random.Random(int(sys.argv[2]) if len(sys.argv) > 2 else 20240613)
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 failures = []
 
 
@@ -183,6 +186,13 @@ def check_reading():
                 return
 
 
+def check_table():
+    script = os.path.join(ROOT, "scripts", "gen_float_pow10.py")
+    if subprocess.run([sys.executable, script, "--check"]).returncode != 0:
+        fail("runtime/float_pow10_table.cpp differs from what %s generates" % script)
+
+
+check_table()
 check_shortest()
 check_fixed()
 check_reading()
