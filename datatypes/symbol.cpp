@@ -55,7 +55,7 @@ bool same_name(const Cell* entry, const unsigned char* name, uint32_t length, bo
 }
 
 Cell* entry_at(uint32_t id) {
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(block()))) + (id - 1);
+    return node_cells(block()) + (id - 1);
 }
 
 bool is_valid(uint32_t id) {

@@ -26,9 +26,7 @@ void hold(Ref node) {
 }
 
 uint32_t length() {
-    if (!block) return 0;
-    SeriesBuffer* b = node_buffer(block);
-    return (b->tail - b->head) / sizeof(Cell);
+    return block ? node_cell_count(block) : 0;
 }
 
 void forget() {

@@ -10,8 +10,10 @@
 
 #include "datatypes/context.h"
 #include "datatypes/symbol.h"
+#include "evaluator/compiled_support.h"
 #include "runtime/case_change.h"
 #include "runtime/case_fold.h"
+#include "runtime/error_catalog.h"
 #include "runtime/hashtable.h"
 #include "runtime/value_make.h"
 #include "tests/boot/runtime_fixture.h"
@@ -169,6 +171,23 @@ TEST_F(Ownership, NestedObjectsAreWalkedWithTheirOwnFieldWordsSkippingTheOwner) 
     EXPECT_EQ(record->data1, owner.data1);
     EXPECT_EQ(value::word_symbol(&record[1]), symbol::make("text"));
     EXPECT_EQ(records(), 1u); // the owner itself is not walked
+}
+
+TEST_F(Ownership, NestingAsDeepAsTheCycleStackRaisesTooDeep) {
+    // Blocks nested `levels` deep: each holds the next.
+    auto nested = [](uint32_t levels) {
+        Cell inner = block_of({});
+        for (uint32_t i = 1; i < levels; ++i) inner = block_of({inner});
+        return inner;
+    };
+    Cell fits = nested(cycles::capacity - 1);
+    EXPECT_EQ(zep::testing::raised_code([&] { ownership::bind(&fits, &owner, &field); }), -1);
+    EXPECT_EQ(records(), cycles::capacity - 1);
+    EXPECT_EQ(cycles::depth(), 0u);
+    Cell deep = nested(cycles::capacity);
+    EXPECT_EQ(zep::testing::raised_code([&] { ownership::bind(&deep, &owner, &field); }),
+              error::catalog::code_of(error::Category::internal, "too-deep"));
+    EXPECT_EQ(cycles::depth(), 0u); // emptied, not left half full
 }
 
 TEST_F(Ownership, TableGrowsPastItsFirstSizeAndFindsEveryRecord) {
