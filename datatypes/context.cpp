@@ -12,6 +12,7 @@
 #include "runtime/hashtable_internal.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
+#include "runtime/type_sets.h"
 #include "runtime/value_make.h"
 
 namespace zep::context {
@@ -56,33 +57,17 @@ bool is_bindable_word(uint8_t type) {
     return type >= type_id::word && type <= type_id::refinement;
 }
 
-bool is_block_like(uint8_t type) {
-    switch (type) {
-    case type_id::block:
-    case type_id::paren:
-    case type_id::path:
-    case type_id::lit_path:
-    case type_id::set_path:
-    case type_id::get_path:
-    case type_id::hash:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Binds a block's words and, through the cycle stack, the blocks inside it;
 // a block already being bound further out is not entered again.
 void bind_block(Ref block, Ref context, bool self) {
     if (cycles::find(block)) return;
     cycles::push(block);
     uint32_t self_id = self ? self_symbol() : 0;
-    SeriesBuffer* b = node_buffer(block);
-    uint32_t count = (b->tail - b->head) / sizeof(Cell);
+    uint32_t count = node_cell_count(block);
     for (uint32_t i = 0; i < count; ++i) {
-        Cell* cell = reinterpret_cast<Cell*>(buffer_head(node_buffer(block))) + i;
+        Cell* cell = node_cells(block) + i;
         uint8_t type = cell_type(cell);
-        if (is_block_like(type)) {
+        if (type_set::is_block_like(type)) {
             bind_block(value::series_node(cell), context, self);
         } else if (is_bindable_word(type)) {
             if (self && type == type_id::word && cell->data2 == self_id) {
@@ -97,18 +82,18 @@ void bind_block(Ref block, Ref context, bool self) {
 }
 
 Cell* block_cells(const Cell* block, uint32_t* count) {
-    SeriesBuffer* b = node_buffer(value::series_node(block));
-    uint32_t total = (b->tail - b->head) / sizeof(Cell);
+    Ref node = value::series_node(block);
+    uint32_t total = node_cell_count(node);
     int32_t head = value::series_head(block);
     uint32_t start = head < 0 ? 0 : static_cast<uint32_t>(head) > total ? total : head;
     *count = total - start;
-    return reinterpret_cast<Cell*>(buffer_head(b)) + start;
+    return node_cells(node) + start;
 }
 
 } // namespace
 
 Cell* header(Ref context) {
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(context)));
+    return node_cells(context);
 }
 
 Cell* owner(Ref context) {
@@ -132,13 +117,13 @@ uint32_t word_count(Ref context) {
 }
 
 Cell* word_at(Ref context, int32_t index) {
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(word_block(context)))) + index;
+    return node_cells(word_block(context)) + index;
 }
 
 Cell* values(Ref context) {
     const Cell* h = header(context);
     if (h->header & flag::values_on_stack) return h->data2 ? stack::cell_at(h->data2 - 1) : nullptr;
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(h->data2)));
+    return node_cells(h->data2);
 }
 
 void set_stack_values(Ref context, uint32_t first_stack_index) {
@@ -313,9 +298,9 @@ bool add_set_words(Ref context, const Cell* block) {
     Cell head_cell = *block;
     uint32_t count;
     block_cells(&head_cell, &count);
-    uint32_t start = (node_buffer(node)->tail - node_buffer(node)->head) / sizeof(Cell) - count;
+    uint32_t start = node_cell_count(node) - count;
     for (uint32_t i = 0; i < count; ++i) {
-        Cell word = reinterpret_cast<Cell*>(buffer_head(node_buffer(node)))[start + i];
+        Cell word = node_cells(node)[start + i];
         if (cell_type(&word) == type_id::set_word) add_word(context, &word);
     }
     return word_count(context) > before;
@@ -327,9 +312,9 @@ Ref make_from_words(const Cell* block, bool values_on_stack, bool object, uint32
     block_cells(&source, &count);
     Ref context = make_node(count, values_on_stack, object, 0, kind);
     Ref node = value::series_node(&source);
-    uint32_t total = (node_buffer(node)->tail - node_buffer(node)->head) / sizeof(Cell);
+    uint32_t total = node_cell_count(node);
     for (uint32_t i = total - count; i < total; ++i) {
-        Cell word = reinterpret_cast<Cell*>(buffer_head(node_buffer(node)))[i];
+        Cell word = node_cells(node)[i];
         uint8_t type = cell_type(&word);
         if (type == type_id::word || type == type_id::get_word || type == type_id::lit_word ||
             type == type_id::refinement)

@@ -6,6 +6,7 @@
 #include "datatypes/string_internal.h"
 #include "runtime/case_fold.h"
 #include "runtime/error_exit.h"
+#include "runtime/type_sets.h"
 #include "runtime/value_make.h"
 
 namespace zep::string {
@@ -20,17 +21,7 @@ constexpr uint32_t bitset_complement = 0x80000;
 } // namespace
 
 bool is_any_string(uint8_t type) {
-    switch (type) {
-    case type_id::string:
-    case type_id::file:
-    case type_id::url:
-    case type_id::tag:
-    case type_id::email:
-    case type_id::ref:
-        return true;
-    default:
-        return false;
-    }
+    return type_set::is_any_string(type);
 }
 
 uint32_t length(const Cell* value) {

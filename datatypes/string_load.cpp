@@ -54,11 +54,10 @@ Cell* load_in(const unsigned char* bytes, uint32_t count, const Cell* block, int
     // The cell is appended first (unset!) so that the new series is held by
     // the block from the moment it exists; it is found again by its index.
     Ref block_node = block->data2;
-    SeriesBuffer* b = node_buffer(block_node);
-    uint32_t index = (b->tail - b->head) / sizeof(Cell);
-    series::alloc_tail_cell(b);
+    uint32_t index = node_cell_count(block_node);
+    series::alloc_tail_cell(node_buffer(block_node));
     Ref node = load_node(bytes, count, encoding);
-    Cell* cell = reinterpret_cast<Cell*>(buffer_head(node_buffer(block_node))) + index;
+    Cell* cell = node_cells(block_node) + index;
     value::set_series(cell, type_id::string, node);
     return cell;
 }

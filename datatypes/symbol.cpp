@@ -55,7 +55,7 @@ bool same_name(const Cell* entry, const unsigned char* name, uint32_t length, bo
 }
 
 Cell* entry_at(uint32_t id) {
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(block()))) + (id - 1);
+    return node_cells(block()) + (id - 1);
 }
 
 bool is_valid(uint32_t id) {
@@ -94,8 +94,8 @@ uint32_t count() {
     return table ? item_count(hash::table_at(table)) : 0;
 }
 
-void init_table(uint32_t capacity) {
-    table = hash::make_table(capacity, nullptr, hash::kind::symbols, 0);
+void init_table(uint32_t capacity, const Cell* symbol_block) {
+    table = hash::make_table(capacity, symbol_block, hash::kind::symbols, 0);
 }
 
 uint32_t intern(Ref symbols, const unsigned char* name, uint32_t length, bool any_variant) {

@@ -56,19 +56,7 @@ int32_t mold(const Cell*, Cell* out_string, bool, bool all, bool, int32_t part_l
 }
 
 int compare(const Cell*, const Cell* other, int code) {
-    if (cell_type(other) != type_id::unset) return compare_code::not_comparable;
-    switch (code) {
-    case compare_code::equal:
-    case compare_code::not_equal:
-    case compare_code::strict_equal:
-    case compare_code::sort:
-    case compare_code::case_sort:
-    case compare_code::same:
-    case compare_code::find:
-        return 0;
-    default:
-        return compare_code::not_comparable;
-    }
+    return unit_text::compare_payloadless(type_id::unset, other, code);
 }
 
 } // namespace zep::unset

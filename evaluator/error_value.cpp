@@ -19,7 +19,7 @@ namespace zep::error {
 namespace {
 
 Cell* fields(const Cell* error) {
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(error->data1)));
+    return node_cells(error->data1);
 }
 
 // A bounded text being built: appends stop at the capacity.

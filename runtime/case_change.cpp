@@ -7,6 +7,7 @@
 #include "runtime/error_exit.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
+#include "runtime/type_sets.h"
 #include "runtime/unicode/units.h"
 #include "runtime/unicode/widen.h"
 
@@ -18,20 +19,6 @@ ChangeNotifier change_notifier = nullptr;
 
 [[noreturn]] void switch_fault() {
     runtime::error_exit(101, reinterpret_cast<uintptr_t>(__builtin_return_address(0)));
-}
-
-bool is_any_string(uint8_t type) {
-    switch (type) {
-    case type_id::string:
-    case type_id::file:
-    case type_id::url:
-    case type_id::tag:
-    case type_id::email:
-    case type_id::ref:
-        return true;
-    default:
-        return false;
-    }
 }
 
 uint32_t used_units(SeriesBuffer* b) {
@@ -67,7 +54,7 @@ Cell* change_series(Cell* args, uint32_t part_index, int direction) {
         value->data2 = fold_char(value->data2, direction);
         return value;
     }
-    if (!is_any_string(cell_type(value))) switch_fault();
+    if (!type_set::is_any_string(cell_type(value))) switch_fault();
 
     Ref node = value->data2;
     SeriesBuffer* b = node_buffer(node);

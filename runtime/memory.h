@@ -84,6 +84,15 @@ inline unsigned char* buffer_head(SeriesBuffer* b) {
 inline unsigned char* buffer_tail(SeriesBuffer* b) {
     return arena::at<unsigned char>(b->tail);
 }
+// A series of cells: its first cell from the head (valid until the next
+// allocation) and the number of cells from head to tail.
+inline Cell* node_cells(Ref node) {
+    return reinterpret_cast<Cell*>(buffer_head(node_buffer(node)));
+}
+inline uint32_t node_cell_count(Ref node) {
+    const SeriesBuffer* b = node_buffer(node);
+    return (b->tail - b->head) / sizeof(Cell);
+}
 
 // Sizes are in bytes unless said otherwise. "Raises no-memory" means the
 // internal error no-memory through error::fire_named.

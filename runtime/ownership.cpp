@@ -2,10 +2,12 @@
 
 #include "datatypes/context.h"
 #include "datatypes/symbol.h"
+#include "evaluator/compiled_support.h"
 #include "runtime/case_change.h"
 #include "runtime/case_fold.h"
 #include "runtime/hashtable.h"
 #include "runtime/raise.h"
+#include "runtime/type_sets.h"
 #include "runtime/value_make.h"
 
 namespace zep::ownership {
@@ -17,58 +19,19 @@ FireHook fire_hook = nullptr;
 Cell uppercase_word{};
 Cell lowercase_word{};
 
-// The series and contexts being walked by bind or unbind, innermost last: a
-// block that contains itself, or an object that holds itself, is walked once.
-// Its depth limit is the cycle stack's.
-constexpr uint32_t max_depth = 1000;
-Ref walk_path[max_depth];
-uint32_t walk_depth = 0;
-
-bool on_path(Ref node) {
-    for (uint32_t i = 0; i < walk_depth; ++i)
-        if (walk_path[i] == node) return true;
-    return false;
-}
-
-struct PathEntry {
-    explicit PathEntry(Ref node) {
-        if (walk_depth == max_depth) {
-            walk_depth = 0;
-            error::fire_named(error::Category::internal, "too-deep");
-        }
-        walk_path[walk_depth++] = node;
-    }
-    ~PathEntry() {
-        if (walk_depth) --walk_depth;
-    }
-    PathEntry(const PathEntry&) = delete;
-    PathEntry& operator=(const PathEntry&) = delete;
+// The series and contexts being walked by bind or unbind sit on the cycle
+// stack: a block that contains itself, or an object that holds itself, is
+// walked once, and too deep a nesting raises internal too-deep.
+struct CycleEntry {
+    explicit CycleEntry(Ref node) { cycles::push(node); }
+    ~CycleEntry() { cycles::pop(); }
+    CycleEntry(const CycleEntry&) = delete;
+    CycleEntry& operator=(const CycleEntry&) = delete;
 };
 
-bool is_block_like(uint8_t type) {
-    switch (type) {
-    case type_id::path:
-    case type_id::lit_path:
-    case type_id::set_path:
-    case type_id::get_path:
-    case type_id::block:
-    case type_id::paren:
-    case type_id::hash:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool is_ownable(uint8_t type) {
-    if (is_block_like(type)) return true;
+    if (type_set::is_block_like(type) || type_set::is_any_string(type)) return true;
     switch (type) {
-    case type_id::string:
-    case type_id::file:
-    case type_id::url:
-    case type_id::tag:
-    case type_id::email:
-    case type_id::ref:
     case type_id::binary:
     case type_id::vector:
     case type_id::image:
@@ -79,28 +42,20 @@ bool is_ownable(uint8_t type) {
     }
 }
 
-uint32_t cell_count(Ref node) {
-    SeriesBuffer* b = node_buffer(node);
-    return (b->tail - b->head) / sizeof(Cell);
-}
-
-Cell* cell_at(Ref node, uint32_t index) {
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(node))) + index;
-}
-
-// Walks the cells of a block-like series from `head`, once per walk path.
+// Walks the cells of a block-like series from `head`, unless it is already
+// being walked.
 // Every visit may allocate: the cell is found again from the node each time.
 template <class Visit> void walk_cells(Ref node, int32_t head, Visit&& visit) {
-    if (on_path(node)) return;
-    PathEntry entry(node);
-    for (uint32_t i = head < 0 ? 0 : static_cast<uint32_t>(head); i < cell_count(node); ++i)
-        visit(cell_at(node, i));
+    if (cycles::find(node)) return;
+    CycleEntry entry(node);
+    for (uint32_t i = head < 0 ? 0 : static_cast<uint32_t>(head); i < node_cell_count(node); ++i)
+        visit(node_cells(node) + i);
 }
 
 // Walks the fields of an object's context with their words.
 template <class Visit> void walk_fields(Ref context_node, Visit&& visit) {
-    if (on_path(context_node)) return;
-    PathEntry entry(context_node);
+    if (cycles::find(context_node)) return;
+    CycleEntry entry(context_node);
     for (uint32_t i = 0; i < context::word_count(context_node); ++i) {
         Cell* values = context::values(context_node);
         if (!values) return;
@@ -148,7 +103,7 @@ void bind_value(Cell* value, const Cell* owner, const Cell* word) {
     if (is_ownable(type)) {
         Cell series = *value;
         record_owner(value, owner, word); // value may be stale from here on
-        if (is_block_like(type)) {
+        if (type_set::is_block_like(type)) {
             walk_cells(value::series_node(&series), value::series_head(&series),
                        [&](Cell* item) { bind_value(item, owner, word); });
         }
@@ -170,7 +125,7 @@ void unbind_value(Cell* value) {
     if (is_ownable(type)) {
         Cell series = *value;
         drop_owner(value);
-        if (is_block_like(type)) {
+        if (type_set::is_block_like(type)) {
             walk_cells(value::series_node(&series), value::series_head(&series),
                        [](Cell* item) { unbind_value(item); });
         }
@@ -193,6 +148,12 @@ void init() {
     value::set_word(&uppercase_word, type_id::word, context::global, symbol::make("uppercase"));
     value::set_word(&lowercase_word, type_id::word, context::global, symbol::make("lowercase"));
     case_::set_change_notifier(notify_case_change);
+}
+
+void forget() {
+    owner_table = 0;
+    fire_hook = nullptr;
+    case_::set_change_notifier(nullptr);
 }
 
 void bind(Cell* value, const Cell* owner, const Cell* word) {
