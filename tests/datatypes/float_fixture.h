@@ -16,18 +16,14 @@
 #include "evaluator/stack.h"
 #include "runtime/error_catalog.h"
 #include "runtime/value_make.h"
-#include "tests/evaluator/stack_fixture.h"
+#include "tests/boot/runtime_fixture.h"
 
 namespace zep::testing {
 
-class FloatTest : public StackTest {
+class FloatTest : public RuntimeTest {
   protected:
     void SetUp() override {
-        StackTest::SetUp();
-        receive();
-        std::memcpy(saved_types, datatype::type_table, sizeof saved_types);
-        std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
-        datatype::init_tables();
+        RuntimeTest::SetUp();
         float_::init();
         percent::init();
         pair::init();
@@ -36,20 +32,17 @@ class FloatTest : public StackTest {
     }
     void TearDown() override {
         float_::is_pretty_print = true;
-        std::memcpy(datatype::type_table, saved_types, sizeof saved_types);
-        std::memcpy(actions::action_table, saved_actions, sizeof saved_actions);
-        StackTest::TearDown();
-    }
-    // A try frame that receives the errors the tests raise.
-    static void receive() {
-        Cell receiver = word(sym.other);
-        stack::reset();
-        stack::mark_try(&receiver);
+        RuntimeTest::TearDown();
     }
 
     static Cell number(uint8_t type, double x) {
         Cell c;
         value::set_double(&c, type, x);
+        return c;
+    }
+    static Cell integer(int32_t v) {
+        Cell c;
+        value::set_integer(&c, v);
         return c;
     }
     static Cell flt(double x) { return number(type_id::float_, x); }
@@ -117,10 +110,7 @@ class FloatTest : public StackTest {
     // Whether the body raised the error category/id.
     template <class Body>
     static bool raises(error::Category category, const char* id, Body&& body) {
-        bool matched = thrown_code(body) == catch_::code_error &&
-                       top_error_code() == error::catalog::code_of(category, id);
-        receive();
-        return matched;
+        return raised_code(body) == error::catalog::code_of(category, id);
     }
     template <class Body> static bool script_error(const char* id, Body&& body) {
         return raises(error::Category::script, id, body);
@@ -128,9 +118,6 @@ class FloatTest : public StackTest {
     template <class Body> static bool math_error(const char* id, Body&& body) {
         return raises(error::Category::math, id, body);
     }
-
-    TypeRow saved_types[type_rows];
-    ActionSlot saved_actions[type_rows * slots_per_row];
 };
 
 } // namespace zep::testing

@@ -76,8 +76,8 @@ TEST_F(FloatTest, ComparisonAcrossTypesAndCodes) {
     EXPECT_EQ(float_::compare(&nan, &one, compare_code::greater), -1);
     EXPECT_EQ(float_::compare(&nan, &one, compare_code::find), 1);
 
-    Cell two = testing::StackTest::integer(2), two_f = flt(2.0), half = pct(0.5), half_f = flt(0.5),
-         sixty = tim(60.0), sixty_f = flt(60.0);
+    Cell two = integer(2), two_f = flt(2.0), half = pct(0.5), half_f = flt(0.5), sixty = tim(60.0),
+         sixty_f = flt(60.0);
     EXPECT_EQ(float_::compare(&two_f, &two, compare_code::equal), 0);
     EXPECT_EQ(float_::compare(&two_f, &two, compare_code::strict_equal), 1);
     EXPECT_EQ(float_::compare(&half_f, &half, compare_code::equal), 0);
@@ -91,13 +91,13 @@ TEST_F(FloatTest, ComparisonAcrossTypesAndCodes) {
 
 TEST_F(FloatTest, MixedArithmeticResultTypes) {
     using namespace float_;
-    Cell r = frame(add, testing::StackTest::integer(1), flt(0.5));
+    Cell r = frame(add, integer(1), flt(0.5));
     EXPECT_EQ(cell_type(&r), type_id::float_);
     EXPECT_EQ(get(&r), 1.5);
-    r = frame(add, pct(0.5), testing::StackTest::integer(1));
+    r = frame(add, pct(0.5), integer(1));
     EXPECT_EQ(cell_type(&r), type_id::percent);
     EXPECT_EQ(render(r), "150%");
-    r = frame(add, testing::StackTest::integer(1), pct(0.5));
+    r = frame(add, integer(1), pct(0.5));
     EXPECT_EQ(cell_type(&r), type_id::float_);
     r = frame(multiply, tim(60.0), flt(1.5));
     EXPECT_EQ(cell_type(&r), type_id::time);
@@ -139,9 +139,8 @@ TEST_F(FloatTest, MixedArithmeticWithCompoundsAndErrors) {
     EXPECT_TRUE(script_error("invalid-type", [] { frame(add, tim(1.0), pr(1, 1)); }));
     // and~, or~, xor~ reach the operation with codes 6, 5, 7.
     for (int code : {op::and_, op::or_, op::xor_}) {
-        EXPECT_TRUE(script_error("cannot-use", [&] {
-            frame([code] { do_math(code); }, testing::StackTest::integer(1), flt(1.0));
-        }));
+        EXPECT_TRUE(script_error("cannot-use",
+                                 [&] { frame([code] { do_math(code); }, integer(1), flt(1.0)); }));
     }
 }
 
@@ -164,7 +163,7 @@ TEST_F(FloatTest, SimpleActions) {
         EXPECT_EQ(even.data1, p.even ? 1u : 0u) << p.x;
         EXPECT_EQ(odd.data1, p.even ? 0u : 1u) << p.x;
     }
-    r = frame(power, flt(2.0), testing::StackTest::integer(10));
+    r = frame(power, flt(2.0), integer(10));
     EXPECT_EQ(get(&r), 1024.0);
     EXPECT_TRUE(script_error("expect-arg", [] { frame(power, flt(2.0), pct(0.5)); }));
 }
@@ -177,7 +176,7 @@ TEST_F(FloatTest, RoundSlot) {
     };
     Cell r = rounded(pct(0.125), nullptr);
     EXPECT_EQ(render(r), "13%");
-    Cell one = testing::StackTest::integer(1), two = testing::StackTest::integer(2);
+    Cell one = integer(1), two = integer(2);
     r = rounded(flt(1.5), &one);
     EXPECT_EQ(cell_type(&r), type_id::integer);
     EXPECT_EQ(value::integer_of(&r), 2);
@@ -220,9 +219,9 @@ TEST_F(FloatTest, MakeAndTo) {
         to(&out, &spec, type);
         return out;
     };
-    Cell r = made(block_of({testing::StackTest::integer(5), testing::StackTest::integer(2)}));
+    Cell r = made(block_of({integer(5), integer(2)}));
     EXPECT_EQ(get(&r), 500.0);
-    r = made(block_of({testing::StackTest::integer(3), testing::StackTest::integer(-1)}));
+    r = made(block_of({integer(3), integer(-1)}));
     EXPECT_EQ(get(&r), 3 * 0.1);
     r = made(block_of({flt(1.5), flt(2.9)}));
     EXPECT_EQ(get(&r), 150.0);
