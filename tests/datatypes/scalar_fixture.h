@@ -1,0 +1,144 @@
+// A fixture for the bitset!, typeset!, triple! and date! tests: stacks,
+// symbols and the raise, those types registered, month names for dates, and
+// helpers that build blocks and strings and catch raised errors.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "datatypes/bitset.h"
+#include "datatypes/date.h"
+#include "datatypes/registry.h"
+#include "datatypes/string_buffer.h"
+#include "datatypes/symbol.h"
+#include "datatypes/triple.h"
+#include "datatypes/typeset.h"
+#include "runtime/error_catalog.h"
+#include "runtime/value_make.h"
+#include "tests/evaluator/stack_fixture.h"
+
+namespace zep::testing {
+
+class ScalarTest : public StackTest {
+  protected:
+    void SetUp() override {
+        StackTest::SetUp();
+        Cell receiver = word(sym.other);
+        stack::mark_try(&receiver); // receives what the tests raise
+        std::memcpy(saved_types, datatype::type_table, sizeof saved_types);
+        std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
+        datatype::init_tables();
+        bitset::init();
+        triple::init();
+        typeset::init();
+        date::init();
+        // Dates write their time through the time! form slot; until time!
+        // is built into this test binary, a whole-second writer stands in.
+        if (!actions::slot_of(type_id::time, action_slot::form)) {
+            datatype::SlotList slots;
+            slots.set<action_slot::form>(&form_time);
+            datatype::register_type(type_id::time, 0, "time!", slots);
+        }
+        months = block_of({});
+        for (const char* name : {"January", "February", "March", "April", "May", "June", "July",
+                                 "August", "September", "October", "November", "December"}) {
+            Cell text;
+            string::make_at(&text, 10);
+            string::append_text(&text, name);
+            *series::alloc_tail_cell(node_buffer(value::series_node(&months))) = text;
+        }
+        date::set_months_source([] { return static_cast<const Cell*>(&months); });
+    }
+    void TearDown() override {
+        date::set_months_source(nullptr);
+        std::memcpy(datatype::type_table, saved_types, sizeof saved_types);
+        std::memcpy(actions::action_table, saved_actions, sizeof saved_actions);
+        context::global = 0;
+        symbol::table = 0;
+        StackTest::TearDown();
+    }
+
+    static int32_t form_time(const Cell* value, Cell* out, int32_t limit) {
+        auto s = static_cast<long>(value::double_of(value));
+        char text[32];
+        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s % 3600 / 60, s % 60);
+        string::append_text(out, text);
+        return limit - static_cast<int32_t>(std::strlen(text));
+    }
+
+    static Cell block_of(std::initializer_list<Cell> cells) {
+        Ref node = series::alloc_cells(static_cast<uint32_t>(cells.size()) + 1);
+        for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
+        Cell block;
+        value::set_series(&block, type_id::block, node);
+        return block;
+    }
+    static Cell integer(int32_t v) {
+        Cell c;
+        value::set_integer(&c, v);
+        return c;
+    }
+    static Cell character(uint32_t cp) {
+        Cell c;
+        value::set_char(&c, cp);
+        return c;
+    }
+    static Cell time(double seconds) {
+        Cell c;
+        value::set_double(&c, type_id::time, seconds);
+        return c;
+    }
+    static Cell datatype(uint8_t type) {
+        Cell c;
+        value::set_datatype(&c, type);
+        return c;
+    }
+    static Cell text(const char* s) {
+        Cell c;
+        string::make_at(&c, 16);
+        string::append_text(&c, s);
+        return c;
+    }
+    static Cell word_named(const char* name) {
+        Cell w;
+        value::set_word(&w, type_id::word, 0, symbol::make(name));
+        return w;
+    }
+    static std::string text_of(const Cell* string) {
+        std::string out;
+        uint32_t head = static_cast<uint32_t>(value::series_head(string));
+        for (uint32_t i = 0; i < string::length(string); ++i)
+            out += static_cast<char>(string::char_at(string, head + i));
+        return out;
+    }
+    // The value's mold through its type's slot.
+    static std::string mold(const Cell& value, bool only = false) {
+        Cell out;
+        string::make_at(&out, 16);
+        actions::slot_as<MoldFn>(cell_type(&value), action_slot::mold)(&value, &out, only, false,
+                                                                       false, INT_MAX, 0);
+        return text_of(&out);
+    }
+    // Whether the body raised the catalogue error category/id.
+    template <class Body>
+    static bool raises(error::Category category, const char* id, Body&& body) {
+        if (thrown_code(body) != catch_::code_error) return false;
+        bool matched = top_error_code() == error::catalog::code_of(category, id);
+        Cell receiver = word(sym.other);
+        stack::reset();
+        stack::mark_try(&receiver);
+        return matched;
+    }
+    template <class Body> static bool script_error(const char* id, Body&& body) {
+        return raises(error::Category::script, id, body);
+    }
+
+    static inline Cell months;
+    TypeRow saved_types[type_rows];
+    ActionSlot saved_actions[type_rows * slots_per_row];
+};
+
+} // namespace zep::testing
