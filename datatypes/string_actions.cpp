@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/string_internal.h"
@@ -84,23 +85,19 @@ bool is_block_like(uint8_t type) {
     return type == type_id::block || type == type_id::paren || type == type_id::hash;
 }
 
-// The index that a path's integer picks: -1 when it lies outside the series.
-int64_t picked_index(const Cell* series, int32_t n) {
-    int64_t head = value::series_head(series);
-    int64_t i = n > 0 ? head + n - 1 : head + n;
-    if (n == 0 || i < 0 || i >= support::view_of(series).total) return -1;
-    return i;
+// pick and poke of the value's type (inherited from series!).
+Cell* pick_at(Cell* value, int32_t n) {
+    auto pick = actions::slot_as<series::PickFn>(cell_type(value), action_slot::pick);
+    Cell picked = *(pick ? pick : &series::pick)(value, n, nullptr);
+    *value = picked;
+    return value;
 }
 
 Cell* poke_at(Cell* series, int32_t n, const Cell* new_value) {
-    int64_t i = picked_index(series, n);
-    if (i < 0) support::fire_out_of_range(n);
-    if (cell_type(new_value) != type_id::char_) support::fire_invalid_arg(new_value);
-    auto index = static_cast<int32_t>(i);
-    bool owned = support::notify(series, words::global::poke, new_value, index, 1);
-    poke_char_at(node_buffer(series->data2), static_cast<uint32_t>(i), new_value->data2);
-    if (owned) support::notify(series, words::global::poked, new_value, index, 1);
-    *series = *new_value;
+    auto poke = actions::slot_as<series::PokeFn>(cell_type(series), action_slot::poke);
+    Cell stored = *new_value;
+    (poke ? poke : &series::poke)(series, n, &stored, nullptr);
+    *series = stored;
     return series;
 }
 
@@ -215,15 +212,7 @@ Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const C
     uint8_t element_type = cell_type(element);
     if (element_type == type_id::integer) {
         int32_t n = value::integer_of(element);
-        if (new_value) return poke_at(value, n, new_value);
-        int64_t i = picked_index(value, n);
-        if (i < 0) {
-            value::set_none(value);
-        } else {
-            Cell series = *value;
-            support::element_at(&series, static_cast<uint32_t>(i), value);
-        }
-        return value;
+        return new_value ? poke_at(value, n, new_value) : pick_at(value, n);
     }
     if (element_type == type_id::word)
         error::fire(error::Category::script, "invalid-path", &path_copy, &element_copy);

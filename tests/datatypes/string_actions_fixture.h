@@ -9,6 +9,7 @@
 #include "datatypes/logic.h"
 #include "datatypes/none.h"
 #include "datatypes/registry.h"
+#include "datatypes/series.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/word.h"
@@ -25,6 +26,7 @@ class StringActionsTest : public StackTest {
     void SetUp() override {
         StackTest::SetUp();
         datatype::init_tables();
+        series::init();
         none::init();
         logic::init();
         word::init();

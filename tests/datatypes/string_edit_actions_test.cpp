@@ -151,6 +151,30 @@ TEST_F(StringEditTest, SwapExchangesTheHeadCharacters) {
     EXPECT_EQ(all_text(bin), U"z");
 }
 
+TEST_F(StringEditTest, TakeGivesACharacterWithoutPart) {
+    for (uint32_t unit : {1u, 2u, 4u}) {
+        Cell s = text(U"\u00E9bc", unit);
+        Cell* r = string::take(&s, nullptr, false, false);
+        ASSERT_EQ(cell_type(r), type_id::char_);
+        EXPECT_EQ(r->data2, 0xE9u);
+        EXPECT_EQ(all_text(s), U"bc");
+        Cell t = text(U"abc", unit), one;
+        value::set_integer(&one, 1);
+        r = string::take(&t, &one, false, false);
+        ASSERT_EQ(cell_type(r), type_id::string);
+        EXPECT_EQ(all_text(*r), U"a");
+        stack::reset();
+        mark_try();
+    }
+    Cell bytes = ascii("\x7F");
+    bytes.header = type_id::binary;
+    Cell* r = string::take(&bytes, nullptr, false, false);
+    ASSERT_EQ(cell_type(r), type_id::integer);
+    EXPECT_EQ(value::integer_of(r), 0x7F);
+    Cell empty = ascii("");
+    EXPECT_EQ(cell_type(string::take(&empty, nullptr, false, false)), type_id::none);
+}
+
 TEST_F(StringEditTest, TrimVariants) {
     const std::u32string sample = U"  a \n  b \n";
     struct Case {
