@@ -102,6 +102,36 @@ TEST_F(StringSortTest, StableSortKeepsRecordsWithEqualKeysInOrder) {
     }
 }
 
+// A comparator "function" standing in for the evaluator: true when the
+// first argument sorts before the second (chars by code point, texts by
+// their second character).
+void call_lesser(const Cell*, const Cell* first, const Cell* second, Cell* result) {
+    auto key = [](const Cell* v) {
+        return cell_type(v) == type_id::char_ ? v->data2 : string::char_at(v, 1);
+    };
+    value::set_logic(result, key(first) < key(second));
+}
+
+TEST_F(StringSortTest, FunctionComparators) {
+    Cell function{type_id::function, 0, 0, 0};
+    Cell s = ascii("cab");
+    EXPECT_EQ(
+        raised([&] { string::sort(&s, false, nullptr, &function, nullptr, false, false, false); }),
+        code(error::Category::internal, "not-done"));
+    string::set_call_two(call_lesser);
+    for (uint32_t unit : {1u, 2u, 4u}) {
+        Cell t = text(U"c\u03C9ab", unit == 1 ? 2 : unit);
+        string::sort(&t, false, nullptr, &function, nullptr, false, false, false);
+        EXPECT_EQ(all_text(t), U"abc\u03C9");
+        string::sort(&t, false, nullptr, &function, nullptr, false, true, true);
+        EXPECT_EQ(all_text(t), U"\u03C9cba");
+        Cell records = text(U"a3b1c2", unit), two = integer(2);
+        string::sort(&records, false, &two, &function, nullptr, true, false, true);
+        EXPECT_EQ(all_text(records), U"b1c2a3");
+    }
+    string::set_call_two(nullptr);
+}
+
 TEST_F(StringSortTest, SetOperationsKeepTheFirstOccurrence) {
     using namespace string::set_op;
     for (uint32_t unit : {1u, 2u, 4u}) {
