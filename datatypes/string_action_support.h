@@ -1,0 +1,67 @@
+// Helpers shared by the string action sources: refinement presence, owner
+// notification, the errors the actions raise with their arguments, and
+// reading the units of any text, binary or vector value.
+#pragma once
+#include <cstdint>
+
+#include "evaluator/runtime_words.h"
+#include "runtime/cell.h"
+#include "runtime/memory.h"
+
+namespace zep::string::support {
+
+// False for a refinement argument that was not given: null, or a cell of
+// the argument stack below the current arguments base.
+bool is_given(const Cell* argument);
+
+// Notifies the owner of the series when its buffer is owned; true when an
+// owner was notified.
+bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index,
+            int32_t count);
+inline bool notify(const Cell* series, words::global::Id action, const Cell* value, int32_t index,
+                   int32_t count) {
+    return notify(series, words::global_word(action), value, index, count);
+}
+
+// script invalid-refine-arg naming the refinement and the argument.
+[[noreturn]] void fire_refine_arg(words::refinement::Id refinement, const Cell* argument);
+// script out-of-range with the value, or with an integer.
+[[noreturn]] void fire_out_of_range(const Cell* value);
+[[noreturn]] void fire_out_of_range(int32_t n);
+// script invalid-arg with the value.
+[[noreturn]] void fire_invalid_arg(const Cell* value);
+// script bad-refines.
+[[noreturn]] void fire_bad_refines();
+// internal not-done.
+[[noreturn]] void fire_not_done();
+// internal no-memory.
+[[noreturn]] void fire_no_memory();
+
+// The length that a /part argument gives for the series: an integer!, or a
+// value of the series' type on the same buffer (its head index minus the
+// series' head index); else invalid-refine-arg with part.
+int32_t part_length(const Cell* series, const Cell* part);
+
+// True for binary! and vector!, whose units compare exactly and hold numbers.
+inline bool is_number_series(uint8_t type) {
+    return type == type_id::binary || type == type_id::vector;
+}
+
+// A view of a series' units from index 0: unit size and count. Reads go
+// through `at`, so it stays valid only until the next allocation.
+struct UnitView {
+    const unsigned char* start;
+    uint32_t unit;
+    uint32_t total;
+    uint32_t at(uint32_t i) const;
+};
+UnitView view_of(const Cell* series);
+
+// The element at a unit index as a value: an integer! byte of a binary!, a
+// vector!'s element (float! for a float vector, else integer!), else a char!.
+void element_at(const Cell* series, uint32_t index, Cell* out);
+
+// The value's head index clamped to [0, total units].
+uint32_t clamped_head(const Cell* series);
+
+} // namespace zep::string::support

@@ -1,0 +1,89 @@
+// The string! datatype's action slots: registration, make and to, form and
+// mold, path access, comparison, find and select, sort and the set
+// operations (string_actions*.cpp), and the editing actions append, insert,
+// change, swap, take and trim (string_edit_actions.cpp). The other text
+// types, binary! and vector! inherit most of them.
+//
+// Refinement arguments are cell pointers; a refinement that was not given is
+// passed as null or as a cell below the current arguments base.
+#pragma once
+#include <cstdint>
+
+#include "datatypes/registry.h"
+#include "runtime/cell.h"
+
+namespace zep {
+
+// Slot signatures the registry does not declare yet.
+// eval-path: (value, path element, value to set or null for a get, path).
+using EvalPathFn = Cell* (*)(Cell* value, const Cell* element, const Cell* new_value,
+                             const Cell* path);
+// append, insert, change: (series, value, part count or -1, /only, dup count
+// (1 when absent), notify flag). insert and change ignore the notify flag.
+using AppendFn = Cell* (*)(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
+                           bool notify);
+using SortFn = Cell* (*)(Cell* series, bool case_, const Cell* skip, const Cell* comparator,
+                         const Cell* part, bool all, bool reverse, bool stable);
+using SwapFn = Cell* (*)(Cell* series, Cell* other);
+using TrimFn = Cell* (*)(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all,
+                         const Cell* with);
+
+namespace string {
+
+// Set-operation codes.
+namespace set_op {
+constexpr int unique = 8;
+constexpr int union_ = 9;
+constexpr int intersect = 10;
+constexpr int exclude = 11;
+constexpr int difference = 12;
+} // namespace set_op
+
+// Registers string! (parent series!) and makes the scratch buffer.
+void init();
+
+// ---- Action slots ------------------------------------------------------------
+
+Cell* make(Cell* result, const Cell* spec, uint8_t type);
+Cell* to(Cell* result, const Cell* spec, uint8_t type);
+int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
+// A part limit other than 2,147,483,647 means /part was given: only that many
+// characters of the text are molded.
+int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
+             int32_t part_limit, int32_t indent);
+Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const Cell* path);
+int compare_slot(const Cell* a, const Cell* b, int code);
+Cell* find(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same, bool any,
+           Cell* with, Cell* skip, bool last, bool reverse, bool tail, bool match);
+Cell* select(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same, bool any,
+             Cell* with, Cell* skip, bool last, bool reverse);
+Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, const Cell* part,
+           bool all, bool reverse, bool stable);
+
+Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
+Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
+Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
+Cell* swap(Cell* series, Cell* other);
+Cell* take(Cell* series, Cell* part, bool deep, bool last);
+Cell* trim(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all, const Cell* with);
+
+// ---- Set operations ----------------------------------------------------------
+
+// The set operation `op` on the current call's first two arguments; the
+// result (a new string of the first argument's type) goes into the first.
+Cell* set_operation(bool case_, const Cell* skip, int op);
+// The same on explicit cells: the result is a new value written into
+// `first`; neither argument's buffer is changed.
+Cell* set_operation_on(Cell* first, const Cell* second, bool case_, const Cell* skip, int op);
+
+// ---- Seams -------------------------------------------------------------------
+
+// Calls a function! with two arguments and stores its result; sort/compare
+// with a function uses it. The evaluator installs it; until then such a sort
+// raises internal not-done.
+using CallTwoFn = void (*)(const Cell* function, const Cell* first, const Cell* second,
+                           Cell* result);
+void set_call_two(CallTwoFn call);
+
+} // namespace string
+} // namespace zep

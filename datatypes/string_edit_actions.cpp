@@ -1,0 +1,213 @@
+// The string actions that change text: append, insert and change (which
+// share one splice of the added text into the buffer), swap, take and trim.
+#include <algorithm>
+#include <vector>
+
+#include "datatypes/string_action_support.h"
+#include "datatypes/string_actions.h"
+#include "datatypes/string_buffer.h"
+#include "datatypes/string_internal.h"
+#include "evaluator/stack.h"
+#include "runtime/unicode/units.h"
+#include "runtime/unicode/widen.h"
+#include "runtime/value_make.h"
+
+namespace zep::string {
+
+namespace {
+
+// The text a value adds, as code points, and the unit it needs.
+struct Addition {
+    std::vector<uint32_t> text;
+    uint32_t unit = 1;
+};
+
+bool is_block_like(uint8_t type) {
+    return type == type_id::block || type == type_id::paren || type == type_id::hash;
+}
+
+// Appends the units of a text value from its head, at most `limit` (no limit
+// when negative).
+void add_units(Addition* out, const Cell* text, int64_t limit) {
+    support::UnitView units = support::view_of(text);
+    uint32_t head = support::clamped_head(text);
+    uint64_t n = units.total - head;
+    if (limit >= 0 && static_cast<uint64_t>(limit) < n) n = static_cast<uint64_t>(limit);
+    for (uint32_t i = 0; i < n; ++i) out->text.push_back(units.at(head + i));
+}
+
+// Forms the value into a fresh string on the argument stack, cut to `limit`
+// characters when limit >= 0, and adds its text.
+void add_formed(Addition* out, const Cell* value, int64_t limit) {
+    if (limit == 0) return;
+    Cell* text = stack::push_slot();
+    make_at(text, 16);
+    Cell copy = *value;
+    auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form);
+    if (form_slot)
+        form_slot(&copy, text,
+                  limit > INT32_MAX || limit < 0 ? INT32_MAX : static_cast<int32_t>(limit));
+    out->unit = std::max(out->unit, buffer_unit(node_buffer(text->data2)));
+    add_units(out, text, limit);
+    stack::pop(1);
+}
+
+// What a value adds to a text. `part` is the /part count (-1 when absent):
+// it limits a text's units; for a block it limits the elements formed, or
+// with /only the characters written.
+Addition addition_of(const Cell* value, int32_t part, bool only) {
+    Addition out;
+    uint8_t type = cell_type(value);
+    if (type == type_id::char_) {
+        out.text.push_back(value->data2);
+        out.unit = detail::unit_for_append(value->data2);
+        return out;
+    }
+    if (is_any_string(type)) {
+        out.unit = buffer_unit(node_buffer(value->data2));
+        int64_t limit = part;
+        if (type == type_id::tag) {
+            // "<" text ">" while the limit lasts.
+            if (limit != 0) out.text.push_back('<');
+            add_units(&out, value, limit < 0 ? -1 : limit - 1);
+            if (limit < 0 || static_cast<int64_t>(out.text.size()) < limit) out.text.push_back('>');
+        } else {
+            add_units(&out, value, limit);
+        }
+        return out;
+    }
+    if (!is_block_like(type)) {
+        add_formed(&out, value, only ? part : -1);
+        return out;
+    }
+    // Block elements, formed one by one with no separator.
+    Cell block = *value;
+    int64_t elements = only ? -1 : part;
+    int64_t characters = only ? part : -1;
+    for (uint32_t i = support::clamped_head(&block);; ++i) {
+        SeriesBuffer* b = node_buffer(block.data2);
+        if (uint64_t{i} * sizeof(Cell) >= b->tail - b->head) break;
+        if (elements == 0 || characters == 0) break;
+        Cell element = arena::at<Cell>(b->head)[i];
+        size_t before = out.text.size();
+        add_formed(&out, &element, characters);
+        if (elements > 0) --elements;
+        if (characters > 0) characters -= static_cast<int64_t>(out.text.size() - before);
+    }
+    return out;
+}
+
+// Replaces `removed` units at `at` by the addition repeated `dup` times;
+// answers the number of units written.
+uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& addition,
+                int32_t dup) {
+    SeriesBuffer* b = node_buffer(series->data2);
+    uint32_t unit = std::max(buffer_unit(b), addition.unit);
+    uint64_t added = uint64_t{addition.text.size()} * static_cast<uint64_t>(dup);
+    uint64_t total = detail::used_units(b);
+    uint64_t new_total = total - removed + added;
+    if (added > UINT32_MAX || new_total * unit > memory::max_data_size) support::fire_no_memory();
+    b = unicode::widen_to(b, unit);
+    uint64_t needed = new_total * unit;
+    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b))) {
+        uint64_t doubled = uint64_t{b->size} * 2;
+        b = series::expand(b,
+                           needed < doubled && doubled <= memory::max_data_size ? doubled : needed);
+    }
+    unsigned char* base = buffer_head(b);
+    std::memmove(base + (at + added) * unit, base + uint64_t{at + removed} * unit,
+                 (total - at - removed) * unit);
+    unsigned char* out = base + uint64_t{at} * unit;
+    for (int32_t d = 0; d < dup; ++d) {
+        for (uint32_t cp : addition.text) {
+            unicode::write_unit(out, unit, cp);
+            out += unit;
+        }
+    }
+    b->tail = b->head + static_cast<Ref>(needed);
+    return static_cast<uint32_t>(added);
+}
+
+} // namespace
+
+Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify) {
+    uint32_t old_total = support::view_of(series).total;
+    if (notify) support::notify(series, words::global::append, value, old_total, 0);
+    Addition addition = addition_of(value, part, only);
+    if (addition.text.empty() || dup < 1) return series;
+    uint32_t count = splice(series, old_total, 0, addition, dup);
+    if (notify)
+        support::notify(series, words::global::appended, value, old_total,
+                        static_cast<int32_t>(count));
+    series->data1 = 0;
+    return series;
+}
+
+Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
+    uint32_t head = support::clamped_head(series);
+    support::notify(series, &words::symbol_words[words::symbol_word::insert], value, head, 0);
+    Addition addition = addition_of(value, part, only);
+    uint32_t count = dup < 1 ? 0 : splice(series, head, 0, addition, dup);
+    support::notify(series, words::global::inserted, value, head, static_cast<int32_t>(count));
+    series->data1 = std::min(head + count, support::view_of(series).total);
+    return series;
+}
+
+Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
+    uint32_t head = support::clamped_head(series);
+    uint32_t available = support::view_of(series).total - head;
+    support::notify(series, words::global::change, value, head, 0);
+    Addition addition = addition_of(value, -1, only);
+    uint64_t written = dup < 1 ? 0 : uint64_t{addition.text.size()} * static_cast<uint64_t>(dup);
+    uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;
+    if (removed > available) removed = available;
+    uint32_t count =
+        dup < 1 ? 0 : splice(series, head, static_cast<uint32_t>(removed), addition, dup);
+    support::notify(series, words::global::changed, value, head, static_cast<int32_t>(count));
+    series->data1 = std::min(head + count, support::view_of(series).total);
+    return series;
+}
+
+Cell* swap(Cell* series, Cell* other) {
+    uint8_t other_type = cell_type(other);
+    if (!is_any_string(other_type) && other_type != type_id::binary)
+        support::fire_invalid_arg(other);
+    uint32_t a = support::clamped_head(series);
+    uint32_t b = support::clamped_head(other);
+    if (a >= support::view_of(series).total || b >= support::view_of(other).total) return series;
+    uint32_t first = support::view_of(series).at(a);
+    uint32_t second = support::view_of(other).at(b);
+    // A byte series holds bytes only: it is never widened for a character.
+    if (cell_type(series) == type_id::binary && second > 0xFF) {
+        Cell c;
+        value::set_char(&c, second);
+        support::fire_invalid_arg(&c);
+    }
+    if (other_type == type_id::binary && first > 0xFF) {
+        Cell c;
+        value::set_char(&c, first);
+        support::fire_invalid_arg(&c);
+    }
+    support::notify(series, words::global::swap, other, a, 1);
+    support::notify(other, words::global::swap, series, b, 1);
+    poke_char_at(node_buffer(series->data2), a, second);
+    poke_char_at(node_buffer(other->data2), b, first);
+    support::notify(series, words::global::swaped, other, a, 1);
+    support::notify(other, words::global::swaped, series, b, 1);
+    return series;
+}
+
+Cell* take(Cell* series, Cell* part, bool deep, bool last) {
+    auto series_take = actions::slot_as<TakeFn>(type_id::series, action_slot::take);
+    if (!series_take) support::fire_not_done();
+    uint8_t type = cell_type(series);
+    Cell* result = series_take(series, part, deep, last);
+    if (support::is_given(part) || cell_type(result) != type) return result;
+    support::UnitView units = support::view_of(result);
+    if (units.total != 1) return result;
+    Cell taken = *result;
+    support::element_at(&taken, 0, result);
+    return result;
+}
+
+} // namespace zep::string
