@@ -1,8 +1,8 @@
 #include "datatypes/char.h"
 
+#include "datatypes/float_partners.h"
 #include "datatypes/integer.h"
 #include "datatypes/integer_support.h"
-#include "datatypes/number_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/unit_text.h"
@@ -129,7 +129,8 @@ void math_op(int op) {
     Cell* first = stack::base();
     const Cell* second = first + 1;
     if (cell_type(second) == type_id::vector) {
-        scalar::run_type_op(type_id::vector, op);
+        if (!float_partners::vector_do_math) scalar::raise_invalid_type(second);
+        float_partners::vector_do_math(first, first + 1, op);
         return;
     }
     int32_t b = operand_value(second);

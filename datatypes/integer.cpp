@@ -4,9 +4,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "datatypes/float.h"
+#include "datatypes/float_partners.h"
 #include "datatypes/integer_support.h"
-#include "datatypes/number_slots.h"
+#include "datatypes/logic.h"
+#include "datatypes/pair.h"
 #include "datatypes/registry.h"
+#include "datatypes/tuple.h"
 #include "datatypes/unit_text.h"
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
@@ -85,7 +89,9 @@ int32_t absolute_checked(int32_t n) {
 }
 
 bool is_double_out_of_range(double x) {
-    return std::isnan(x) || x > 2147483647.0 || x < -2147483648.0;
+    // The doubles whose truncation toward zero fits 32 bits (so 2147483647.9
+    // converts to 2147483647); NaN fails both tests.
+    return !(x > -2147483649.0 && x < 2147483648.0);
 }
 
 bool is_float_out_of_range(const Cell* cell) {
@@ -99,6 +105,41 @@ namespace {
 // The cell becomes a float! holding x (whole header replaced).
 void become_float(Cell* cell, double x) {
     value::set_float(cell, x);
+}
+
+// money! and vector! arithmetic takes the integer first; a type not built
+// yet has no entry and no values.
+void partner_math(float_partners::DoMathFn worker, int op) {
+    Cell* first = stack::base();
+    if (!worker) scalar::raise_invalid_type(first + 1);
+    worker(first, first + 1, op);
+}
+
+// pair!, point2D!, point3D!: the compound value's arithmetic runs with the
+// operands exchanged; n - compound is (- compound) + n, and n / compound
+// has no meaning.
+void compound_math(uint8_t type, int op) {
+    Cell* first = stack::base();
+    if (op == op::divide) scalar::raise_not_related(words::global::divide, type_id::integer);
+    float_partners::DoMathFn point_math = type == type_id::point2d
+                                              ? float_partners::point2d_do_math
+                                              : float_partners::point3d_do_math;
+    float_partners::NegateFn point_negate =
+        type == type_id::point2d ? float_partners::point2d_negate : float_partners::point3d_negate;
+    if (type != type_id::pair && (!point_math || !point_negate))
+        scalar::raise_invalid_type(first + 1);
+    scalar::exchange_operands();
+    if (op == op::subtract) {
+        if (type == type_id::pair)
+            pair::negate();
+        else
+            point_negate(first);
+        op = op::add;
+    }
+    if (type == type_id::pair)
+        pair::do_math(op);
+    else
+        point_math(first, first + 1, op);
 }
 
 } // namespace
@@ -167,35 +208,26 @@ void math_op(int op) {
     case type_id::float_:
     case type_id::percent:
     case type_id::time:
-        // The float worker widens the integer; bitwise ops have no float form.
-        if (op > op::remainder) scalar::raise_cannot_use(type_id::float_);
-        scalar::run_type_op(type_id::float_, op);
+        // The float worker widens the integer (and refuses bitwise ops).
+        float_::operate(first, second, op);
         return;
     case type_id::money:
+        partner_math(float_partners::money_do_math, op);
+        return;
     case type_id::vector:
-        // Their workers take the money or vector operand in either cell.
-        scalar::run_type_op(type, op);
+        partner_math(float_partners::vector_do_math, op);
         return;
     case type_id::pair:
     case type_id::point2d:
     case type_id::point3d:
-        if (op == op::divide) scalar::raise_not_related(words::global::divide, type_id::integer);
-        if (op == op::subtract) {
-            // n - compound is (- compound) + n.
-            auto negate_compound = actions::slot_as<NegateFn>(type, action_slot::negate);
-            if (!negate_compound) scalar::raise_invalid_type(second);
-            negate_compound(second);
-            op = op::add;
-        }
-        scalar::exchange_operands();
-        scalar::run_type_op(type, op);
+        compound_math(type, op);
         return;
     case type_id::tuple:
         if (op == op::subtract)
             scalar::raise_not_related(words::global::subtract, type_id::integer);
         if (op == op::divide) scalar::raise_not_related(words::global::divide, type_id::integer);
         scalar::exchange_operands();
-        scalar::run_type_op(type, op);
+        tuple::do_math(op);
         return;
     case type_id::date:
         if (op != op::add) scalar::raise_not_related(words::global::subtract, type_id::integer);
@@ -241,11 +273,11 @@ void absolute() {
     value->data2 = static_cast<uint32_t>(absolute_checked(get(value)));
 }
 
-Cell* negate(Cell* value) {
+void negate() {
+    Cell* value = stack::base();
     int32_t n = get(value);
     if (n == INT32_MIN) scalar::raise_overflow();
     value->data2 = static_cast<uint32_t>(-n);
-    return value;
 }
 
 Cell* complement(Cell* value) {
@@ -253,12 +285,12 @@ Cell* complement(Cell* value) {
     return value;
 }
 
-bool is_even(const Cell* value) {
-    return (value->data2 & 1) == 0;
+void is_even() {
+    logic::box((stack::base()->data2 & 1) == 0);
 }
 
-bool is_odd(const Cell* value) {
-    return (value->data2 & 1) != 0;
+void is_odd() {
+    logic::box((stack::base()->data2 & 1) != 0);
 }
 
 Cell* random(Cell* value, bool seed, bool secure, bool) {
@@ -295,11 +327,16 @@ int compare(const Cell* value, const Cell* other, int code) {
     case type_id::float_:
     case type_id::percent:
     case type_id::time: {
-        auto float_compare = actions::slot_as<CompareFn>(type_id::float_, action_slot::compare);
-        if (!float_compare) return compare_code::not_comparable;
         Cell widened;
         value::set_float(&widened, double(get(value)));
-        return float_compare(&widened, other, code);
+        return float_::compare(&widened, other, code);
+    }
+    case type_id::money: {
+        if (!float_partners::money_from_float || !float_partners::money_compare)
+            return compare_code::not_comparable;
+        Cell amount;
+        float_partners::money_from_float(&amount, double(get(value)), false);
+        return float_partners::money_compare(&amount, other, code);
     }
     default:
         return compare_code::not_comparable;

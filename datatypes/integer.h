@@ -45,8 +45,8 @@ inline int sign(int32_t n) {
 const char* to_decimal_text(int32_t n);
 // |n|; math overflow for -2147483648.
 int32_t absolute_checked(int32_t n);
-// True when the cell's double is NaN or outside -2147483648.0..2147483647.0
-// (where truncation toward zero would not give a 32-bit integer).
+// True when the cell's double is NaN or its truncation toward zero does not
+// fit 32 bits (below -2147483648.0 - 1 or from 2147483648.0 up).
 bool is_float_out_of_range(const Cell* cell);
 bool is_double_out_of_range(double x);
 
@@ -80,12 +80,12 @@ void and_();
 void or_();
 void xor_();
 void power();
-Cell* negate(Cell* value);
+void negate();
+void is_even();
+void is_odd();
 Cell* complement(Cell* value);
-Cell* round(Cell* value, const Cell* scale, bool even, bool down, bool half_down, bool floor,
-            bool ceiling, bool half_ceiling);
-bool is_even(const Cell* value);
-bool is_odd(const Cell* value);
+// round (value, /to scale or null, float_::round_flag bits).
+Cell* round(Cell* value, const Cell* scale, uint32_t flags);
 
 // ---- Conversions -------------------------------------------------------------
 

@@ -3,9 +3,9 @@
 #include <climits>
 #include <cstdint>
 
+#include "datatypes/float.h"
 #include "datatypes/integer.h"
 #include "datatypes/integer_support.h"
-#include "datatypes/number_slots.h"
 #include "datatypes/registry.h"
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
@@ -35,9 +35,7 @@ int32_t power_or_overflow(int32_t base, int32_t exponent) {
 
 void float_power(Cell* base) {
     value::set_float(base, double(get(base)));
-    auto worker = actions::slot_as<FrameFn>(type_id::float_, action_slot::power);
-    if (!worker) scalar::raise_cannot_use(type_id::float_);
-    worker();
+    float_::power();
 }
 
 } // namespace
@@ -64,8 +62,7 @@ void power() {
     base->data2 = static_cast<uint32_t>(result);
 }
 
-Cell* round(Cell* value, const Cell* scale, bool even, bool down, bool half_down, bool floor,
-            bool ceiling, bool half_ceiling) {
+Cell* round(Cell* value, const Cell* scale, uint32_t flags) {
     if (scale && cell_type(scale) == type_id::money) scalar::raise_money_scale();
     int32_t n = get(value);
     if (n == INT32_MIN) return value;
@@ -73,9 +70,7 @@ Cell* round(Cell* value, const Cell* scale, bool even, bool down, bool half_down
     if (scale) {
         if (cell_type(scale) != type_id::integer) {
             value::set_float(value, double(n));
-            auto float_round = actions::slot_as<RoundFn>(type_id::float_, action_slot::round);
-            if (!float_round) scalar::raise_invalid_type(scale);
-            return float_round(value, scale, even, down, half_down, floor, ceiling, half_ceiling);
+            return float_::round(value, scale, flags);
         }
         s = absolute_checked(get(scale));
     }
@@ -92,21 +87,21 @@ Cell* round(Cell* value, const Cell* scale, bool even, bool down, bool half_down
         return above;
     };
     int64_t magnitude;
-    if (down) {
+    if (flags & float_::round_flag::down) {
         magnitude = below;
-    } else if (floor) {
+    } else if (flags & float_::round_flag::floor) {
         magnitude = negative ? up() : below;
-    } else if (ceiling) {
+    } else if (flags & float_::round_flag::ceiling) {
         magnitude = negative ? below : up();
     } else if (r < s - r) {
         magnitude = below;
     } else if (r > s - r) {
         magnitude = up();
-    } else if (even) {
+    } else if (flags & float_::round_flag::even) {
         magnitude = (a / s) % 2 == 0 ? below : up();
-    } else if (half_down) {
+    } else if (flags & float_::round_flag::half_down) {
         magnitude = below;
-    } else if (half_ceiling) {
+    } else if (flags & float_::round_flag::half_ceiling) {
         magnitude = negative ? below : up();
     } else {
         magnitude = up();

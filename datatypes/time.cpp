@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <string_view>
 
+#include "datatypes/float.h"
 #include "datatypes/integer_support.h"
-#include "datatypes/number_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
-#include "runtime/float_text.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 
@@ -21,8 +20,6 @@ namespace {
 
 TextLoader text_loader = nullptr;
 
-// Significant digits of the seconds field.
-constexpr int second_digits = 6;
 constexpr uint32_t max_block_values = 3;
 
 int32_t append(Cell* out, std::string_view text, int32_t limit) {
@@ -133,7 +130,7 @@ void raise_type_error(const Cell* value) {
 int32_t append_form(double seconds, Cell* out, int32_t limit) {
     if (!std::isfinite(seconds)) {
         // An infinite or undefined time has no fields: its number stands.
-        return append(out, float_::form(seconds, second_digits, false), limit);
+        return append(out, float_::form_float(seconds, float_::kind::seconds), limit);
     }
     if (seconds < 0) {
         limit = append(out, "-", limit);
@@ -147,7 +144,7 @@ int32_t append_form(double seconds, Cell* out, int32_t limit) {
     limit = append(out, text, limit);
     double f = std::fmod(seconds, seconds_per_minute);
     if (f < tiny_seconds) return append(out, "00", limit);
-    std::string_view digits = float_::form(f, second_digits, false);
+    std::string_view digits = float_::form_float(f, float_::kind::seconds);
     if (digits.size() == 1 || digits[1] == '.') limit = append(out, "0", limit);
     return append(out, digits, limit);
 }

@@ -37,6 +37,8 @@ int field_index(const Cell* word, const Cell* value);
 // Pushes field 1 (hours, integer!), 2 (minutes, integer!) or 3 (seconds,
 // float!) of the seconds.
 Cell* get_field(double seconds, int index);
+// The same field written into `out`.
+Cell* field_value(double seconds, int index, Cell* out);
 // Appends the text of a time ("-1:02:03.5"); answers the limit less the
 // characters appended.
 int32_t append_form(double seconds, Cell* out_string, int32_t part_limit);
@@ -55,16 +57,20 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type);
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
 int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
              int32_t part_limit, int32_t indent);
+// Path access: selector hour, minute, second, 1, 2 or 3. Without a new value
+// the field is written into `out`; with one the field is set in place and
+// the new value, copied into `out`, is the result.
 Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                const Cell* parent);
-Cell* pick(Cell* value, int32_t index, const Cell* index_cell);
+                Cell* out);
+// pick: the field named by the index (1 to 3 or a field word) into `out`.
+Cell* pick(const Cell* value, const Cell* index, Cell* out);
 void add();
 void subtract();
 void multiply();
 void divide();
-Cell* round(Cell* value, const Cell* scale, bool even, bool down, bool half_down, bool floor,
-            bool ceiling, bool half_ceiling);
-bool is_even(const Cell* value);
-bool is_odd(const Cell* value);
+// round (value, /to scale or null, float_::round_flag bits).
+Cell* round(Cell* value, const Cell* scale, uint32_t flags);
+void is_even();
+void is_odd();
 
 } // namespace zep::time

@@ -87,22 +87,29 @@ int field_index(const Cell* word, const Cell* value) {
     return -1;
 }
 
-Cell* get_field(double seconds, int index) {
+Cell* field_value(double seconds, int index, Cell* out) {
     switch (index) {
     case hour:
-        return integer::push(hours(seconds));
+        value::set_integer(out, hours(seconds));
+        break;
     case minute:
-        return integer::push(minutes(seconds));
-    default: {
-        Cell* cell = stack::push_slot();
-        value::set_float(cell, std::fmod(seconds, seconds_per_minute));
-        return cell;
+        value::set_integer(out, minutes(seconds));
+        break;
+    default:
+        value::set_float(out, std::fmod(seconds, seconds_per_minute));
+        break;
     }
-    }
+    return out;
+}
+
+Cell* get_field(double seconds, int index) {
+    Cell field;
+    field_value(seconds, index, &field);
+    return stack::push(&field);
 }
 
 Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                const Cell*) {
+                Cell* out) {
     int field = -1;
     uint8_t type = cell_type(selector);
     if (type == type_id::integer) {
@@ -112,21 +119,24 @@ Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const 
         field = field_index(selector, path);
     }
     if (field < 0) raise_invalid_path(path, selector);
-    if (!new_value) return get_field(get(value), field);
+    if (!new_value) return field_value(get(value), field, out);
+    Cell result = *new_value; // `out` may be the new value's cell
     make_at(value, with_field(get(value), field, new_value));
-    return const_cast<Cell*>(new_value);
+    *out = result;
+    return out;
 }
 
-Cell* pick(Cell* value, int32_t index, const Cell* index_cell) {
+Cell* pick(const Cell* value, const Cell* index, Cell* out) {
     int field = -1;
-    uint8_t type = cell_type(index_cell);
+    uint8_t type = cell_type(index);
     if (is_word_type(type)) {
-        field = field_index(index_cell, value);
-    } else if (type == type_id::integer && index >= hour && index <= second) {
-        field = index;
+        field = field_index(index, value);
+    } else if (type == type_id::integer) {
+        int32_t n = value::integer_of(index);
+        if (n >= hour && n <= second) field = n;
     }
-    if (field < 0) scalar::raise_out_of_range(index_cell);
-    return get_field(get(value), field);
+    if (field < 0) scalar::raise_out_of_range(index);
+    return field_value(get(value), field, out);
 }
 
 } // namespace zep::time

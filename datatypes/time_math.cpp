@@ -2,9 +2,10 @@
 // which keeps a time! result when one operand is a time!.
 #include <cmath>
 
+#include "datatypes/float.h"
 #include "datatypes/integer.h"
 #include "datatypes/integer_support.h"
-#include "datatypes/number_slots.h"
+#include "datatypes/logic.h"
 #include "datatypes/registry.h"
 #include "datatypes/time.h"
 #include "evaluator/stack.h"
@@ -36,46 +37,50 @@ void add() {
         scalar::run_type_op(type_id::date, integer::op::add);
         return;
     }
-    scalar::run_type_op(type_id::float_, integer::op::add);
+    float_::do_math(integer::op::add);
 }
 
 void subtract() {
     if (second_type() == type_id::date)
         scalar::raise_not_related(words::global::subtract, type_id::time);
-    scalar::run_type_op(type_id::float_, integer::op::subtract);
+    float_::do_math(integer::op::subtract);
 }
 
 void multiply() {
     if (second_type() == type_id::time)
         scalar::raise_not_related(words::global::multiply, type_id::time);
-    scalar::run_type_op(type_id::float_, integer::op::multiply);
+    float_::do_math(integer::op::multiply);
 }
 
 void divide() {
     bool by_time = second_type() == type_id::time;
-    scalar::run_type_op(type_id::float_, integer::op::divide);
+    float_::do_math(integer::op::divide);
     // A time divided by a time is a plain number.
     if (by_time) value::set_type(stack::base(), type_id::float_);
 }
 
-Cell* round(Cell* value, const Cell* scale, bool even, bool down, bool half_down, bool floor,
-            bool ceiling, bool half_ceiling) {
+Cell* round(Cell* value, const Cell* scale, uint32_t flags) {
     if (scale && cell_type(scale) == type_id::money) scalar::raise_money_scale();
-    auto float_round = actions::slot_as<RoundFn>(type_id::float_, action_slot::round);
-    if (!float_round) scalar::raise_cannot_use(type_id::float_);
+    // An integer! scale would make an integer! of the seconds, which a long
+    // time may not fit: the same scale as a float! keeps the double.
+    Cell float_scale;
+    if (scale && cell_type(scale) == type_id::integer) {
+        value::set_float(&float_scale, value::integer_of(scale));
+        scale = &float_scale;
+    }
     value::set_type(value, type_id::float_);
-    Cell* result = float_round(value, scale, even, down, half_down, floor, ceiling, half_ceiling);
+    Cell* result = float_::round(value, scale, flags);
     double seconds = cell_type(result) == type_id::integer ? value::integer_of(result)
                                                            : value::double_of(result);
     return make_at(result, seconds);
 }
 
-bool is_even(const Cell* value) {
-    return (whole_seconds(value) & 1) == 0;
+void is_even() {
+    logic::box((whole_seconds(stack::base()) & 1) == 0);
 }
 
-bool is_odd(const Cell* value) {
-    return (whole_seconds(value) & 1) != 0;
+void is_odd() {
+    logic::box((whole_seconds(stack::base()) & 1) != 0);
 }
 
 } // namespace zep::time
