@@ -6,15 +6,12 @@
 #include <string>
 
 #include "datatypes/char.h"
-#include "datatypes/datatype.h"
 #include "datatypes/float.h"
 #include "datatypes/integer.h"
 #include "datatypes/logic.h"
-#include "datatypes/none.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/time.h"
-#include "datatypes/unset.h"
 #include "runtime/error_catalog.h"
 #include "tests/evaluator/stack_fixture.h"
 
@@ -24,10 +21,6 @@ class ScalarTest : public StackTest {
   protected:
     void SetUp() override {
         StackTest::SetUp();
-        datatype::init();
-        unset::init();
-        none::init();
-        logic::init();
         float_::init();
         integer::init();
         char_::init();

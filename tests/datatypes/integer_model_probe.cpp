@@ -15,24 +15,19 @@
 #include <cstring>
 #include <string>
 
+#include "boot/startup.h"
 #include "datatypes/char.h"
-#include "datatypes/context.h"
-#include "datatypes/datatype.h"
 #include "datatypes/float.h"
 #include "datatypes/integer.h"
-#include "datatypes/logic.h"
-#include "datatypes/none.h"
 #include "datatypes/registry.h"
 #include "datatypes/symbol.h"
 #include "datatypes/time.h"
-#include "datatypes/unset.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/error_value.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
 #include "runtime/error_catalog.h"
-#include "runtime/memory.h"
 #include "runtime/value_make.h"
 
 using namespace zep;
@@ -42,18 +37,7 @@ namespace {
 Cell frame_word;
 
 void start() {
-    memory::init();
-    memory::collector_enabled = false;
-    symbol::init_table();
-    context::init_global();
-    words::init_runtime_words();
-    stack::init();
-    cycles::init();
-    error::install_raise();
-    datatype::init();
-    unset::init();
-    none::init();
-    logic::init();
+    boot::init_core();
     float_::init();
     integer::init();
     char_::init();
