@@ -33,3 +33,23 @@ uint32_t secure_next() {
 }
 
 } // namespace zep::random
+
+namespace zep::random {
+
+int32_t int_range(int32_t n, bool secure) {
+    constexpr uint32_t draw_max = 0x7FFFFFFF; // draws are 0..2^31 - 1
+    uint32_t magnitude = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);
+    if (magnitude == 0) return 0;
+    // Draws at or above the largest multiple of the magnitude are redrawn.
+    // The magnitude 2^31 (n = -2^31) divides the draw range exactly.
+    uint64_t limit =
+        magnitude > draw_max ? uint64_t{draw_max} + 1 : uint64_t{draw_max} / magnitude * magnitude;
+    uint32_t draw;
+    do {
+        draw = secure ? secure_next() : next();
+    } while (draw >= limit);
+    int64_t picked = int64_t{draw % magnitude} + 1;
+    return static_cast<int32_t>(n < 0 ? -picked : picked);
+}
+
+} // namespace zep::random

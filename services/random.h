@@ -14,3 +14,12 @@ uint32_t next();
 uint32_t secure_next();
 
 } // namespace zep::random
+
+namespace zep::random {
+
+// A random integer in 1..n for n > 0 and in n..-1 for n < 0 (n is never 0),
+// drawn from next() or, when secure, from secure_next(); draws that would
+// bias the result are redrawn.
+int32_t int_range(int32_t n, bool secure);
+
+} // namespace zep::random
