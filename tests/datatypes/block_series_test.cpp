@@ -12,12 +12,6 @@ namespace {
 
 using testing::BlockTest;
 
-Cell integer(int32_t v) {
-    Cell c;
-    value::set_integer(&c, v);
-    return c;
-}
-
 class SeriesTest : public BlockTest {
   protected:
     static std::string all(const Cell* b) {
