@@ -15,7 +15,6 @@
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
-#include "runtime/case_fold.h"
 #include "runtime/cell_ops.h"
 #include "runtime/error_catalog.h"
 #include "tests/evaluator/stack_fixture.h"
@@ -26,10 +25,6 @@ class BlockTest : public StackTest {
   protected:
     void SetUp() override {
         StackTest::SetUp();
-        case_::init_tables();
-        none::init();
-        logic::init();
-        word::init();
         series::init();
         block::init();
         // A text row that takes the shared series actions (copy among them).
@@ -150,25 +145,8 @@ class BlockTest : public StackTest {
         return c;
     }
 
-    // The catalogue code of the error the body raised (-1 when none),
-    // received by a try frame of its own; the stacks are left as they were.
-    template <class Body> static int32_t raised(Body&& body) {
-        Cell* top = stack::arguments.top;
-        Cell* base = stack::arguments.base;
-        stack::Frame* frame_top = stack::frames.top;
-        Cell t = word(sym.other);
-        stack::mark_try(&t);
-        int32_t code = -1;
-        try {
-            body();
-        } catch (const catch_::Unwind&) {
-            code = error::code_of(stack::top());
-            stack::arguments.top = top;
-        }
-        stack::frames.top = frame_top;
-        stack::arguments.base = base;
-        return code;
-    }
+    // The catalogue code of the error the body raised (-1 when none).
+    template <class Body> static int32_t raised(Body&& body) { return raised_code(body); }
     static int32_t code(error::Category category, const char* id) {
         return error::catalog::code_of(category, id);
     }

@@ -13,18 +13,6 @@ namespace {
 using testing::BlockTest;
 using Names = std::vector<std::string>;
 
-Names split(const std::string& text) {
-    Names out;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find(' ', at);
-        if (end == std::string::npos) end = text.size();
-        if (end > at) out.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
-}
-
 std::string join(const Names& names) {
     std::string out;
     for (const std::string& n : names) out += (out.empty() ? "" : " ") + n;

@@ -294,7 +294,6 @@ void hear(const Cell*, const Cell*, const Cell*, const Cell* action, const Cell*
 }
 
 TEST_F(SeriesTest, OwnerHearsBeforeAndAfterEachChange) {
-    ownership::init();
     ownership::set_fire_hook(&hear);
     Cell* b = make("a b c");
     Cell* record = hash::put_new(ownership::table(), b->data2);
