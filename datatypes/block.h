@@ -69,8 +69,8 @@ Cell* find_word(Cell* block, uint32_t symbol, bool exact);
 Cell* make_at(Cell* cell, int32_t n);
 // make_at with a type id of the block family.
 Cell* make_at_with(Cell* cell, int32_t n, uint8_t type);
-// In a new tail cell of a parent block; of the runtime's root block when the
-// parent is null (a free-standing block until a root block exists).
+// In a new tail cell of a parent block, or of the runtime's root block when
+// the parent is null.
 Cell* make_in(const Cell* parent, int32_t n);
 Cell* make_in_or_root(const Cell* parent, int32_t n);
 // On the argument stack (0 treated as 1); a copy of a block cell.

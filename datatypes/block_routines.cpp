@@ -14,6 +14,7 @@
 #include "runtime/cell_ops.h"
 #include "runtime/hashtable.h"
 #include "runtime/memory.h"
+#include "runtime/root_block.h"
 #include "runtime/value_make.h"
 
 namespace zep::block {
@@ -274,15 +275,9 @@ Cell* make_in(const Cell* parent, int32_t n) {
 
 Cell* make_in_or_root(const Cell* parent, int32_t n) {
     if (parent) return make_in(parent, n);
-    if (roots::block) {
-        Cell root;
-        value::set_series(&root, type_id::block, roots::block);
-        return make_in(&root, n);
-    }
-    // Before the root block exists the block is free-standing: it lives in
-    // a static cell of its own until the next such request.
-    static Cell free_standing;
-    return make_at(&free_standing, n);
+    Cell made;
+    make_at(&made, n);
+    return roots::append(&made);
 }
 
 Cell* push_new(int32_t n) {
