@@ -1,0 +1,96 @@
+// Start-up for the path, paren, issue, url, file, map and hash tests: memory,
+// stacks, symbols, the registry with the word types and these datatypes,
+// and a try frame that receives what the tests raise.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "datatypes/file.h"
+#include "datatypes/issue.h"
+#include "datatypes/registry.h"
+#include "datatypes/string_buffer.h"
+#include "datatypes/url.h"
+#include "datatypes/word.h"
+#include "runtime/case_fold.h"
+#include "runtime/error_catalog.h"
+#include "tests/evaluator/stack_fixture.h"
+
+namespace zep::testing {
+
+class PathTypesTest : public StackTest {
+  protected:
+    void SetUp() override {
+        StackTest::SetUp();
+        case_::init_tables();
+        string::init_scratch();
+        datatype::init_tables();
+        word::init();
+        lit_word::init();
+        set_word::init();
+        get_word::init();
+        refinement::init();
+        issue::init();
+        url::init();
+        file::init();
+        mark_receiver();
+    }
+    void TearDown() override {
+        string::release_scratch();
+        StackTest::TearDown();
+    }
+    static void mark_receiver() {
+        Cell t = word(sym.other);
+        stack::mark_try(&t);
+    }
+    // The catalogue code of the error the body raises (-1 when none).
+    template <class Body> static int32_t raised(Body&& body) {
+        if (thrown_code(body) != catch_::code_error) return -1;
+        int32_t code = top_error_code();
+        stack::reset();
+        mark_receiver();
+        return code;
+    }
+    static int32_t code(error::Category category, const char* id) {
+        return error::catalog::code_of(category, id);
+    }
+    // A text value of the type holding the UTF-8 text as it is.
+    static Cell text(const std::string& utf8, uint8_t type = type_id::string) {
+        Cell cell;
+        file::load_at(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), &cell);
+        cell.header = type;
+        return cell;
+    }
+    static Cell word_of(const char* name, uint8_t type = type_id::word) {
+        Cell w;
+        value::set_word(&w, type, 0, symbol::make(name));
+        return w;
+    }
+    // The UTF-8 of a text value from its head.
+    static std::string utf8(const Cell& value) { return url::utf8_of(&value); }
+    // The value molded (or formed) through its type's slot.
+    static std::string mold(const Cell& value, bool only = false, bool flat = false,
+                            int32_t limit = INT32_MAX) {
+        Cell* out = stack::push_slot();
+        string::make_at(out, 16);
+        auto slot = actions::slot_as<MoldFn>(cell_type(&value), action_slot::mold);
+        EXPECT_NE(slot, nullptr);
+        slot(&value, out, only, false, flat, limit, 0);
+        std::string result = utf8(*out);
+        stack::pop(1);
+        return result;
+    }
+    static std::string form(const Cell& value) {
+        Cell* out = stack::push_slot();
+        string::make_at(out, 16);
+        auto slot = actions::slot_as<FormFn>(cell_type(&value), action_slot::form);
+        EXPECT_NE(slot, nullptr);
+        slot(&value, out, INT32_MAX);
+        std::string result = utf8(*out);
+        stack::pop(1);
+        return result;
+    }
+};
+
+} // namespace zep::testing
