@@ -1,20 +1,15 @@
 // Entry point of the zep executable. The process starts the platform layer,
 // then runs the interpreter on a thread with a large stack under the
 // outermost catch record; the main thread only waits for it.
-#include "runtime/arena.h"
+#include "boot/startup.h"
 #include "runtime/catch.h"
 #include "runtime/heap.h"
-#include "runtime/output_hooks.h"
 #include "runtime/platform.h"
 
 namespace {
 
 int run_interpreter(void*) {
-    zep::catch_::run_outermost([] {
-        zep::output::init_hooks();
-        zep::platform::init_io();
-        zep::arena::init();
-    });
+    zep::catch_::run_outermost([] { zep::boot::init_interpreter(); });
     zep::runtime::release_heap();
     return 0;
 }

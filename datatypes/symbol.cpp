@@ -94,8 +94,8 @@ uint32_t count() {
     return table ? item_count(hash::table_at(table)) : 0;
 }
 
-void init_table(uint32_t capacity) {
-    table = hash::make_table(capacity, nullptr, hash::kind::symbols, 0);
+void init_table(uint32_t capacity, const Cell* symbol_block) {
+    table = hash::make_table(capacity, symbol_block, hash::kind::symbols, 0);
 }
 
 uint32_t intern(Ref symbols, const unsigned char* name, uint32_t length, bool any_variant) {

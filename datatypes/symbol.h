@@ -20,8 +20,9 @@ Ref block();
 // Number of symbols interned.
 uint32_t count();
 
-// Makes the symbol block and its table with room for `capacity` names.
-void init_table(uint32_t capacity = 1000);
+// Makes the symbol table with room for `capacity` names over the given empty
+// symbol block (start-up keeps it in the root block), or over a new one.
+void init_table(uint32_t capacity = 1000, const Cell* symbol_block = nullptr);
 
 // Interns a name: an exact spelling gives its id; otherwise an ASCII case
 // variant found makes a new symbol aliased to it, and no variant makes a new

@@ -16,6 +16,7 @@
 #include "runtime/cell_ops.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
+#include "runtime/root_block.h"
 #include "runtime/unicode/conversion.h"
 #include "runtime/unicode/text_cell.h"
 #include "runtime/value_make.h"
@@ -23,7 +24,6 @@
 namespace zep::word {
 
 bool collecting = false;
-Ref root_block = 0;
 bool (*scan_value)(const unsigned char* utf8, uint32_t length, Cell* out) = nullptr;
 
 namespace {
@@ -168,9 +168,7 @@ Cell* make_global_collect(const char* name, Cell* out) {
 }
 
 void append_to_root(const Cell* word) {
-    if (!root_block) return;
-    Cell copy = *word;
-    *series::alloc_tail_cell(node_buffer(root_block)) = copy;
+    roots::append(word);
 }
 
 Cell* push_name_string(const Cell* word) {

@@ -27,8 +27,7 @@ Cell* intern_global(uint32_t symbol, Cell* out);
 Cell* make_global_collect(const char* name, Cell* out);
 // True while start-up collects the words it makes into the root block.
 extern bool collecting;
-// Where collected words go (the root block's node); 0 until it exists.
-extern Ref root_block;
+// Appends a copy of the word to the root block.
 void append_to_root(const Cell* word);
 Cell* push_name_string(const Cell* word);
 bool is_any_word_type(uint8_t type);

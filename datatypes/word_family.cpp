@@ -7,6 +7,7 @@
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
 #include "runtime/memory.h"
+#include "runtime/root_block.h"
 #include "runtime/value_make.h"
 
 namespace zep {
@@ -115,10 +116,7 @@ Cell* push_at(Ref context, int32_t index) {
 Cell* make_from_text(const char* name) {
     Cell unbound;
     value::set_word(&unbound, type_id::refinement, 0, symbol::make(name));
-    if (!word::root_block) return nullptr;
-    Cell* cell = series::alloc_tail_cell(node_buffer(word::root_block));
-    *cell = unbound;
-    return cell;
+    return roots::append(&unbound);
 }
 void init() {
     register_child(type_id::refinement, "refinement!");

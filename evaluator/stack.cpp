@@ -53,9 +53,13 @@ bool is_anonymous(const Frame* f) {
 
 } // namespace
 
-void init() {
+void make_blocks() {
     argument_block = series::alloc_static(argument_cells, sizeof(Cell), 0);
     frame_block = series::alloc_static(frame_block_cells, sizeof(Cell), 0);
+}
+
+void init() {
+    if (!argument_block || !frame_block) make_blocks();
     SeriesBuffer* a = node_buffer(argument_block);
     arguments.begin = reinterpret_cast<Cell*>(buffer_data(a));
     arguments.end = arguments.begin + a->size / sizeof(Cell);
@@ -66,6 +70,13 @@ void init() {
     throw_origin = nullptr;
     body_symbol = words::symbol_of_global(words::global::body);
     anon_symbol = words::symbol_of_global(words::global::anon);
+}
+
+void forget_blocks() {
+    argument_block = frame_block = 0;
+    arguments = ArgumentStack{};
+    frames = FrameStack{};
+    throw_origin = nullptr;
 }
 
 void overflow() {

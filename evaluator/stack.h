@@ -107,9 +107,15 @@ inline Cell* cell_at(uint32_t index) {
     return arguments.begin + index;
 }
 
-// Makes the two backing blocks (static series) and sets every pointer to the
-// bottom; caches the anonymous frame names from the runtime word table.
+// Makes the two backing blocks (static series); start-up keeps them in the
+// root block.
+void make_blocks();
+// Sets every pointer to the bottom of the backing blocks (making them first
+// when make_blocks has not run); caches the anonymous frame names from the
+// runtime word table.
 void init();
+// Forgets the backing blocks (their memory goes with memory::free_all).
+void forget_blocks();
 
 // --- Argument stack -----------------------------------------------------------
 

@@ -23,6 +23,9 @@ uint32_t* build_table(const uint32_t* pairs, uint32_t count) {
 } // namespace
 
 void init_tables() {
+    // Running start-up again (tests do) replaces the tables.
+    heap::free(detail::upper_table);
+    heap::free(detail::lower_table);
     detail::upper_table = build_table(tables::to_upper_bmp, tables::upper_bmp_pairs);
     detail::lower_table = build_table(tables::to_lower_bmp, tables::lower_bmp_pairs);
 }

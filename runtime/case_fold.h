@@ -12,7 +12,7 @@ constexpr int to_upper = 1;
 
 // Builds the to-upper and to-lower BMP tables (65,536 words each, 0 meaning
 // "unchanged") on the tracked heap. Called once during interpreter
-// initialisation; each call builds a fresh pair.
+// initialisation; each call builds a fresh pair and frees the previous one.
 void init_tables();
 
 namespace detail {

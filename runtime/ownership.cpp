@@ -195,6 +195,13 @@ void init() {
     case_::set_change_notifier(notify_case_change);
 }
 
+void forget() {
+    owner_table = 0;
+    fire_hook = nullptr;
+    walk_depth = 0;
+    case_::set_change_notifier(nullptr);
+}
+
 void bind(Cell* value, const Cell* owner, const Cell* word) {
     Cell owner_copy = *owner, word_copy = *word;
     bind_value(value, &owner_copy, &word_copy);

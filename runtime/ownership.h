@@ -28,6 +28,9 @@ constexpr uint32_t context_owner_flag = 0x10000;
 
 // Makes the owner table (and installs the case-change notifier).
 void init();
+// Forgets the owner table, the fire hook and the case-change notifier (the
+// table's memory goes with memory::free_all).
+void forget();
 
 // Records ownership of the value's series and of what it contains: block-like
 // values are walked from their head (a series or context already being

@@ -10,8 +10,7 @@ namespace zep::slots {
 
 constexpr uint32_t first_capacity = 100;
 
-// The registry block's node. Until the root block exists it is held here;
-// the collector marks it as a root.
+// The registry block's node; start-up keeps it in the root block.
 extern Ref registry;
 // 1-based index of the first free cell, or -1.
 extern int32_t free_head;

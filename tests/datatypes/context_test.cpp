@@ -29,25 +29,6 @@ class ContextTest : public testing::StackTest {
         StackTest::SetUp();
         Cell receiver = word(testing::sym.other);
         stack::mark_try(&receiver); // receives what the tests raise
-        static bool folded = (case_::init_tables(), true);
-        (void)folded;
-        std::memcpy(saved_types, datatype::type_table, sizeof saved_types);
-        std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
-        datatype::init_tables();
-        symbol::init();
-        context::init();
-        word::init();
-        lit_word::init();
-        set_word::init();
-        get_word::init();
-        refinement::init();
-    }
-    void TearDown() override {
-        std::memcpy(datatype::type_table, saved_types, sizeof saved_types);
-        std::memcpy(actions::action_table, saved_actions, sizeof saved_actions);
-        context::global = 0;
-        symbol::table = 0;
-        StackTest::TearDown();
     }
 
     static Cell word_cell(const char* name, uint8_t type = type_id::word, Ref context = 0) {
@@ -88,9 +69,6 @@ class ContextTest : public testing::StackTest {
             out += static_cast<char>(string::char_at(string, i));
         return out;
     }
-
-    TypeRow saved_types[type_rows];
-    ActionSlot saved_actions[type_rows * slots_per_row];
 };
 
 TEST_F(ContextTest, InterningMakesCaseVariantsAliasesOfTheFirstSpelling) {

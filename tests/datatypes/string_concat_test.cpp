@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "datatypes/string_buffer.h"
+#include "datatypes/symbol.h"
 #include "runtime/heap.h"
 #include "string_fixture.h"
 
@@ -157,26 +158,20 @@ TEST_F(StringConcat, ExchangeRegions) {
 
 } // namespace
 
-namespace zep::symbol {
-extern Ref standin_name;
-}
-
 namespace {
 
 TEST_F(StringConcat, SymbolsStandForTheirNames) {
-    Cell name = make_text(U"Word", 1, 2);
-    Ref utf8 = series::alloc_bytes(8);
-    SeriesBuffer* ub = node_buffer(utf8);
-    std::memcpy(buffer_head(ub), "Word", 5);
-    ub->tail = ub->head + 5;
-    // A symbol whose name string exists, and one whose string is made on use.
-    Cell made{type_id::symbol, static_cast<uint32_t>(-1), name.data2, utf8};
-    Cell later{type_id::symbol, static_cast<uint32_t>(-1), 0, utf8};
-    symbol::standin_name = name.data2;
+    uint32_t id = symbol::make("Word");
+    // The symbol's cell before its name string exists, then after.
+    Cell later = reinterpret_cast<Cell*>(buffer_head(node_buffer(symbol::block())))[id - 1];
+    ASSERT_EQ(later.data2, 0u);
+    Cell made = *symbol::get_cell(id);
+    ASSERT_NE(made.data2, 0u);
     Cell text = make_text(U"x");
-    string::concatenate(&text, &made, -1, 0, false, append); // read from index 0
     string::concatenate(&text, &later, -1, 0, false, append);
+    string::concatenate(&text, &made, -1, 0, false, append);
     EXPECT_EQ(all_text(text), U"xWordWord");
+    EXPECT_EQ(symbol::count(), id); // found again by its name, not interned anew
     Cell upper = make_text(U"WORD");
     EXPECT_EQ(string::compare(&later, &upper, string::code::equal, false), 0);
     EXPECT_EQ(string::compare(&upper, &made, string::code::strict_equal, false), -1);

@@ -1,22 +1,19 @@
-// Text values for the string buffer tests: made from UTF-32 text in a chosen
-// unit, and read back.
+// Text values for the string buffer tests (on a whole runtime core): made
+// from UTF-32 text in a chosen unit, and read back.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "../runtime/memory_fixture.h"
-#include "runtime/case_fold.h"
 #include "runtime/cell.h"
 #include "runtime/memory.h"
 #include "runtime/unicode/units.h"
+#include "tests/boot/runtime_fixture.h"
 
 namespace zep::testing {
 
-class StringTest : public MemoryTest {
+class StringTest : public RuntimeTest {
   protected:
-    static void SetUpTestSuite() { case_::init_tables(); }
-
     // A text value holding `text` in units of `unit` bytes, head at `head`.
     static Cell make_text(const std::u32string& text, uint32_t unit = 1, int32_t head = 0,
                           uint8_t type = type_id::string) {

@@ -4,16 +4,8 @@
 
 #include "datatypes/string_buffer.h"
 #include "evaluator/stack.h"
+#include "runtime/error_catalog.h"
 #include "string_fixture.h"
-
-// Stand-ins for the argument stack until it lands: the load routines only
-// reach it when no target cell is given.
-namespace zep::stack {
-ArgumentStack arguments;
-void overflow() {
-    std::abort();
-}
-} // namespace zep::stack
 
 using namespace zep;
 using zep::testing::StringTest;
@@ -37,6 +29,32 @@ TEST_F(StringLoad, Utf8AndUtf16IntoCellsAndBlocks) {
     EXPECT_EQ(b->tail - b->head, sizeof(Cell));
     EXPECT_EQ(loaded, reinterpret_cast<Cell*>(buffer_head(b)));
     EXPECT_EQ(all_text(*loaded), U"a\U0001F600");
+}
+
+TEST_F(StringLoad, LoadAndPushTakeNewSlotsOnTheArgumentStack) {
+    const unsigned char utf8[] = "ab\xC3\xA9";
+    stack::reset();
+    Cell* bottom = stack::arguments.top;
+    Cell* loaded = string::load(utf8, 4, string::encoding::utf8);
+    EXPECT_EQ(loaded, bottom);
+    EXPECT_EQ(stack::arguments.top, bottom + 1);
+    EXPECT_EQ(all_text(*loaded), U"ab\u00E9");
+
+    Cell* pushed = string::push(loaded);
+    EXPECT_EQ(pushed, bottom + 1);
+    EXPECT_EQ(stack::arguments.top, bottom + 2);
+    EXPECT_EQ(pushed->header, loaded->header);
+    EXPECT_EQ(pushed->data2, loaded->data2); // the same series, not a copy
+    EXPECT_EQ(string::length(pushed), 3u);
+}
+
+TEST_F(StringLoad, FullArgumentStackRaisesStackOverflowBeforeLoading) {
+    const unsigned char utf8[] = "abc";
+    int32_t code = zep::testing::raised_code([&] {
+        stack::arguments.top = stack::arguments.end - 1; // no free cell left
+        string::load(utf8, 3, string::encoding::utf8);
+    });
+    EXPECT_EQ(code, error::catalog::code_of(error::Category::internal, "stack-overflow"));
 }
 
 TEST_F(StringLoad, UnsupportedEncodingEndsTheProcessQuietly) {

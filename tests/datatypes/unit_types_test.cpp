@@ -15,20 +15,18 @@
 #include "datatypes/unset.h"
 #include "evaluator/stack.h"
 #include "runtime/value_make.h"
-#include "tests/runtime/memory_fixture.h"
+#include "tests/boot/runtime_fixture.h"
 
 namespace zep {
 namespace {
 
-class UnitTypesTest : public testing::MemoryTest {
+class UnitTypesTest : public testing::RuntimeTest {
   protected:
     void SetUp() override {
-        MemoryTest::SetUp();
-        stack::init();
-        datatype::init();
-        unset::init();
-        none::init();
-        logic::init();
+        RuntimeTest::SetUp();
+        // The tests work on the bottom of the stack, outside any frame: a
+        // raise only records its id and throws (no error value is built).
+        error::set_fire_hook(nullptr);
     }
 };
 

@@ -1,5 +1,4 @@
-// A fresh memory manager, argument and frame stacks, cycle stack and raise
-// for each test, with a few named words.
+// The runtime core for each test, with a few named words for frames.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,7 +10,7 @@
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
 #include "runtime/value_make.h"
-#include "tests/runtime/memory_fixture.h"
+#include "tests/boot/runtime_fixture.h"
 
 namespace zep::testing {
 
@@ -21,28 +20,16 @@ struct Symbols {
 };
 inline Symbols sym;
 
-class StackTest : public MemoryTest {
+class StackTest : public RuntimeTest {
   protected:
     void SetUp() override {
-        MemoryTest::SetUp();
-        symbol::init_table();
-        context::init_global();
-        words::init_runtime_words();
-        stack::init();
+        RuntimeTest::SetUp();
         sym = {words::symbol_of_global(words::global::body),
                words::symbol_of_global(words::global::anon),
                words::symbol_of_global(words::global::not_found),
                symbol::make("a-loop"),
                symbol::make("a-function"),
                symbol::make("other")};
-        cycles::init();
-        cycles::reset();
-        error::install_raise();
-    }
-    void TearDown() override {
-        error::set_fire_hook(nullptr);
-        error::trace_hook = nullptr;
-        MemoryTest::TearDown();
     }
     // A word naming a frame, bound to `context`.
     static Cell word(uint32_t symbol, Ref context = 0) {
