@@ -10,6 +10,7 @@
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
+#include "runtime/root_block.h"
 #include "runtime/value_make.h"
 
 namespace zep::issue {
@@ -46,13 +47,7 @@ Cell* make_in(Cell* block, const unsigned char* text, uint32_t length) {
 Cell* push(const unsigned char* text, uint32_t length) {
     Cell made;
     make_at(text, length, &made);
-    if (word::collecting && word::root_block) {
-        Cell root;
-        value::set_series(&root, type_id::block, word::root_block);
-        Cell* cell = block::alloc_tail_cell(&root);
-        *cell = made;
-        return cell;
-    }
+    if (word::collecting) return roots::append(&made);
     return stack::push(&made);
 }
 

@@ -1,6 +1,5 @@
-// Start-up for the path, paren, issue, url, file, map and hash tests: memory,
-// stacks, symbols, the registry with the word types and these datatypes,
-// and a try frame that receives what the tests raise.
+// Start-up for the path, paren, issue, url, file, map and hash tests: the
+// runtime core with these datatypes registered after their parents.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,47 +10,30 @@
 #include "datatypes/issue.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
+#include "datatypes/symbol.h"
 #include "datatypes/url.h"
 #include "datatypes/word.h"
 #include "runtime/case_fold.h"
 #include "runtime/error_catalog.h"
-#include "tests/evaluator/stack_fixture.h"
+#include "tests/boot/runtime_fixture.h"
 
 namespace zep::testing {
 
-class PathTypesTest : public StackTest {
+class PathTypesTest : public RuntimeTest {
   protected:
     void SetUp() override {
-        StackTest::SetUp();
-        case_::init_tables();
+        RuntimeTest::SetUp();
         string::init_scratch();
-        datatype::init_tables();
-        word::init();
-        lit_word::init();
-        set_word::init();
-        get_word::init();
-        refinement::init();
         issue::init();
         url::init();
         file::init();
-        mark_receiver();
     }
     void TearDown() override {
         string::release_scratch();
-        StackTest::TearDown();
-    }
-    static void mark_receiver() {
-        Cell t = word(sym.other);
-        stack::mark_try(&t);
+        RuntimeTest::TearDown();
     }
     // The catalogue code of the error the body raises (-1 when none).
-    template <class Body> static int32_t raised(Body&& body) {
-        if (thrown_code(body) != catch_::code_error) return -1;
-        int32_t code = top_error_code();
-        stack::reset();
-        mark_receiver();
-        return code;
-    }
+    template <class Body> static int32_t raised(Body&& body) { return raised_code(body); }
     static int32_t code(error::Category category, const char* id) {
         return error::catalog::code_of(category, id);
     }

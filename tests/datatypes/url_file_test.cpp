@@ -6,6 +6,7 @@
 #include "datatypes/issue.h"
 #include "datatypes/path_slots.h"
 #include "datatypes/url.h"
+#include "evaluator/compiled_support.h"
 #include "tests/datatypes/path_fixture.h"
 
 namespace zep {
