@@ -12,6 +12,7 @@
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
 #include "runtime/hashtable.h"
+#include "runtime/root_block.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 
@@ -273,9 +274,9 @@ Cell* make_in(const Cell* parent, int32_t n) {
 
 Cell* make_in_or_root(const Cell* parent, int32_t n) {
     if (parent) return make_in(parent, n);
-    if (word::root_block) {
+    if (roots::block) {
         Cell root;
-        value::set_series(&root, type_id::block, word::root_block);
+        value::set_series(&root, type_id::block, roots::block);
         return make_in(&root, n);
     }
     // Before the root block exists the block is free-standing: it lives in
