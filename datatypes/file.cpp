@@ -6,6 +6,7 @@
 #include "datatypes/file.h"
 #include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
+#include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/url.h"
 #include "evaluator/compiled_support.h"
@@ -157,7 +158,7 @@ Cell* query(Cell* file) {
 
 Cell* read(Cell* source, const Cell* part, const Cell* seek, bool binary, bool lines, bool info,
            const Cell* as) {
-    if (as) not_done();
+    if (series::is_given(as)) not_done();
     if (!io::read_file) not_done();
     Cell* result = io::read_file(source, part, seek, binary, lines, info);
     if (!result) error::fire(Category::access, "cannot-open", source);
@@ -166,7 +167,7 @@ Cell* read(Cell* source, const Cell* part, const Cell* seek, bool binary, bool l
 
 Cell* write(Cell* destination, const Cell* data, bool binary, bool lines, bool, bool append,
             const Cell* part, const Cell* seek, const Cell* allow, const Cell* as) {
-    if (allow || as) not_done();
+    if (series::is_given(allow) || series::is_given(as)) not_done();
     if (!io::write_file) not_done();
     Cell* result = io::write_file(destination, data, part, seek, binary, append, lines);
     if (!result) error::fire(Category::access, "cannot-open", destination);

@@ -1,7 +1,8 @@
 // Slot signatures of the actions that paths, urls, files, maps and hashes
 // implement and that the registry does not declare yet. An argument of a
-// refinement that was not given is passed as nullptr; a refinement without
-// an argument is a flag.
+// refinement that was not given is passed as nullptr or as an address below
+// the current arguments base (series::is_given); a refinement without an
+// argument is a flag.
 #pragma once
 #include <cstdint>
 
@@ -11,14 +12,9 @@ namespace zep::slot {
 
 // eval-path: (parent, selector, value to set or nullptr for a get, the path
 // being evaluated or nullptr, case) -> the result cell.
+// (copy and reflect: series::CopyFn and series::ReflectFn.)
 using EvalPathFn = Cell* (*)(Cell* parent, const Cell* selector, const Cell* value,
                              const Cell* path, bool case_);
-// copy: (value, /part length, /deep, /types) -> the result cell.
-using CopyFn = Cell* (*)(Cell* value, const Cell* part, bool deep, const Cell* types);
-// reflect: (value, field word) -> the result cell.
-using ReflectFn = Cell* (*)(Cell* value, const Cell* field);
-// put: (series, key, value, /case) -> the result cell.
-using PutFn = Cell* (*)(Cell* series, const Cell* key, const Cell* value, bool case_);
 // sort: (series, /case, /skip size, /compare comparator, /part length, /all,
 // /reverse, /stable) -> the result cell.
 using SortFn = Cell* (*)(Cell* series, bool case_, const Cell* skip, const Cell* comparator,

@@ -6,6 +6,7 @@
 
 #include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
+#include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "datatypes/url.h"
@@ -197,7 +198,7 @@ Cell* read(Cell* source, const Cell* part, const Cell* seek, bool binary, bool l
         if (!port_read) not_done();
         return port_read(port, part, seek, binary, lines, info, as);
     }
-    if (part || seek || as) not_done();
+    if (series::is_given(part) || series::is_given(seek) || series::is_given(as)) not_done();
     Cell* method = method_word("get");
     return finish_request(source, method, nullptr, nullptr, binary, lines, info);
 }
@@ -209,7 +210,7 @@ Cell* write(Cell* destination, const Cell* data, bool binary, bool lines, bool i
         if (!port_write) not_done();
         return port_write(port, data, binary, lines, info, append, part, seek, allow, as);
     }
-    if (seek || allow || as) not_done();
+    if (series::is_given(seek) || series::is_given(allow) || series::is_given(as)) not_done();
     if (cell_type(data) == type_id::block) {
         Cells items = cells_of(data);
         if (items.count > 0 && word::is_any_word_type(cell_type(items.first))) {

@@ -6,9 +6,12 @@
 #include <climits>
 #include <string>
 
+#include "datatypes/block.h"
 #include "datatypes/file.h"
 #include "datatypes/issue.h"
+#include "datatypes/map.h"
 #include "datatypes/registry.h"
+#include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "datatypes/url.h"
@@ -24,6 +27,9 @@ class PathTypesTest : public RuntimeTest {
     void SetUp() override {
         RuntimeTest::SetUp();
         string::init_scratch();
+        series::init();
+        block::init();
+        map::init();
         issue::init();
         url::init();
         file::init();
@@ -43,6 +49,18 @@ class PathTypesTest : public RuntimeTest {
         file::load_at(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), &cell);
         cell.header = type;
         return cell;
+    }
+    // A block of the cells, held on the argument stack.
+    static Cell* block_of(std::initializer_list<Cell> cells, uint8_t type = type_id::block) {
+        Cell* block = block::push_new(static_cast<int32_t>(cells.size()));
+        for (const Cell& c : cells) block::append_value(block, &c);
+        block->header = type;
+        return block;
+    }
+    static Cell integer(int32_t n) {
+        Cell c;
+        value::set_integer(&c, n);
+        return c;
     }
     static Cell word_of(const char* name, uint8_t type = type_id::word) {
         Cell w;
