@@ -8,6 +8,7 @@
 
 #include "datatypes/block.h"
 #include "datatypes/file.h"
+#include "datatypes/hash.h"
 #include "datatypes/issue.h"
 #include "datatypes/map.h"
 #include "datatypes/registry.h"
@@ -30,6 +31,7 @@ class PathTypesTest : public RuntimeTest {
         series::init();
         block::init();
         map::init();
+        hash::init();
         issue::init();
         url::init();
         file::init();
