@@ -11,6 +11,8 @@
 #include "datatypes/hash.h"
 #include "datatypes/issue.h"
 #include "datatypes/map.h"
+#include "datatypes/paren.h"
+#include "datatypes/path.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
@@ -30,6 +32,11 @@ class PathTypesTest : public RuntimeTest {
         string::init_scratch();
         series::init();
         block::init();
+        path::init();
+        lit_path::init();
+        set_path::init();
+        get_path::init();
+        paren::init();
         map::init();
         hash::init();
         issue::init();
