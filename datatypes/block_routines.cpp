@@ -13,6 +13,7 @@
 #include "runtime/root_block.h"
 #include "runtime/cell_ops.h"
 #include "runtime/hashtable.h"
+#include "runtime/root_block.h"
 #include "runtime/memory.h"
 #include "runtime/root_block.h"
 #include "runtime/value_make.h"

@@ -367,6 +367,12 @@ Cell* put(Ref table, Cell* key, int32_t* status) {
     Table* t = table_at(table);
     uint32_t item = static_cast<uint32_t>(key - data_cells(t));
     if (t->kind != kind::hash) return put_unique(table, item);
+    // Entering an item that is already indexed (an edit that puts a cell back
+    // in its own place) re-enters it rather than indexing it twice.
+    if (item < item_bucket_count(t) && item_bucket_entries(t)[item] != not_indexed) {
+        remove_index(table, static_cast<int32_t>(item));
+        t = table_at(table);
+    }
     if (t->occupied >= t->upper) {
         rebuild(table, std::max(growth_request(t), item_count(t)));
         if (status) *status = 2;

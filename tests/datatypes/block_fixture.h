@@ -15,6 +15,7 @@
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
+#include "runtime/case_fold.h"
 #include "runtime/cell_ops.h"
 #include "runtime/error_catalog.h"
 #include "tests/evaluator/stack_fixture.h"
