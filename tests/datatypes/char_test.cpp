@@ -9,7 +9,7 @@
 namespace zep {
 namespace {
 
-class CharTest : public testing::ScalarTest {
+class CharTest : public testing::NumberTest {
   protected:
     static Cell binary(std::initializer_list<unsigned char> bytes) {
         Ref node = memory::alloc_series(static_cast<uint32_t>(bytes.size()) + 1, 1, 0);

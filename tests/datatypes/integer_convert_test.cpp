@@ -11,7 +11,7 @@
 namespace zep {
 namespace {
 
-class IntegerConvert : public testing::ScalarTest {
+class IntegerConvert : public testing::NumberTest {
   protected:
     static Cell issue(const char* name) {
         Cell c;

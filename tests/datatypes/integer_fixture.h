@@ -17,7 +17,7 @@
 
 namespace zep::testing {
 
-class ScalarTest : public StackTest {
+class NumberTest : public StackTest {
   protected:
     void SetUp() override {
         StackTest::SetUp();

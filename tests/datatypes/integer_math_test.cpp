@@ -10,7 +10,7 @@ namespace {
 
 using Fn = void (*)();
 
-class IntegerMath : public testing::ScalarTest {};
+class IntegerMath : public testing::NumberTest {};
 
 TEST_F(IntegerMath, ArithmeticOverflowGivesTheExactFloat) {
     struct Case {

@@ -11,7 +11,7 @@
 namespace zep {
 namespace {
 
-class TimeTest : public testing::ScalarTest {
+class TimeTest : public testing::NumberTest {
   protected:
     static Cell block(std::initializer_list<Cell> cells) {
         Ref node = memory::alloc_series(static_cast<uint32_t>(cells.size()) + 1, 16, 0);
