@@ -147,17 +147,9 @@ std::string utf8_of(const Cell* text) {
     return out;
 }
 
-// A random coordinate in 1..v (or -1..v for v below 0); 0 stays 0.
+// A random coordinate in 1..v (or v..-1 for v below 0); 0 stays 0.
 int32_t random_coordinate(int32_t v, bool secure) {
-    if (v == 0) return 0;
-    uint32_t n = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-    uint32_t limit = 2147483647u / n * n;
-    uint32_t draw;
-    do {
-        draw = secure ? random::secure_next() : random::next();
-    } while (draw >= limit);
-    uint32_t magnitude = draw % n + 1;
-    return v < 0 ? static_cast<int32_t>(0u - magnitude) : static_cast<int32_t>(magnitude);
+    return v == 0 ? 0 : random::int_range(v, secure);
 }
 
 } // namespace

@@ -166,13 +166,7 @@ std::string utf8_of(const Cell* text) {
 // A uniform draw in 0..limit.
 uint8_t random_byte(uint8_t limit, bool secure) {
     if (limit == 0) return 0;
-    uint32_t n = uint32_t{limit} + 1;
-    uint32_t bound = 2147483647u / n * n;
-    uint32_t draw;
-    do {
-        draw = secure ? random::secure_next() : random::next();
-    } while (draw >= bound);
-    return static_cast<uint8_t>(draw % n);
+    return static_cast<uint8_t>(random::int_range(int32_t{limit} + 1, secure) - 1);
 }
 
 // Byte-wise comparison with the shorter tuple padded with zeros.

@@ -153,6 +153,11 @@ TEST_F(FloatTest, PairSmallActions) {
         EXPECT_LE(pair::y_of(&r), -1);
         EXPECT_GE(pair::y_of(&r), -10);
     }
+    // The smallest coordinate draws from the whole negative range.
+    Cell lowest = pr(INT32_MIN, 1);
+    pair::random(&lowest, false, false, false);
+    EXPECT_LE(pair::x_of(&lowest), -1);
+    EXPECT_EQ(pair::y_of(&lowest), 1);
 }
 
 TEST_F(FloatTest, TupleMakeAndForm) {
