@@ -36,8 +36,6 @@ std::string encode_bytes(const std::string& bytes, uint8_t mode);
 
 // ---- Text values -----------------------------------------------------------
 
-// The UTF-8 text of a text value from its head (clamped) to its tail.
-std::string utf8_of(const Cell* text);
 // The code points of a text value from its head to its tail.
 std::u32string code_points_of(const Cell* text);
 // Appends code points to a text value.
