@@ -13,6 +13,7 @@
 
 namespace zep::series {
 
+CallTwoFn call_two = nullptr;
 Cell* (*vector_push_element)(const unsigned char*, uint32_t, uint32_t) = nullptr;
 bool (*vector_set_value)(unsigned char*, const Cell*, uint32_t, uint32_t) = nullptr;
 

@@ -65,6 +65,13 @@ Cell* word_named(const char* name, Cell* out);
 // series has an owner that was notified.
 bool notify(const Cell* series, const char* action, const Cell* value, int32_t index, int32_t part);
 
+// The evaluator's seam for sort/compare with a function! value: calls the
+// function with the two arguments and writes its result. Null until the
+// evaluator installs it; a sort that needs it then raises internal not-done.
+using CallTwoFn = void (*)(const Cell* function, const Cell* first, const Cell* second,
+                           Cell* result);
+extern CallTwoFn call_two;
+
 // Element access installed by vector! (null until then): push the element
 // at a byte address as a value of the element type; store a value into one
 // element (answers false when the value's type is not the element type).

@@ -3,6 +3,7 @@
 // (/compare with an integer) or by a function (/compare with a function).
 #include <cstring>
 
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -16,8 +17,6 @@
 namespace zep::string {
 
 namespace {
-
-CallTwoFn call_two = nullptr;
 
 enum class Fold { none, ascii_lower, upper };
 
@@ -138,17 +137,13 @@ int compare_with_function(const void* a, const void* b, intptr_t, intptr_t extra
     Cell* second = push_record(static_cast<const unsigned char*>(order.reverse ? b : a), order);
     Cell* answer = stack::push_slot();
     value::set_none(answer);
-    call_two(order.function, first, second, answer);
+    series::call_two(order.function, first, second, answer);
     int result = function_answer(answer);
     stack::pop(3);
     return result;
 }
 
 } // namespace
-
-void set_call_two(CallTwoFn call) {
-    call_two = call;
-}
 
 Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, const Cell* part,
            bool all, bool reverse, bool stable) {
@@ -201,7 +196,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
         if (offset < 1 || offset > size) support::fire_out_of_range(comparator);
         order.offset = static_cast<uint32_t>(offset - 1);
     } else if (has_comparator && cell_type(comparator) == type_id::function) {
-        if (!call_two) support::fire_not_done();
+        if (!series::call_two) support::fire_not_done();
         order.function = comparator;
         cmp = compare_with_function;
     } else if (has_comparator) {
