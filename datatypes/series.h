@@ -60,9 +60,10 @@ int32_t part_count(const Cell* value, const Cell* part);
 // An unbound word! of the name (for error arguments and notifications).
 Cell* word_named(const char* name, Cell* out);
 
-// Owner notification around a change: the action word's spelling, the value
-// involved (null: none), the position and the count. Answers whether the
-// series has an owner that was notified.
+// Owner notification around a change: the action word (or its spelling),
+// the value involved (null: none), the position and the count. Answers
+// whether the series has an owner that was notified.
+bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index, int32_t part);
 bool notify(const Cell* series, const char* action, const Cell* value, int32_t index, int32_t part);
 
 // The evaluator's seam for sort/compare with a function! value: calls the

@@ -150,7 +150,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
     support::UnitView units = support::view_of(series);
     int64_t head = support::clamped_head(series);
     int64_t length = units.total - head;
-    if (support::is_given(part)) {
+    if (series::is_given(part)) {
         int32_t n = support::part_length(series, part);
         if (n < 0) {
             head += n;
@@ -166,7 +166,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
     }
     if (length == 0) return series;
 
-    bool has_skip = support::is_given(skip);
+    bool has_skip = series::is_given(skip);
     int64_t size = 1;
     if (has_skip) {
         size = cell_type(skip) == type_id::integer ? value::integer_of(skip) : 0;
@@ -189,7 +189,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
     order.record_units = static_cast<uint32_t>(size);
     sort::Compare cmp = compare_units;
 
-    bool has_comparator = support::is_given(comparator);
+    bool has_comparator = series::is_given(comparator);
     if (has_comparator && cell_type(comparator) == type_id::integer) {
         if (!has_skip || all) support::fire_bad_refines();
         int32_t offset = value::integer_of(comparator);
