@@ -17,9 +17,9 @@
 namespace zep::url {
 
 RequestFn request = nullptr;
-PortFn make_port = nullptr;
-PortReadFn port_read = nullptr;
-PortWriteFn port_write = nullptr;
+MakePortFn make_port = nullptr;
+ReadFn port_read = nullptr;
+WriteFn port_write = nullptr;
 
 namespace {
 
