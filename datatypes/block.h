@@ -107,10 +107,15 @@ Cell* put(Cell* series, Cell* key, Cell* value, bool case_);
 
 // Editing (append and insert are one routine: append flag 1 or 0).
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool append);
-Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup);
+// The notify flag is ignored: change always notifies an owner.
+Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
+             bool notify = true);
 Cell* take(Cell* series, Cell* part, bool deep, bool last);
 Cell* swap(Cell* series, Cell* other);
-Cell* trim(Cell* series);
+// trim drops every none! from the head on; its refinements have no effect
+// on blocks.
+Cell* trim(Cell* series, bool head = false, bool tail = false, bool auto_ = false,
+           bool lines = false, bool all = false, const Cell* with = nullptr);
 
 // Sorting: sort flags bit 0 reverse, bit 1 whole records, bits 2 up the
 // record size (whole records) or the offset of the compared cell.
@@ -118,13 +123,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
            bool all, bool reverse, bool stable);
 int sort_compare(const Cell* a, const Cell* b, int code, int32_t flags);
 int sort_compare_with(const Cell* a, const Cell* b, const Cell* function, int32_t flags);
-// The evaluator's seam for sort/compare with a function value: calls the
-// function with the two arguments and writes its result. Null until the
-// evaluator installs it (a sort/compare with a function then raises
-// internal not-done).
-using CallHook = void (*)(const Cell* function, const Cell* first, const Cell* second,
-                          Cell* result);
-void set_call_hook(CallHook hook);
+// sort/compare with a function! calls it through series::call_two.
 
 // The set operations behind unique (8), union (9), intersect (10),
 // exclude (11) and difference (12): the series in the current call's first

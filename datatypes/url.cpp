@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstring>
 
-#include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
@@ -18,9 +17,9 @@
 namespace zep::url {
 
 RequestFn request = nullptr;
-PortFn make_port = nullptr;
-PortReadFn port_read = nullptr;
-PortWriteFn port_write = nullptr;
+MakePortFn make_port = nullptr;
+ReadFn port_read = nullptr;
+WriteFn port_write = nullptr;
 
 namespace {
 
@@ -147,7 +146,7 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type) {
 }
 
 int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
-    std::string encoded = encode_bytes(utf8_of(value), mode::url);
+    std::string encoded = encode_bytes(string::utf8_of(value), mode::url);
     if (part_limit < 0) part_limit = 0;
     if (encoded.size() > static_cast<uint32_t>(part_limit)) encoded.resize(part_limit);
     string::append_bytes(out_string, reinterpret_cast<const unsigned char*>(encoded.data()),
@@ -237,11 +236,10 @@ void init() {
     slots.set<action_slot::make>(&url::make)
         .set<action_slot::to>(&url::to)
         .set<action_slot::mold>(&url::mold)
-        .set<action_slot::eval_path>(
-            datatype::operation(static_cast<slot::EvalPathFn>(&url::eval_path)))
-        .set<action_slot::open>(datatype::operation(static_cast<slot::OpenFn>(&url::open)))
-        .set<action_slot::read>(datatype::operation(static_cast<slot::ReadFn>(&url::read)))
-        .set<action_slot::write>(datatype::operation(static_cast<slot::WriteFn>(&url::write)))
+        .set<action_slot::eval_path>(&url::eval_path)
+        .set<action_slot::open>(&url::open)
+        .set<action_slot::read>(&url::read)
+        .set<action_slot::write>(&url::write)
         .set<action_slot::random>(datatype::unsupported)
         .set<action_slot::reflect>(datatype::unsupported)
         .set<action_slot::sort>(datatype::unsupported)
