@@ -43,7 +43,7 @@ constexpr uint32_t mask = 0xFFFFFF00u;  // all flag bits of a class entry
 } // namespace flag
 
 // The 256-entry class table: class in the low 8 bits, token flags above.
-extern const uint32_t class_table[256];
+extern const uint32_t* const class_table;
 
 // ---- Token classes ------------------------------------------------------------
 
@@ -104,8 +104,10 @@ constexpr uint32_t all_events = 0x3F;
 
 // The callback seam: calls the trace callback (a function! or routine!
 // value) with the five event arguments and answers its result as a logic
-// value. The evaluator installs it; without it a callback is never called.
-using CallbackRunner = bool (*)(const Cell* callback, const Cell* event_word, const Cell* input,
+// value. `input` is written back with the callback's input argument as it
+// left it, so that a callback can move the position. The evaluator installs
+// it; without it a callback is never called.
+using CallbackRunner = bool (*)(const Cell* callback, const Cell* event_word, Cell* input,
                                 const Cell* type, const Cell* line, const Cell* token);
 extern CallbackRunner run_callback;
 
@@ -163,6 +165,16 @@ struct State {
     Cell source{};                   // the input series value handed to the callback
     bool positions_in_chars = false; // the source is a string!: positions count characters
     Mode mode = Mode::whole;
+    bool quiet = false; // syntax errors end the transcode instead of raising
+
+    // Bookkeeping of the scan loop.
+    uint32_t brace_flags = 0;             // token flags of every piece of the open braced string
+    uint32_t values_done = 0;             // complete values at the outermost level
+    uint8_t value_type = 0;               // datatype of the last complete value
+    bool invalid = false;                 // the transcode ended on invalid input
+    bool moved = false;                   // the last callback moved the input position
+    const uint8_t* cached_byte = nullptr; // source_offset's last answer
+    uint32_t cached_offset = 0;
 };
 
 // The head of the chain of active states (innermost first).
@@ -219,18 +231,24 @@ bool is_delimiter(uint32_t cp);
 
 struct Options {
     Mode mode = Mode::whole;
-    bool part = false;              // (the byte count is always given)
-    const Cell* into = nullptr;     // destination block, or null for a new block
-    const Cell* callback = nullptr; // trace callback, or null
-    const Cell* source = nullptr;   // input series value for the callback and positions
+    const Cell* into = nullptr;       // destination block, or null for a new block
+    const Cell* callback = nullptr;   // trace callback, or null
+    const Cell* source = nullptr;     // input series value for the callback and positions
+    uint32_t event_mask = all_events; // events the callback receives
+    bool quiet = false;               // invalid input ends the transcode without an error
 };
 
 // Result of a transcode.
 struct Result {
     uint32_t consumed = 0; // bytes (characters for string sources) up to the position reached
     int32_t type = 0;      // scan/prescan: datatype id of the token, 0 nothing, -1 invalid
+                           // (other modes: -1 when a quiet transcode met invalid input)
     uint32_t count = 0;    // values appended
 };
+
+// The event mask of a block of event words (prescan, scan, load, open,
+// close, error); other values are ignored.
+uint32_t trace_events_mask(const Cell* block);
 
 // Scans the bytes into values. whole/one: the loaded values are appended to
 // the destination (`out` becomes the block; in `one` mode `out` is the first
