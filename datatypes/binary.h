@@ -58,6 +58,9 @@ int compare(const Cell* a, const Cell* b, int code);
 // text its UTF-8, a binary! its bytes, a block each element in turn.
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
 Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
+// change: overwrites from the position (/part: replaces that many bytes) and
+// answers the series just past the change.
+Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
 // The shared worker: append_mode true appends at the tail (the series keeps
 // its position), false inserts at the position (which moves past the insert).
 Cell* insert_or_append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
