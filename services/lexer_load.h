@@ -1,6 +1,5 @@
 // The lexer's loaders: one per token class, each turning the bytes of one
-// token into one value cell (see Loader in services/lexer.h), and the seams
-// through which datatypes load values from text.
+// token into one value cell (see Loader in services/lexer.h).
 //
 // Tokens whose last byte is a closing delimiter (a quote, brace, ">", "%" or
 // ")") arrive with `end` at that delimiter; their loaders move the position
@@ -11,10 +10,6 @@
 #include "services/lexer.h"
 
 namespace zep::lexer {
-
-// Installs the lexer into the datatypes' text-loading seams (word::scan_value,
-// time's text loader, block::load_text). Called by init.
-void install_hooks();
 
 // Text: strings (classes 7, 13), raw strings, files, urls, e-mail addresses,
 // refs, tags and chars.

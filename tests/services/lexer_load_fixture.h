@@ -40,12 +40,15 @@ class LexerLoadTest : public RuntimeTest {
     static Cell at(const Cell* block, uint32_t i) {
         return node_cells(value::series_node(block))[value::series_head(block) + i];
     }
-    // The one value the text loads.
+    // The one value the text loads (a syntax error fails the test).
     static Cell load(std::string_view text) {
-        Cell* block = load_all(text);
-        EXPECT_EQ(count_of(block), 1u) << text;
         Cell value{};
-        if (count_of(block) > 0) value = at(block, 0);
+        int32_t code = raised_code([&] {
+            Cell* block = load_all(text);
+            EXPECT_EQ(count_of(block), 1u) << text;
+            if (count_of(block) > 0) value = at(block, 0);
+        });
+        EXPECT_EQ(code, -1) << text;
         return value;
     }
 
@@ -69,7 +72,8 @@ class LexerLoadTest : public RuntimeTest {
             const Cell* err = stack::top();
             found.id = id_of(error::code_of(err));
             const Cell* arg2 = error::field_of(err, error::field::arg2);
-            if (cell_type(arg2) == type_id::datatype) found.type = static_cast<uint8_t>(arg2->data1);
+            if (cell_type(arg2) == type_id::datatype)
+                found.type = static_cast<uint8_t>(arg2->data1);
             const Cell* arg1 = error::field_of(err, error::field::arg1);
             last_line = cell_type(arg1) == type_id::string ? text_of(*arg1) : "";
         }
@@ -82,13 +86,11 @@ class LexerLoadTest : public RuntimeTest {
 
     static std::string id_of(int32_t code) {
         for (const char* id : {"invalid", "missing", "malconstruct", "bad-char"})
-            if (error::code_of(error::Category::syntax, id) == code) return id;
+            if (error::catalog::code_of(error::Category::syntax, id) == code) return id;
         return "code " + std::to_string(code);
     }
 
-    static std::string text_of(const Cell& value) {
-        return url::utf8_of(&value);
-    }
+    static std::string text_of(const Cell& value) { return url::utf8_of(&value); }
     static uint32_t unit_of(const Cell& value) {
         return buffer_unit(node_buffer(value::series_node(&value)));
     }
@@ -96,9 +98,7 @@ class LexerLoadTest : public RuntimeTest {
         uint32_t symbol = value::word_symbol(&word);
         return std::string(symbol::utf8_text(symbol), symbol::utf8_length(symbol));
     }
-    static double number_of(const Cell& value) {
-        return value::double_of(&value);
-    }
+    static double number_of(const Cell& value) { return value::double_of(&value); }
 };
 
 } // namespace zep::testing

@@ -71,26 +71,25 @@ TEST_F(LexerLoadNumber, Numbers) {
 
 TEST_F(LexerLoadNumber, Invalid) {
     const std::pair<const char*, uint8_t> cases[] = {
-        {"1''0", type_id::integer},       {"FFFFFFFFFh", type_id::integer},
-        {"1h", type_id::integer},         {"Ah", type_id::issue},
-        {"1e", type_id::float_},          {"1.5e+", type_id::float_},
-        {"1.#NAX", type_id::float_},
-        {"$1''0", type_id::money},        {"$1'", type_id::money},
-        {"$1.", type_id::money},          {"$1.1234567", type_id::money},
-        {"$1234567890123456789", type_id::money},
+        {"1''0", type_id::integer},     {"FFFFFFFFFh", type_id::integer},
+        {"1h", type_id::integer},       {"Ah", type_id::issue},
+        {"1e", type_id::float_},        {"1.5e+", type_id::float_},
+        {"1.#NAX", type_id::float_},    {"$1''0", type_id::money},
+        {"$1'", type_id::money},        {"$1.", type_id::money},
+        {"$1.1234567", type_id::money}, {"$1234567890123456789", type_id::money},
     };
     for (const auto& [source, type] : cases)
         EXPECT_EQ(failure(source), (Failure{"invalid", type})) << source;
-    // A percent with an exponent is a percent.
-    Cell v = load("1.5e1%");
-    EXPECT_EQ(cell_type(&v), type_id::percent);
-    EXPECT_DOUBLE_EQ(number_of(v), 0.15);
 }
 
 TEST_F(LexerLoadNumber, Money) {
     const std::pair<const char*, const char*> cases[] = {
-        {"$1.50", "$1.50"},       {"-$2", "-$2.00"},           {"$0'001.25", "$1.25"},
-        {"+$3.5", "$3.50"},       {"$1.123456", "$1.12346"},   {"$0", "$0.00"},
+        {"$1.50", "$1.50"},
+        {"-$2", "-$2.00"},
+        {"$0'001.25", "$1.25"},
+        {"+$3.5", "$3.50"},
+        {"$1.123456", "$1.12346"},
+        {"$0", "$0.00"},
         {"$12'345'678'901'234'567.5", "$12345678901234567.50"},
     };
     for (const auto& [source, text] : cases) {
@@ -110,12 +109,18 @@ TEST_F(LexerLoadNumber, IntegerConverter) {
         bool error;
         int32_t value;
     } cases[] = {
-        {"2147483647", false, INT_MAX}, {"-2147483648", false, INT_MIN},
-        {"2147483648", true, 0},        {"-2147483649", true, 0},
-        {"1'000", false, 1000},         {"1''000", true, 0},
-        {"1'", false, 1},               {"'1", true, 0},
-        {"+0", false, 0},               {"-", true, 0},
-        {"", true, 0},                  {"000000000000000000042", false, 42},
+        {"2147483647", false, INT_MAX},
+        {"-2147483648", false, INT_MIN},
+        {"2147483648", true, 0},
+        {"-2147483649", true, 0},
+        {"1'000", false, 1000},
+        {"1''000", true, 0},
+        {"1'", false, 1},
+        {"'1", true, 0},
+        {"+0", false, 0},
+        {"-", true, 0},
+        {"", true, 0},
+        {"000000000000000000042", false, 42},
     };
     for (const auto& c : cases) {
         bool error = false;
@@ -136,9 +141,15 @@ TEST_F(LexerLoadNumber, FloatConverter) {
         bool error;
         double value;
     } cases[] = {
-        {"1,5", false, 1.5},     {"-1'000.25", false, -1000.25}, {"1e-2", false, 0.01},
-        {"1.#INF", false, INFINITY}, {"-1.#inf", false, -INFINITY},  {"1.5x", true, 0},
-        {"1e", true, 0},         {"", true, 0},                  {"1.2.3", true, 0},
+        {"1,5", false, 1.5},
+        {"-1'000.25", false, -1000.25},
+        {"1e-2", false, 0.01},
+        {"1.#INF", false, INFINITY},
+        {"-1.#inf", false, -INFINITY},
+        {"1.5x", true, 0},
+        {"1e", true, 0},
+        {"", true, 0},
+        {"1.2.3", true, 0},
     };
     for (const auto& c : cases) {
         bool error = false;
