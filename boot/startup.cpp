@@ -39,6 +39,7 @@
 #include "runtime/output_hooks.h"
 #include "runtime/ownership.h"
 #include "runtime/platform.h"
+#include "services/lexer.h"
 #include "runtime/root_block.h"
 #include "runtime/slots.h"
 #include "runtime/value_make.h"
@@ -131,6 +132,7 @@ void init_core() {
     stack::init();
     cycles::init();
     cycles::reset();
+    lexer::init();
     slots::init();
     roots::hold(slots::registry);
     error::install_raise();

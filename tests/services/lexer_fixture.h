@@ -30,15 +30,6 @@ class LexerTest : public PathTypesTest {
 
     void SetUp() override {
         PathTypesTest::SetUp();
-        string::init();
-        char_::init();
-        integer::init();
-        float_::init();
-        pair::init();
-        percent::init();
-        tuple::init();
-        time::init();
-        lexer::init();
     }
 
     static const uint8_t* bytes(const std::string& text) {
