@@ -16,5 +16,6 @@ int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat
              int32_t part_limit, int32_t indent);
 // user and host: the text before and after the first "@" as a new string!;
 // setting one replaces that part of the value.
-Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const Cell* path);
+Cell* eval_path(Cell* parent, const Cell* selector, const Cell* value, const Cell* path,
+                bool case_);
 } // namespace zep::email

@@ -43,9 +43,8 @@ size_t format_coordinate(float v, char* out);
 // Register point2D! and point3D! and install their partner entries.
 void init2();
 void init3();
-// make and to: a block of 2 or 3 numbers, a pair! (point2D!), a point of the
-// other kind (missing z is 0), a number (every coordinate), a text with the
-// point notation.
+// make and to: a block of 2 or 3 numbers, a pair!, a point of the other kind
+// (a missing z is 0), a number (every coordinate).
 Cell* make(Cell* result, const Cell* spec, uint8_t type);
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
 int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
@@ -63,8 +62,10 @@ void divide();
 void remainder();
 void negate();
 void absolute();
-// Path access: x, y (and z) or 1, 2 (and 3); setting stores a number.
-Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const Cell* path);
-Cell* pick(Cell* value, int32_t n, const Cell* index);
+// Path access: x, y (and z) or 1, 2 (and 3): the coordinate as a float!
+// (in `parent`), or, with a number to set, the point changed in place.
+// Another selector raises script invalid-path.
+Cell* eval_path(Cell* parent, const Cell* selector, const Cell* value, const Cell* path,
+                bool case_);
 
 } // namespace zep::point
