@@ -100,7 +100,18 @@ TEST_F(LexerLoadNumber, Money) {
         EXPECT_EQ(std::string(out, n), text) << source;
     }
     EXPECT_EQ(failure("$123456789012345678").id, "invalid"); // 18 digits do not fit
-    EXPECT_EQ(failure("XYZ$1").type, type_id::money);        // no such currency
+    EXPECT_EQ(failure("USD$1").type, type_id::money);        // no currency list yet
+
+    Cell currencies = load("[USD EUR]");
+    money::set_currency_list(&currencies);
+    Cell usd = load("USD$1'000.5");
+    EXPECT_EQ(money::currency_of(&usd), 1);
+    Cell eur = load("-eur$2");
+    EXPECT_EQ(money::currency_of(&eur), 2);
+    EXPECT_TRUE(money::is_negative(&eur));
+    for (const char* bad : {"XYZ$1", "US$1", "EURO$1"})
+        EXPECT_EQ(failure(bad), (Failure{"invalid", type_id::money})) << bad;
+    money::set_currency_list(nullptr);
 }
 
 TEST_F(LexerLoadNumber, IntegerConverter) {
