@@ -99,11 +99,17 @@ bool in_path(const State& s) {
 uint32_t source_offset(State& s, const uint8_t* p) {
     p = clamp(s, p);
     if (!s.positions_in_chars) return static_cast<uint32_t>(p - s.input_start);
-    if (!s.cached_byte || p < s.cached_byte) {
+    // Counted from the last answer, forwards or backwards (tokens start and
+    // end on character boundaries), so that events cost their distance only.
+    if (!s.cached_byte) {
         s.cached_byte = s.input_start;
         s.cached_offset = 0;
     }
-    s.cached_offset += unicode::count_utf8_chars(s.cached_byte, p);
+    if (p < s.cached_byte) {
+        s.cached_offset -= unicode::count_utf8_chars(p, s.cached_byte);
+    } else {
+        s.cached_offset += unicode::count_utf8_chars(s.cached_byte, p);
+    }
     s.cached_byte = p;
     return s.cached_offset;
 }

@@ -36,7 +36,7 @@ TEST_F(LexerTest, StructureLoads) {
         {"a/(b c)/d", "a/(b c)/d"},
         {"#(true) #(false) #(none) #(integer!) #( Block! )", "true false none integer! block!"},
         {"{a{b}c} {}", "\"a{b}c\" \"\""},
-        {"{a^}b}", "\"a^^}b\""},
+        {"{a^}b}", "\"a}b\""},
         // Delimiter code points end words and are skipped between tokens.
         {"a\xC2\xA0"
          "b",

@@ -28,23 +28,24 @@ class LexerTest : public PathTypesTest {
     using PathTypesTest::mold;
     using PathTypesTest::text;
 
-    void SetUp() override {
-        PathTypesTest::SetUp();
-    }
+    void SetUp() override { PathTypesTest::SetUp(); }
 
     static const uint8_t* bytes(const std::string& text) {
         return reinterpret_cast<const uint8_t*>(text.data());
     }
 
-    // The text transcoded into a block, molded without its brackets.
+    // The text transcoded into a block, molded without its brackets (or the
+    // error raised, as error_from shows it).
     static std::string load(const std::string& text) {
-        Cell* out = stack::push_slot();
-        value::set_none(out);
-        lexer::Options options;
-        lexer::transcode(out, bytes(text), static_cast<uint32_t>(text.size()), options);
-        std::string molded = mold(*out, true);
-        stack::pop(1);
-        return molded;
+        std::string molded;
+        std::string error = error_from([&] {
+            Cell* out = stack::push_slot();
+            value::set_none(out);
+            lexer::Options options;
+            lexer::transcode(out, bytes(text), static_cast<uint32_t>(text.size()), options);
+            molded = mold(*out, true);
+        });
+        return error == "none" ? molded : error;
     }
 
     static std::string text_of(const Cell* value) {
