@@ -8,10 +8,11 @@
 #include <string_view>
 
 #include "datatypes/symbol.h"
-#include "datatypes/url.h"
 #include "evaluator/error_value.h"
 #include "runtime/error_catalog.h"
 #include "runtime/memory.h"
+#include "runtime/unicode/text_cell.h"
+#include "runtime/unicode/utf8.h"
 #include "runtime/value_make.h"
 #include "services/lexer.h"
 #include "tests/boot/runtime_fixture.h"
@@ -90,7 +91,16 @@ class LexerLoadTest : public RuntimeTest {
         return "code " + std::to_string(code);
     }
 
-    static std::string text_of(const Cell& value) { return url::utf8_of(&value); }
+    static std::string text_of(const Cell& value) {
+        unicode::TextRange range = unicode::text_range(&value);
+        std::string text;
+        for (const unsigned char* p = range.start; p < range.end(); p += range.unit) {
+            unsigned char bytes[4];
+            uint32_t n = unicode::encode_utf8(unicode::read_unit(p, range.unit), bytes);
+            text.append(reinterpret_cast<const char*>(bytes), n);
+        }
+        return text;
+    }
     static uint32_t unit_of(const Cell& value) {
         return buffer_unit(node_buffer(value::series_node(&value)));
     }
