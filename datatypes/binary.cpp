@@ -9,6 +9,7 @@
 #include "datatypes/binary_internal.h"
 #include "datatypes/bitset.h"
 #include "datatypes/registry.h"
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -52,7 +53,7 @@ std::string formed_utf8(const Cell* value) {
     Cell copy = *value;
     if (auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form))
         form_slot(&copy, text, no_limit);
-    std::string out = url::utf8_of(text);
+    std::string out = string::utf8_of(text);
     stack::pop(1);
     return out;
 }
@@ -137,7 +138,7 @@ std::string bytes_of(const Cell* value, int32_t part) {
         break;
     default:
         if (string::is_any_string(type)) {
-            out = url::utf8_of(value);
+            out = string::utf8_of(value);
             if (type == type_id::tag) out = "<" + out + ">";
         } else if (is_block_like(type)) {
             Cell block = *value;
@@ -276,7 +277,7 @@ Cell* to(Cell* result, const Cell* spec, uint8_t type) {
         break;
     default:
         if (string::is_any_string(spec_type)) {
-            bytes = url::utf8_of(spec);
+            bytes = string::utf8_of(spec);
         } else if (is_block_like(spec_type)) {
             bytes = bytes_of(spec, -1);
         } else {
@@ -316,10 +317,10 @@ Cell* insert_or_append(Cell* series, const Cell* value, int32_t part, bool only,
     (void)only; // a block's elements are always added one by one as bytes
     uint32_t total = length_at(series) + string::support::clamped_head(series);
     uint32_t at = append_mode ? total : string::support::clamped_head(series);
-    string::support::notify(series,
-                            append_mode ? words::global_word(words::global::append)
-                                        : &words::symbol_words[words::symbol_word::insert],
-                            value, static_cast<int32_t>(at), 0);
+    ::zep::series::notify(series,
+                          append_mode ? words::global_word(words::global::append)
+                                      : &words::symbol_words[words::symbol_word::insert],
+                          value, static_cast<int32_t>(at), 0);
     std::string bytes = bytes_of(value, part);
     uint32_t count = dup < 1 ? 0 : splice(series, at, 0, bytes, dup);
     string::support::notify(series, append_mode ? words::global::appended : words::global::inserted,

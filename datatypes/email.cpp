@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
@@ -70,8 +69,7 @@ Cell* eval_path(Cell* parent, const Cell* selector, const Cell* value, const Cel
 
 void init() {
     datatype::SlotList slots(datatype::inherit);
-    slots.set<action_slot::mold>(&mold).set<action_slot::eval_path>(
-        datatype::operation(static_cast<slot::EvalPathFn>(&eval_path)));
+    slots.set<action_slot::mold>(&mold).set<action_slot::eval_path>(&eval_path);
     datatype::register_type(type_id::email, type_id::string, "email!", slots);
 }
 

@@ -73,9 +73,9 @@ void divide() {
 void remainder() {
     math(float_::op::remainder);
 }
-void negate() {
-    Cell* value = stack::base();
+Cell* negate(Cell* value) {
     if (!is_zero(value)) set_sign(value, !get_sign(value));
+    return value;
 }
 void absolute() {
     set_sign(stack::base(), false);
@@ -245,7 +245,7 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type) {
     }
     default:
         if (string::is_any_string(spec_type)) {
-            std::string text = url::utf8_of(spec);
+            std::string text = string::utf8_of(spec);
             Cell made;
             if (!from_text(&made, text.data(), text.size())) fire_bad(spec, false);
             *result = made;

@@ -10,7 +10,6 @@
 #include "datatypes/float.h"
 #include "datatypes/float_partners.h"
 #include "datatypes/pair.h"
-#include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
@@ -137,8 +136,9 @@ void do_math(Cell* first, Cell* second, int op) {
         set_coordinate(first, i, to_single(float_::do_op(coordinate(first, i), other[i], op)));
 }
 
-void negate_in(Cell* point) {
+Cell* negate_in(Cell* point) {
     for (int i = 0; i < dimension(point); ++i) set_coordinate(point, i, -coordinate(point, i));
+    return point;
 }
 
 size_t format_coordinate(float v, char* out) {
@@ -173,7 +173,7 @@ datatype::SlotList point_slots() {
         .set<action_slot::form>(&form)
         .set<action_slot::mold>(&mold)
         .set<action_slot::compare>(&compare)
-        .set<action_slot::eval_path>(datatype::operation(static_cast<slot::EvalPathFn>(&eval_path)))
+        .set<action_slot::eval_path>(&eval_path)
         .set<action_slot::absolute>(&absolute)
         .set<action_slot::add>(&add)
         .set<action_slot::divide>(&divide)
@@ -290,8 +290,8 @@ void divide() {
 void remainder() {
     frame_math(float_::op::remainder);
 }
-void negate() {
-    negate_in(stack::base());
+Cell* negate(Cell* point) {
+    return negate_in(point);
 }
 void absolute() {
     Cell* point = stack::base();

@@ -32,7 +32,7 @@ int dimension(const Cell* point);
 // result replaces `first`. Other operands raise script invalid-type.
 void do_math(Cell* first, Cell* second, int op);
 // Negates every coordinate in place.
-void negate_in(Cell* point);
+Cell* negate_in(Cell* point);
 
 // The shortest decimal text that reads back to the float, written into out
 // (at least 32 bytes); answers its length.
@@ -60,7 +60,7 @@ void subtract();
 void multiply();
 void divide();
 void remainder();
-void negate();
+Cell* negate(Cell* point);
 void absolute();
 // Path access: x, y (and z) or 1, 2 (and 3): the coordinate as a float!
 // (in `parent`), or, with a number to set, the point changed in place.

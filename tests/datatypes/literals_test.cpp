@@ -45,7 +45,7 @@ class LiteralsTest : public testing::RuntimeTest {
         else
             actions::slot_as<MoldFn>(cell_type(&copy), action_slot::mold)(&copy, out, false, false,
                                                                           false, INT32_MAX, 0);
-        std::string text = url::utf8_of(out);
+        std::string text = string::utf8_of(out);
         stack::pop(1);
         return text;
     }
@@ -436,7 +436,7 @@ TEST_F(LiteralsTest, TextTypesNotationAndEmailFields) {
     value::set_word(&host, type_id::word, 0, symbol::make("host"));
     Cell* value = stack::push(&e);
     email::eval_path(value, &host, nullptr, nullptr, false);
-    EXPECT_EQ(url::utf8_of(value), "example.org");
+    EXPECT_EQ(string::utf8_of(value), "example.org");
     Cell other = text_of("zep.dev");
     email::eval_path(&e, &host, &other, nullptr, false);
     EXPECT_EQ(mold(e), "joe@zep.dev");
