@@ -357,6 +357,20 @@ TEST_F(LiteralsTest, MoneyThroughNumberTypes) {
     Cell m = money_of("$1");
     Cell f = float_cell(1.0);
     EXPECT_EQ(float_::compare(&f, &m, compare_code::equal), 0);
+
+    // Floats beyond what money holds are ordered by sign, not as "smaller".
+    struct Order {
+        double x;
+        const char* amount;
+        int expected;
+    };
+    for (const Order& o : {Order{1e-6, "$0", 1}, Order{-1e-6, "$0", -1}, Order{1e-6, "-$5", 1},
+                           Order{1e-6, "$5", -1}, Order{-1e18, "$5", -1}, Order{1e18, "-$5", 1}}) {
+        Cell x = float_cell(o.x);
+        Cell amount = money_of(o.amount);
+        EXPECT_EQ(float_::compare(&x, &amount, compare_code::sort), o.expected)
+            << o.x << " against " << o.amount;
+    }
 }
 
 // ---- point2D! and point3D! ----------------------------------------------------------
