@@ -5,7 +5,6 @@
 
 #include "datatypes/block.h"
 #include "datatypes/string_buffer.h"
-#include "datatypes/time.h"
 #include "datatypes/word.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
@@ -134,18 +133,6 @@ bool scan_one_value(const unsigned char* utf8, uint32_t length, Cell* out) {
     return true;
 }
 
-void load_time_text(const Cell* text, Cell* out) {
-    Options options;
-    options.quiet = true;
-    Cell loaded;
-    Result r = scan_string_value(text, &loaded, options);
-    if (r.type < 0 || r.count != 1) {
-        value::set_none(out);
-        return;
-    }
-    *out = *block::cell_at(&loaded, 0);
-}
-
 bool load_block_text(const Cell* text, Cell* destination) {
     Options options;
     scan_string_value(text, destination, options);
@@ -212,7 +199,6 @@ void init() {
     active = nullptr;
     register_loaders();
     word::scan_value = scan_one_value;
-    time::set_text_loader(load_time_text);
     block::load_text = load_block_text;
 }
 
