@@ -5,7 +5,6 @@
 
 #include "datatypes/block.h"
 #include "datatypes/string_buffer.h"
-#include "datatypes/time.h"
 #include "datatypes/word.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
