@@ -79,8 +79,9 @@ TEST_F(TimeTest, Make) {
         EXPECT_EQ(cell_type(&result), type_id::time);
         EXPECT_EQ(seconds(result), c.seconds);
     }
-    for (const Cell& bad : {block({i(1), i(-2), i(0)}), block({i(1), i(2), i(3), i(4)}),
-                            block({f(1.5)}), block({i(1), text("2")}), text("1:00"), ch('a')}) {
+    for (const Cell& bad :
+         {block({i(1), i(-2), i(0)}), block({i(1), i(2), i(3), i(4)}), block({f(1.5)}),
+          block({i(1), text("2")}), text("1:00 2"), text("1:"), ch('a')}) {
         Cell result;
         EXPECT_EQ(raised([&] { time::make(&result, &bad, type_id::time); }), "script/bad-to-arg");
     }
