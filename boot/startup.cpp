@@ -45,10 +45,10 @@
 #include "runtime/output_hooks.h"
 #include "runtime/ownership.h"
 #include "runtime/platform.h"
-#include "services/lexer.h"
 #include "runtime/root_block.h"
 #include "runtime/slots.h"
 #include "runtime/value_make.h"
+#include "services/lexer.h"
 #include "services/random.h"
 
 namespace zep::boot {
