@@ -63,9 +63,9 @@ struct PathMode {
     bool get_any;       // unset values are not refused
 };
 extern PathMode path_mode;
-Cell* dispatch_eval_path(Cell* value, const Cell* selector, const Cell* new_value,
-                         const Cell* path, int32_t element_index, bool case_,
-                         const Cell* parent = nullptr, bool get = false, bool get_any = false);
+Cell* dispatch_eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                         int32_t element_index, bool case_, const Cell* parent = nullptr,
+                         bool get = false, bool get_any = false);
 Cell* dispatch_negate(Cell* value);
 Cell* dispatch_round(Cell* value, const Cell* scale, uint32_t flags);
 bool dispatch_is_even(Cell* value);

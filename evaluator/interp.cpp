@@ -167,8 +167,8 @@ void init() {
     state_cells = node_cells(node);
     for (uint32_t i = 0; i < state::count; ++i) value::set_unset(&state_cells[i]);
     static const char* const event_names[16] = {
-        "init",  "end",    "prolog", "epilog", "enter", "exit",  "open",  "return",
-        "fetch", "push",   "set",    "call",   "error", "throw", "catch", "expr"};
+        "init",  "end",  "prolog", "epilog", "enter", "exit",  "open",  "return",
+        "fetch", "push", "set",    "call",   "error", "throw", "catch", "expr"};
     for (uint32_t i = 0; i < 16; ++i) {
         uint32_t symbol = symbol::make(event_names[i]);
         word::make_at_result(symbol, &state_cells[state::event_words + i]);
@@ -255,8 +255,8 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
         case type_id::action:
         case type_id::function:
         case type_id::routine:
-            position = eval_call(found, code, position + 1, end, push, value, nullptr, nullptr,
-                                 -1, false);
+            position =
+                eval_call(found, code, position + 1, end, push, value, nullptr, nullptr, -1, false);
             break;
         case type_id::op:
             fire_with(error::Category::script, "no-op-arg", value);
@@ -334,9 +334,9 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
             take_result(value, push);
             ++position;
         } else {
-            position = eval_call(value, code, position + 1, end, push,
-                                 words::global_word(words::global::anon), nullptr, nullptr, -1,
-                                 false);
+            position =
+                eval_call(value, code, position + 1, end, push,
+                          words::global_word(words::global::anon), nullptr, nullptr, -1, false);
         }
         break;
     case type_id::issue:
@@ -352,7 +352,8 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
         ++position;
         break;
     }
-    if (!no_infix && !is_exit_pending()) position = eval_infix(code, position, end, push, start_top);
+    if (!no_infix && !is_exit_pending())
+        position = eval_infix(code, position, end, push, start_top);
     if (!push && traces(trace_bit::expr) && !is_exit_pending())
         trace_event(trace_bit::expr, code, position, nullptr, stack::base());
     return position;
@@ -366,7 +367,8 @@ int32_t eval_infix(const Cell* code, int32_t position, int32_t end, bool push, C
         if (cell_type(word) != type_id::word) break;
         Ref context_node = value::word_context(word);
         int32_t index = value::word_index(word);
-        if (!context_node || index < 0 || static_cast<uint32_t>(index) >= context::word_count(context_node))
+        if (!context_node || index < 0 ||
+            static_cast<uint32_t>(index) >= context::word_count(context_node))
             break;
         const Cell* values = context::values(context_node);
         if (!values || cell_type(values + index) != type_id::op) break;
@@ -421,7 +423,8 @@ int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int3
         locals[2] = *parent;
     else
         value::set_none(&locals[2]);
-    if (cell_type(&locals[1]) != type_id::word) locals[1] = *words::global_word(words::global::anon);
+    if (cell_type(&locals[1]) != type_id::word)
+        locals[1] = *words::global_word(words::global::anon);
     gc::Root root(locals, 3);
     const Cell* fn = &locals[0];
     if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, &locals[1]);
@@ -439,8 +442,7 @@ int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int3
         if (!is_exit_pending()) call_routine(fn, &locals[1]);
         break;
     case type_id::function: {
-        Ref object_context =
-            object_context_for(fn, parent ? &locals[2] : nullptr, &locals[1]);
+        Ref object_context = object_context_for(fn, parent ? &locals[2] : nullptr, &locals[1]);
         stack::mark_interp_func(&locals[1]);
         set_polls_exit();
         position = fetch_args(fn, code, position, end, path, path_element, mode, infix);

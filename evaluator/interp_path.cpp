@@ -65,14 +65,13 @@ int32_t eval_path(const Cell* path, const Cell* code, int32_t position, int32_t 
     if (is_function_type(cell_type(found))) {
         if (set) fire_script("invalid-path-set", path);
         if (get) fire_script("invalid-path-get", path);
-        position = eval_call(found, code, position, end, push, &first_word, nullptr, path, head,
-                             false);
+        position =
+            eval_call(found, code, position, end, push, &first_word, nullptr, path, head, false);
         if (traces(trace_bit::exit))
             trace_event(trace_bit::exit, path, tail, nullptr, push ? stack::top() : stack::base());
         return position;
     }
-    if (cell_type(found) == type_id::unset)
-        fire_script("unset-path", path, &first_word);
+    if (cell_type(found) == type_id::unset) fire_script("unset-path", path, &first_word);
     // The walk's cells live on the argument stack: they never move.
     Cell* walk = stack::push(found);
     Cell* parent_cell = stack::push_slot();
