@@ -1,0 +1,138 @@
+// Function calls: the cached call spec, argument fetching (from code, from
+// a path's refinements, from apply's block), refinement switching, and the
+// runners of function! bodies (interpreted or compiled) and routine! code.
+//
+// Call spec: built from a function-like value's spec on its first call and
+// cached in cell 1 of its more block (natives and actions: the second cell
+// of their context block). One cell per spec entry, in spec order:
+//   typeset!    an argument (header bits 20-21: 0 word!, 1 get-word!,
+//               2 lit-word!) or return: (3); its types from the block after
+//               the word, else every type but unset!
+//   refinement! a refinement other than /local (natives and actions: data3
+//               holds its 1-based number)
+//   integer!    /local: the cells from /local to the next set-word or end
+//   integer!    natives and actions with refinements: their count (last)
+//
+// Pending exits (return, exit, break, continue without a C++ throw).
+//
+// A `return` must cost about what falling off the end of a body costs, so
+// the common case travels as a flag, not as a catch_::Unwind:
+// 1. The exiting native (return, exit, break, continue) calls request_exit
+//    with its code and value. request_exit walks the frame stack from the
+//    frame below the top (the native's own frame) down to the receiving
+//    frame (return/exit: a frame with the return-target bit; break/continue:
+//    a loop frame). It succeeds only when every frame it passes, and the
+//    receiver, carries frame_polls_exit. Then it records the code in
+//    pending_exit and the value in pending_value, and answers true; the
+//    native then simply returns. Otherwise it answers false and changes
+//    nothing; the native falls back to stack::throw_exit / throw_break
+//    (which also raises the right error at a barrier or at the bottom).
+// 2. frame_polls_exit on a frame is a promise by the C++ code that owns the
+//    frame: after every evaluation it starts, it tests pending_exit and, when
+//    set, stops at once without evaluating, assigning or reporting anything
+//    more, unwinds its frames normally and returns. Owners that set it:
+//    - eval_block on its eval frame (test after each expression);
+//    - eval_call on the frame it marks for a call while arguments are
+//      fetched (fetch_args tests after each argument and answers at once;
+//      eval_call then unwinds without running the callee or reporting);
+//      fetch_args clears the bit before it runs a native's or action's
+//      entry, and a native that itself keeps the promise may set it again
+//      on its own frame (set_polls_exit) and on the frames it marks (a loop
+//      native on its loop frame, which then also absorbs break/continue);
+//    - eval_expression on the frames it marks for a paren, a set-word or a
+//      set-path value (and it tests before the infix look-ahead, before an
+//      assignment and before using a paren's value);
+//    - run_function_body on the function frame, together with the return-
+//      target bit: it absorbs a pending return or exit when eval_block
+//      comes back (the value goes into the result slot, pending_exit is
+//      cleared) and lets a pending break or continue pass on.
+//    Frames without the bit (barriers, try, catch, compiled code, natives
+//    that do not poll) make request_exit fail, so they see a real throw.
+// 3. Nothing allocates or evaluates while an exit is pending, which is why
+//    pending_value needs no collector root. The epilog trace event is the
+//    one report made with an exit pending: run_function_body sets the exit
+//    aside (rooted) while the tracer runs and restores it afterwards.
+// 4. Every receiver of a thrown code (catch_::receive at an error, throw or
+//    loop threshold) clears a pending exit it may find (clear_pending_exit),
+//    so a stale flag never outlives the evaluation that set it.
+#pragma once
+#include <cstdint>
+
+#include "runtime/cell.h"
+
+namespace zep::interp {
+
+// Argument-fetch modes.
+namespace fetch_mode {
+constexpr int32_t code = 0;      // from the code after the function (below 1)
+constexpr int32_t path = 1;      // refinements named by the path's elements;
+                                 // with no path: apply/all's block
+constexpr int32_t apply = 2;     // apply's block: positional arguments, then
+                                 // refinement!, truth, arguments...
+constexpr int32_t safer_bit = 4; // apply/safer: one cell per argument
+} // namespace fetch_mode
+
+// Argument modes in a call spec typeset's header bits 20-21.
+namespace arg_mode {
+constexpr uint32_t shift = 20;
+constexpr uint32_t mask = 3u << shift;
+enum : uint32_t { evaluated = 0, get = 1, literal = 2, return_type = 3 };
+} // namespace arg_mode
+
+// Builds the call spec block of a native!, action!, function! or routine!
+// and answers its node (not cached).
+Ref build_call_spec(const Cell* function);
+// The cached call spec node, built and stored on first use.
+Ref call_spec_of(const Cell* function);
+
+// Fetches the arguments of the function value (a native!, action!,
+// function! or routine!, an op! already unwrapped) into the current frame
+// from code (a block-like value; position and end are cell indexes in its
+// buffer from its first used unit) or, in the path mode, from a path
+// (path_index: the function's own element). For natives and actions it
+// also runs the entry with the refinement positions. Answers the position
+// after the arguments. The cells given may lie in series buffers: they are
+// copied and rooted first.
+int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
+                   const Cell* path, int32_t path_index, int32_t mode, bool infix);
+
+// Runs a function! whose arguments are stacked from the current base (the
+// frame marked for it): compiled code or the body. object_context is the
+// object context its calls use (0: the global context); name names it in
+// trace events and errors; trace_filter is a callback-kind bit (0 for
+// ordinary calls).
+void call_function(const Cell* function, Ref object_context, const Cell* name,
+                   uint32_t trace_filter);
+// The interpreted body runner (see the pending-exit protocol above).
+void run_function_body(const Cell* function, const Cell* body, const Cell* name);
+// Runs a routine! whose arguments are stacked from the current base; name
+// names it in errors.
+void call_routine(const Cell* routine, const Cell* name);
+
+// Calls a function-like value with the given argument cells (copied) as
+// its positional arguments, refinements off, from C++ code (callbacks such
+// as sort/compare): marks the frame, runs it and leaves the result in the
+// caller's last pushed cell (stack::unwind). name may be null (<anon>).
+void call_with(const Cell* function, const Cell* const* arguments, int32_t count, const Cell* name);
+
+// --- Pending exits ---------------------------------------------------------------
+
+constexpr uint32_t frame_polls_exit = 1u << 29;
+
+// 0, or catch_::code_return, code_exit, code_break or code_continue.
+extern uint32_t pending_exit;
+// return's value, or break/return's value (unset! when none).
+extern Cell pending_value;
+
+inline bool is_exit_pending() {
+    return pending_exit != 0;
+}
+inline void clear_pending_exit() {
+    pending_exit = 0;
+}
+// Sets frame_polls_exit on the top frame.
+void set_polls_exit();
+// Step 1 of the protocol. value may be null (unset!).
+bool request_exit(uint32_t code, const Cell* value);
+
+} // namespace zep::interp

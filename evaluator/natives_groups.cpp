@@ -1,0 +1,11 @@
+// The list of native groups that register_all calls. Each group adds its
+// own line here.
+#include "evaluator/natives.h"
+
+namespace zep::natives {
+
+void register_groups() {
+    register_words();
+}
+
+} // namespace zep::natives
