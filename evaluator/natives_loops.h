@@ -20,7 +20,7 @@ void until(bool check, const int32_t* refinements);
 void loop(bool check, const int32_t* refinements);
 void repeat(bool check, const int32_t* refinements);
 void forever(bool check, const int32_t* refinements);
-void foreach(bool check, const int32_t* refinements);
+void foreach (bool check, const int32_t* refinements);
 void forall(bool check, const int32_t* refinements);
 void remove_each(bool check, const int32_t* refinements);
 void break_(bool check, const int32_t* refinements);
@@ -57,16 +57,14 @@ void float_to_integer(Cell* cell);
 // object context is also stored again so that the object's change handling
 // runs.
 void loop_counter_inc(Cell* word);
-// Sets each of n words from a series of values (shared with `set`): a list
-// value (any block or path type, hash!, paren!, map!) gives word i its i-th
-// value unless `only`; any other value goes to every word. Without `any` an
-// unset! value raises script need-value; with `some` a none! value leaves its
-// word untouched; a non-word in words raises script invalid-arg (all checked
-// before anything is set when values is a list).
-void foreach_set_words(const Cell* words, const Cell* values, int32_t n, bool any, bool only,
-                       bool some);
 // For i = 1 to n, sets the i-th word of words to `pick values i`.
 void set_words_from_block(const Cell* words, const Cell* values, int32_t n);
+// image! services for the series loops, installed by image! when it
+// registers (null until then): the number of pixels, and setting n words
+// to the pixels from the image's position on as tuple! values.
+extern int32_t (*image_pixel_count)(const Cell* image);
+extern void (*image_set_loop_pixels)(const Cell* words, const Cell* image, int32_t n);
+
 // The end of a compiled `try`: with keep, records the call stack in the
 // caught error; an error whose type and id are both `throw` goes on
 // unwinding; otherwise the error becomes the result.
