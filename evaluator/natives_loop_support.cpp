@@ -67,9 +67,12 @@ Cell pick_at(const Cell* series, int32_t i) {
     return result;
 }
 
-// The i-th word of a words block (from its position), checked.
+// The i-th word of a words block (from its position), checked. A block the
+// body cut short has no word there: script invalid-arg with the block.
 Cell word_at(const Cell* words, int32_t i) {
-    Cell word = node_cells(value::series_node(words))[head_index(words) + i];
+    int32_t index = head_index(words) + i;
+    if (index >= tail_index(words)) error::fire(error::Category::script, "invalid-arg", words);
+    Cell word = node_cells(value::series_node(words))[index];
     if (!is_loop_word_type(cell_type(&word)))
         error::fire(error::Category::script, "invalid-arg", &word);
     return word;
@@ -159,7 +162,7 @@ void loop_counter_inc(Cell* word) {
 
 void set_words_from_block(const Cell* words, const Cell* values, int32_t n) {
     for (int32_t i = 0; i < n; ++i) {
-        Cell word = node_cells(value::series_node(words))[head_index(words) + i];
+        Cell word = word_at(words, i);
         Cell item = pick_at(values, i + 1);
         word::set(&word, &item);
     }
