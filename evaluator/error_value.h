@@ -1,10 +1,7 @@
-// The error value that raising builds and the throwers carry.
-//
-// Until error! objects exist, an error is an error! cell whose data1 is the
-// node of a series of ten field cells, in the order of the standard error
-// prototype; `type` and `id` hold the category index and the id's position
-// as integers. The error! datatype replaces this representation: everything
-// outside this module reaches the fields through the functions below.
+// The error value that raising builds and the throwers carry: an error!
+// object (datatypes/error.h). The functions below are the narrow interface
+// the raise entry, the throwers and the uncaught-error report use; fields
+// are values of the error's context, in the standard prototype's order.
 #pragma once
 #include <cstdint>
 
@@ -20,7 +17,8 @@ enum : uint32_t { code, type, id, arg1, arg2, arg3, near, where, stack, files, c
 // ones are none!) into out. Allocates; out may be any cell.
 void make_from_code(Cell* out, int32_t code, const Cell* const* args, uint32_t arg_count);
 
-// The field cell of an error value. Valid until the next allocation.
+// The field cell of an error value (its context's value cell). Valid until
+// the next allocation.
 Cell* field_of(const Cell* error, uint32_t field);
 int32_t code_of(const Cell* error);
 
@@ -29,8 +27,7 @@ void set_where(Cell* error, const Cell* value);
 // Records a frame-stack position in `stack` unless it holds a block already.
 void set_stack_frame(Cell* error, int32_t position);
 
-// Writes the error's text: "*** " title ": " message, then the Where and
-// Near lines. Arguments print as far as this representation can show them.
+// Writes the error's printed text (error::form) and a line feed.
 void print(const Cell* error);
 
 // The end of an error that no try or barrier frame receives: prints it and

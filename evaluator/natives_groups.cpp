@@ -6,6 +6,7 @@ namespace zep::natives {
 
 void register_groups() {
     register_words();
+    register_control();
 }
 
 } // namespace zep::natives
