@@ -7,6 +7,7 @@ namespace zep::natives {
 void register_groups() {
     register_words();
     register_control();
+    register_system();
 }
 
 } // namespace zep::natives
