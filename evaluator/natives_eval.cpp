@@ -40,10 +40,13 @@ void eval_single(const Cell* value, bool push) {
 // is not a function!.
 Cell library_function(const char* object_name, const char* name) {
     Cell word = global_word(object_name ? object_name : name);
+    Cell field = global_word(name);
+    gc::Root roots(&word);
     const Cell* found = context::value_of_symbol(context::global, value::word_symbol(&word));
-    if (found && object_name && cell_type(found) == type_id::object) {
-        Cell field = global_word(name);
-        found = context::value_of_symbol(found->data1, value::word_symbol(&field));
+    if (found && object_name) {
+        found = cell_type(found) == type_id::object
+                    ? context::value_of_symbol(found->data1, value::word_symbol(&field))
+                    : nullptr;
         word = field;
     }
     if (!found || cell_type(found) != type_id::function)
@@ -56,8 +59,8 @@ Cell library_function(const char* object_name, const char* name) {
 void call_library(const Cell* function, const char* name, const Cell* const* arguments,
                   int32_t count) {
     Cell fn = *function;
-    Cell word = global_word(name);
     gc::Root fn_root(&fn);
+    Cell word = global_word(name);
     gc::Root word_root(&word);
     stack::mark_native(&word);
     interp::call_with(&fn, arguments, count, &word);
@@ -141,6 +144,7 @@ void do_value(Cell* value, bool expand, const Cell* args, Cell* next_word) {
 void add_value(Cell* target, const Cell* value, bool insert_mode) {
     if (insert_mode) {
         Cell item = *value;
+        gc::Root root(&item);
         *target = *actions::dispatch_insert(target, &item, -1, true, 1);
     } else {
         block::append_value(target, value);
@@ -257,10 +261,11 @@ void do_block(Cell* block, bool expand, Cell* next_word) {
     }
     int32_t after = interp::do_next(code);
     if (interp::is_exit_pending()) return;
-    Cell position = *code;
+    Cell kept[2] = {*code, *stack::base()}; // the block at the new position, the result
+    gc::Root root(kept, 2);
+    Cell& position = kept[0];
+    Cell& result = kept[1];
     position.data1 = static_cast<uint32_t>(after);
-    Cell result = *stack::base();
-    gc::Root root(&result);
     word::set(next_word, &position);
     *stack::base() = result;
 }

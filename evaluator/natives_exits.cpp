@@ -116,7 +116,7 @@ void catch_(bool check, const int32_t* refinements) {
     catch_::exception_slot = 0;
     stack::unwind();
     stack::set_result_only(&thrown);
-    if (interp::tracing) interp::trace_catch(&thrown);
+    if (interp::tracing) interp::trace_catch(stack::base());
 }
 
 void try_(bool check, const int32_t* refinements) {

@@ -9,6 +9,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/natives_control_support.h"
 #include "evaluator/natives_loops.h"
+#include "runtime/gc_roots.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 
@@ -78,6 +79,14 @@ Cell word_at(const Cell* words, int32_t i) {
     return word;
 }
 
+// Sets the word to the value; both stay rooted while the setting runs (an
+// object's change handler may evaluate).
+void set_loop_word(Cell word, Cell value) {
+    Cell pair[2] = {word, value};
+    gc::Root root(pair, 2);
+    word::set(&pair[0], &pair[1]);
+}
+
 void advance(Cell* series, int32_t n) {
     series->data1 = static_cast<uint32_t>(value::series_head(series) + n);
 }
@@ -94,11 +103,7 @@ bool foreach_init(int32_t n) {
     if (type == type_id::image) {
         image_set_loop_pixels(words, series, n);
     } else {
-        for (int32_t i = 0; i < n; ++i) {
-            Cell word = word_at(words, i);
-            Cell item = pick_at(series, i + 1);
-            word::set(&word, &item);
-        }
+        for (int32_t i = 0; i < n; ++i) set_loop_word(word_at(words, i), pick_at(series, i + 1));
     }
     advance(series, n);
     return true;
@@ -112,9 +117,7 @@ bool foreach_next() {
     if (cell_type(series) == type_id::image) {
         image_set_loop_pixels(loop_words(), series, 1);
     } else {
-        Cell item = pick_at(series, 1);
-        Cell word = *loop_words();
-        word::set(&word, &item);
+        set_loop_word(*loop_words(), pick_at(series, 1));
     }
     advance(series, 1);
     return true;
@@ -161,11 +164,7 @@ void loop_counter_inc(Cell* word) {
 }
 
 void set_words_from_block(const Cell* words, const Cell* values, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) {
-        Cell word = word_at(words, i);
-        Cell item = pick_at(values, i + 1);
-        word::set(&word, &item);
-    }
+    for (int32_t i = 0; i < n; ++i) set_loop_word(word_at(words, i), pick_at(values, i + 1));
 }
 
 } // namespace zep::natives

@@ -237,9 +237,8 @@ void forall(bool check, const int32_t*) {
     poll_exits(check);
     Cell* word = arg(0);
     const Cell* body = arg(1);
-    Cell* start = word::push_value(word);
+    Cell* start = word::push_value(word); // the loop state keeps it: the word's start
     expect("forall", start, series_types, "word");
-    Ref series_node = value::series_node(start);
     stack::push(word);
     mark_loop_frame();
     set_result(type_id::unset);
@@ -257,8 +256,9 @@ void forall(bool check, const int32_t*) {
             return;
         }
         const Cell* current = word::get(stack::base() - 1);
+        const Cell* started = stack::base() - 2;
         if (!in_mask(series_types, cell_type(current)) ||
-            value::series_node(current) != series_node) {
+            value::series_node(current) != value::series_node(started)) {
             Cell changed = *current;
             error::fire(error::Category::script, "bad-loop-series", &changed);
         }
