@@ -8,6 +8,7 @@ void register_groups() {
     register_words();
     register_control();
     register_math();
+    register_system();
 }
 
 } // namespace zep::natives
