@@ -252,7 +252,7 @@ head?: make action! [[
 
 index?: make action! [[
 	"Returns the current index of series relative to the head, or of word in a context"
-	series [series! port! any-word!]
+	series [series! port! any-word! refinement!]
 	return: [integer!]
 ] 34]
 

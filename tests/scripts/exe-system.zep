@@ -48,6 +48,10 @@ expect 12 [length? system/locale/months]
 expect "December" [pick system/locale/months 12]
 expect "Monday" [pick system/locale/days 1]
 expect "1-Feb-2000" [mold 1-Feb-2000]
+; date! mold takes its month names from the locale.
+poke system/locale/months 2 "Fevereiro"
+expect "1-Fev-2000" [mold 1-Feb-2000]
+poke system/locale/months 2 "February"
 
 ; The currency list accepts new three-letter codes only, upper-cased.
 list: system/locale/currencies/list
