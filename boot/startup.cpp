@@ -9,6 +9,7 @@
 #include "datatypes/datatype.h"
 #include "datatypes/date.h"
 #include "datatypes/email.h"
+#include "datatypes/error.h"
 #include "datatypes/file.h"
 #include "datatypes/float.h"
 #include "datatypes/function.h"
@@ -20,6 +21,7 @@
 #include "datatypes/money.h"
 #include "datatypes/native.h"
 #include "datatypes/none.h"
+#include "datatypes/object.h"
 #include "datatypes/op.h"
 #include "datatypes/pair.h"
 #include "datatypes/paren.h"
@@ -27,8 +29,8 @@
 #include "datatypes/percent.h"
 #include "datatypes/point.h"
 #include "datatypes/ref.h"
-#include "datatypes/routine.h"
 #include "datatypes/registry.h"
+#include "datatypes/routine.h"
 #include "datatypes/series.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -41,7 +43,10 @@
 #include "datatypes/unset.h"
 #include "datatypes/url.h"
 #include "datatypes/word.h"
+#include "evaluator/actions.h"
 #include "evaluator/compiled_support.h"
+#include "evaluator/interp.h"
+#include "evaluator/natives.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/case_fold.h"
@@ -95,10 +100,12 @@ void register_datatypes() {
     issue::init();
     url::init();
     file::init();
+    object::init();
     bitset::init();
     triple::init();
     float_::init();
     typeset::init();
+    error::init();
     map::init();
     hash::init();
     pair::init();
@@ -141,6 +148,7 @@ void init_core() {
     memory::collector_enabled = false;
     handles::init();
     register_datatypes();
+    actions::register_table();
     memory::alloc_node_frame(first_node_frame_nodes);
     memory::alloc_series_frame();
     Cell symbol_block = make_root_block();
@@ -151,18 +159,25 @@ void init_core() {
     words::init_runtime_words();
     words::init_refinement_words();
     words::init_internal_words();
+    natives::register_();
     ownership::init();
     stack::init();
     cycles::init();
     cycles::reset();
     lexer::init();
+    object::reset_class_ids();
+    error::init_catalog();
+    interp::init();
     slots::init();
     roots::hold(slots::registry);
     error::install_raise();
 }
 
 void forget_core() {
+    interp::forget();
+    natives::forget();
     error::set_fire_hook(nullptr);
+    error::forget_catalog();
     error::trace_hook = nullptr;
     ownership::forget();
     slots::registry = 0;

@@ -135,11 +135,13 @@ void copy_proto_values(Cell* object);
 void rebind_functions(Cell* object);
 bool collect_set_words(Cell* object, const Cell* spec);
 
-// Fields as text (form and mold): answers the remaining part limit. mold
-// says whether values are molded (form forms them); indent < 0 means no
-// indentation.
+// The fields as "word: value" text for form and mold (values molded, a
+// word! value as a lit-word; the handler fields only with all): answers the
+// remaining part limit. indent >= 0 (and not flat) starts each field on a
+// new line indented by that many levels; otherwise fields are separated by
+// a line break, or a space when flat.
 int32_t serialize(const Cell* object, Cell* output, bool only, bool all, bool flat,
-                  int32_t part_limit, int32_t indent, bool mold);
+                  int32_t part_limit, int32_t indent);
 
 // ---- object! actions --------------------------------------------------------------
 
