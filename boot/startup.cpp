@@ -1,5 +1,6 @@
 #include "boot/startup.h"
 
+#include "datatypes/action.h"
 #include "datatypes/binary.h"
 #include "datatypes/bitset.h"
 #include "datatypes/block.h"
@@ -11,20 +12,24 @@
 #include "datatypes/error.h"
 #include "datatypes/file.h"
 #include "datatypes/float.h"
+#include "datatypes/function.h"
 #include "datatypes/hash.h"
 #include "datatypes/integer.h"
 #include "datatypes/issue.h"
 #include "datatypes/logic.h"
 #include "datatypes/map.h"
 #include "datatypes/money.h"
+#include "datatypes/native.h"
 #include "datatypes/none.h"
 #include "datatypes/object.h"
+#include "datatypes/op.h"
 #include "datatypes/pair.h"
 #include "datatypes/paren.h"
 #include "datatypes/path.h"
 #include "datatypes/percent.h"
 #include "datatypes/point.h"
 #include "datatypes/ref.h"
+#include "datatypes/routine.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/string_actions.h"
@@ -79,10 +84,15 @@ void register_datatypes() {
     get_word::init();
     refinement::init();
     char_::init();
+    native::init();
+    action::init();
+    op::init();
     path::init();
     lit_path::init();
     set_path::init();
     get_path::init();
+    function::init();
+    routine::init();
     paren::init();
     issue::init();
     url::init();

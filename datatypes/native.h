@@ -10,6 +10,7 @@
 namespace zep::native {
 
 constexpr int32_t table_slots = 120;
+constexpr int32_t action_table_slots = 62;
 
 // The entry index of a native! or action! (or of an op! wrapping one).
 inline int32_t index_of(const Cell* value) {
@@ -27,6 +28,8 @@ Cell* reflect(Cell* value, const Cell* field);
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
 int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
              int32_t part_limit, int32_t indent);
+// "make native! [" (or the prefix given) + the spec molded + "]".
+int32_t mold_made(const Cell* value, const char* prefix, Cell* out_string, int32_t part_limit);
 // native!, action! and op!: the entry index compared as unsigned.
 int compare(const Cell* a, const Cell* b, int code);
 

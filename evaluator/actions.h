@@ -53,8 +53,19 @@ Cell* dispatch_reflect(Cell* value, const Cell* field);
 int32_t dispatch_form(const Cell* value, Cell* out_string, int32_t part_limit);
 int32_t dispatch_mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
                       int32_t part_limit, int32_t indent);
+// The path walk's mode, set by dispatch_eval_path just before it calls the
+// slot, for the slots that need more than their signature carries (object!:
+// whether a missing field is unset!, invalid-path or unset-path). Read it on
+// entry, before anything is evaluated.
+struct PathMode {
+    const Cell* parent; // the value the current one was selected from, or null
+    bool get;           // get mode (functions are not called)
+    bool get_any;       // unset values are not refused
+};
+extern PathMode path_mode;
 Cell* dispatch_eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                         int32_t element_index, bool case_);
+                         int32_t element_index, bool case_, const Cell* parent = nullptr,
+                         bool get = false, bool get_any = false);
 Cell* dispatch_negate(Cell* value);
 Cell* dispatch_round(Cell* value, const Cell* scale, uint32_t flags);
 bool dispatch_is_even(Cell* value);

@@ -109,12 +109,6 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
 // names it in errors.
 void call_routine(const Cell* routine, const Cell* name);
 
-// Calls a function-like value with the given argument cells (copied) as
-// its positional arguments, refinements off, from C++ code (callbacks such
-// as sort/compare): marks the frame, runs it and leaves the result in the
-// caller's last pushed cell (stack::unwind). name may be null (<anon>).
-void call_with(const Cell* function, const Cell* const* arguments, int32_t count, const Cell* name);
-
 // --- Pending exits ---------------------------------------------------------------
 
 constexpr uint32_t frame_polls_exit = 1u << 29;

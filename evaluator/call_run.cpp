@@ -1,0 +1,266 @@
+// Running a called function: compiled code or the interpreted body of a
+// function!, and the compiled code of a routine!.
+#include <vector>
+
+#include "datatypes/context.h"
+#include "datatypes/function.h"
+#include "datatypes/function_internal.h"
+#include "datatypes/routine.h"
+#include "datatypes/symbol.h"
+#include "datatypes/typeset.h"
+#include "datatypes/word.h"
+#include "evaluator/call.h"
+#include "evaluator/call_internal.h"
+#include "evaluator/compiled_support.h"
+#include "evaluator/interp.h"
+#include "evaluator/runtime_words.h"
+#include "evaluator/stack.h"
+#include "runtime/catch.h"
+#include "runtime/gc_roots.h"
+
+namespace zep::interp {
+
+using namespace detail;
+
+namespace {
+
+// system/state/callbacks/bits, or 0 when any step is missing.
+uint32_t callback_bits() {
+    const char* steps[] = {"system", "state", "callbacks", "bits"};
+    Ref context = context::global;
+    const Cell* value = nullptr;
+    for (const char* name : steps) {
+        if (!context) return 0;
+        value = context::value_of_symbol(context, symbol::make(name));
+        if (!value) return 0;
+        context = cell_type(value) == type_id::object ? value->data1 : 0;
+    }
+    return cell_type(value) == type_id::integer ? static_cast<uint32_t>(value->data2) : 0;
+}
+
+// Puts the tracing flag back however the call ends.
+struct TracingGuard {
+    bool saved = tracing;
+    ~TracingGuard() { tracing = saved; }
+};
+
+// Points a function context's values at the current arguments base for one
+// activation and puts the previous pointer back however the body ends (the
+// previous activation of a recursive function sees its own arguments again).
+class ActivationGuard {
+  public:
+    explicit ActivationGuard(Cell* function) : function_(function) {
+        Ref context = function::context_of(function_);
+        saved_ = context::header(context)->data2;
+        context::set_stack_values(context, stack::index_of(stack::base()));
+    }
+    ~ActivationGuard() { context::header(function::context_of(function_))->data2 = saved_; }
+    ActivationGuard(const ActivationGuard&) = delete;
+    ActivationGuard& operator=(const ActivationGuard&) = delete;
+
+  private:
+    Cell* function_; // a rooted cell: its context node is kept up to date
+    uint32_t saved_;
+};
+
+bool is_return_or_exit(uint32_t code) {
+    return code == catch_::code_return || code == catch_::code_exit;
+}
+
+void run_compiled(Cell* fn, int32_t index, Ref object_context) {
+    function::CompiledBody body = function::compiled_at(index);
+    if (!body) error::fire(error::Category::internal, "not-done");
+    uint32_t code = 0;
+    {
+        ActivationGuard activation(fn);
+        code = catch_::receive(catch_::threshold_call, [&] {
+            body(object_context == context::global ? 0 : object_context);
+        });
+    }
+    if (code == 0) return;
+    clear_pending_exit();
+    if (!is_return_or_exit(code)) catch_::throw_code(code);
+    stack::unwind_last();
+}
+
+} // namespace
+
+void call_function(const Cell* function, Ref object_context, const Cell* name,
+                   uint32_t trace_filter) {
+    Cell locals[2] = {*function, name ? *name : *words::global_word(words::global::anon)};
+    gc::Root root(locals, 2);
+    TracingGuard tracing_guard;
+    if (tracing && trace_filter != 0 && (callback_bits() & trace_filter) == 0) tracing = false;
+    const Cell* code = function::more_cell(&locals[0], function::more::code);
+    if (cell_type(code) == type_id::integer && value::integer_of(code) != 0) {
+        run_compiled(&locals[0], value::integer_of(code), object_context);
+        return;
+    }
+    if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, &locals[1], &locals[0]);
+    Cell body = *function::more_cell(&locals[0], function::more::body);
+    gc::Root body_root(&body);
+    run_function_body(&locals[0], &body, &locals[1]);
+    if (traces(trace_bit::return_)) trace_return(&locals[1]);
+}
+
+void run_function_body(const Cell* function, const Cell* body, const Cell* name) {
+    Cell locals[3] = {*function, *body, *name};
+    gc::Root root(locals, 3);
+    stack::Frame* frame = stack::top_frame();
+    TracingGuard tracing_guard;
+    uint32_t code = 0;
+    {
+        ActivationGuard activation(&locals[0]);
+        // The frame record stays in place (the frame stack never moves);
+        // the bits are cleared again however the body ends.
+        struct FrameBits {
+            stack::Frame* frame;
+            ~FrameBits() {
+                if (frame)
+                    frame->header &= ~(stack::frame_header::return_target | frame_polls_exit);
+            }
+        } bits{frame};
+        if (frame) frame->header |= stack::frame_header::return_target | frame_polls_exit;
+        if (locals[0].header & function::flag::trace)
+            tracing = cell_type(tracer()) == type_id::function;
+        if (locals[0].header & function::flag::no_trace) tracing = false;
+        if (traces(trace_bit::prolog))
+            trace_event(trace_bit::prolog, &locals[1], -1, &locals[2], &locals[0]);
+        if (cell_type(&locals[1]) == type_id::block) {
+            code = catch_::receive(catch_::threshold_call, [&] { eval_block(&locals[1], true); });
+        } else {
+            value::set_none(stack::base());
+            stack::keep_first();
+        }
+        if (traces(trace_bit::epilog)) {
+            // The tracer runs with the pending exit set aside.
+            uint32_t pending = pending_exit;
+            Cell value = pending_value;
+            gc::Root value_root(&value);
+            pending_exit = 0;
+            trace_event(trace_bit::epilog, &locals[1], -1, &locals[2], &locals[0]);
+            pending_exit = pending;
+            pending_value = value;
+        }
+    }
+    if (code != 0) {
+        clear_pending_exit();
+        if (!is_return_or_exit(code)) catch_::throw_code(code);
+        return;
+    }
+    if (is_return_or_exit(pending_exit)) {
+        *stack::base() = pending_value;
+        stack::keep_first();
+        pending_exit = 0;
+    }
+}
+
+void call_routine(const Cell* routine, const Cell* name) {
+    Cell locals[2] = {*routine, name ? *name : *words::global_word(words::global::anon)};
+    gc::Root root(locals, 2);
+    const Cell* code_cell = function::more_cell(&locals[0], function::more::code);
+    const routine::CodeEntry* entry = cell_type(code_cell) == type_id::integer
+                                          ? routine::code_at(value::integer_of(code_cell))
+                                          : nullptr;
+    if (!entry) error::fire(error::Category::internal, "not-done");
+    Cell* base = stack::base();
+    if (locals[0].header & routine::cell_arguments) {
+        std::vector<Cell*> arguments;
+        for (Cell* c = base; c < stack::arguments.top; ++c) arguments.push_back(c);
+        stack::mark_native(words::global_word(words::global::body));
+        const Cell* result =
+            entry->cell_code
+                ? entry->cell_code(arguments.data(), static_cast<int32_t>(arguments.size()))
+                : nullptr;
+        Cell copy = result ? *result : *base;
+        stack::unwind_drop();
+        *stack::base() = copy;
+        stack::keep_first();
+        return;
+    }
+    if (!entry->machine_code) error::fire(error::Category::internal, "not-done");
+    int32_t arity = routine::get_arity(&locals[0]);
+    std::vector<routine::MachineValue> arguments(static_cast<size_t>(arity));
+    // The spec index and stack slot of each word! argument, in spec order.
+    std::vector<int32_t> spec_index;
+    std::vector<int32_t> slot;
+    {
+        Ref spec = function::spec_of(&locals[0]);
+        int32_t n = 0;
+        for (int32_t i = 0; i < function::detail::tail_of(spec); ++i) {
+            uint8_t t = cell_type(function::detail::cell_at(spec, i));
+            if (t == type_id::word) {
+                spec_index.push_back(i);
+                slot.push_back(n);
+            }
+            if (function::detail::is_argument_type(t) || t == type_id::refinement) ++n;
+        }
+    }
+    for (int32_t k = arity - 1; k >= 0; --k) {
+        Ref spec = function::spec_of(&locals[0]);
+        int32_t at = spec_index[static_cast<size_t>(k)];
+        Cell* argument = stack::base() + slot[static_cast<size_t>(k)];
+        Cell types;
+        value::set_none(&types);
+        if (at + 1 < function::detail::tail_of(spec))
+            types = *function::detail::cell_at(spec, at + 1);
+        Cell first;
+        value::set_none(&first);
+        if (cell_type(&types) == type_id::block &&
+            value::series_head(&types) < function::detail::tail_of(value::series_node(&types)))
+            first =
+                *function::detail::cell_at(value::series_node(&types), value::series_head(&types));
+        if (cell_type(&first) != type_id::word)
+            error::fire(error::Category::script, "invalid-type-spec", &types);
+        if (!symbol::is_any_type_word(&first)) {
+            const Cell* named = word::get(&first);
+            bool fits =
+                cell_type(named) == type_id::typeset
+                    ? typeset::has_type(named, cell_type(argument))
+                    : cell_type(named) == type_id::datatype && named->data1 == cell_type(argument);
+            if (!fits) {
+                Cell args[3] = {locals[1], {}, {}};
+                value::set_datatype(&args[1], cell_type(argument));
+                value::set_word(&args[2], type_id::word, 0,
+                                value::word_symbol(function::detail::cell_at(spec, at)));
+                error::fire(error::Category::script, "expect-arg", &args[0], &args[1], &args[2]);
+            }
+        }
+        routine::MachineValue& v = arguments[static_cast<size_t>(k)];
+        switch (cell_type(argument)) {
+        case type_id::logic:
+            v.i32 = argument->data1 != 0 ? 1 : 0;
+            break;
+        case type_id::integer:
+            v.i32 = value::integer_of(argument);
+            break;
+        case type_id::float_:
+            v.f64 = value::double_of(argument);
+            break;
+        default:
+            v.cell = argument;
+            break;
+        }
+    }
+    routine::MachineValue result = entry->machine_code(arguments.data(), arity);
+    const Cell* return_cell = function::more_cell(&locals[0], function::more::second);
+    int32_t return_type =
+        cell_type(return_cell) == type_id::integer ? value::integer_of(return_cell) : 0;
+    Cell* slot0 = stack::base();
+    switch (return_type) {
+    case type_id::logic:
+        value::set_logic(slot0, result.i32 != 0);
+        break;
+    case type_id::integer:
+        value::set_integer(slot0, result.i32);
+        break;
+    case type_id::float_:
+        value::set_float(slot0, result.f64);
+        break;
+    default:
+        return;
+    }
+    stack::keep_first();
+}
+
+} // namespace zep::interp

@@ -1,0 +1,112 @@
+// The call spec: a compact block derived once from a function-like value's
+// spec and cached with the value.
+#include "datatypes/block.h"
+#include "datatypes/function.h"
+#include "datatypes/function_internal.h"
+#include "datatypes/typeset.h"
+#include "evaluator/call.h"
+#include "evaluator/call_internal.h"
+#include "evaluator/compiled_support.h"
+#include "runtime/gc_roots.h"
+
+namespace zep::interp {
+
+using function::detail::cell_at;
+using function::detail::is_local;
+using function::detail::tail_of;
+
+namespace {
+
+// Where the call spec is cached: cell 1 of the more block, or for natives
+// and actions the second cell of their context block.
+Cell* cache_cell(const Cell* function) {
+    if (detail::is_native_like(cell_type(function))) return node_cells(function->data3) + 1;
+    return function::more_cell(function, function::more::call_spec);
+}
+
+// A typeset! from the block after the spec word at index, or the default.
+Cell argument_typeset(Ref spec, int32_t index, uint32_t mode) {
+    Cell types;
+    Cell next;
+    value::set_none(&next);
+    if (index + 1 < tail_of(spec)) next = *cell_at(spec, index + 1);
+    if (cell_type(&next) == type_id::block &&
+        value::series_head(&next) < tail_of(value::series_node(&next))) {
+        gc::Root root(&next);
+        typeset::from_block(&types, &next);
+    } else {
+        typeset::make_default(&types);
+    }
+    types.header = (types.header & ~arg_mode::mask) | (mode << arg_mode::shift);
+    return types;
+}
+
+} // namespace
+
+Ref build_call_spec(const Cell* function_in) {
+    Cell fn = *function_in;
+    Cell out;
+    block::make_at(&out, 8);
+    gc::Root roots[] = {gc::Root(&fn), gc::Root(&out)};
+    bool native = detail::is_native_like(cell_type(&fn));
+    int32_t refinements = 0;
+    int32_t local_count = 0;
+    for (int32_t i = 0; i < tail_of(function::spec_of(&fn)); ++i) {
+        Ref spec = function::spec_of(&fn);
+        Cell c = *cell_at(spec, i);
+        switch (cell_type(&c)) {
+        case type_id::word:
+        case type_id::get_word:
+        case type_id::lit_word: {
+            uint32_t mode = cell_type(&c) == type_id::word       ? arg_mode::evaluated
+                            : cell_type(&c) == type_id::get_word ? arg_mode::get
+                                                                 : arg_mode::literal;
+            Cell types = argument_typeset(spec, i, mode);
+            block::append_value(&out, &types);
+            break;
+        }
+        case type_id::refinement:
+            if (is_local(&c)) {
+                int32_t j = i + 1;
+                while (j < tail_of(spec) && cell_type(cell_at(spec, j)) != type_id::set_word) ++j;
+                local_count = j - i;
+                i = j - 1;
+            } else {
+                if (native) c.data3 = static_cast<uint32_t>(++refinements);
+                block::append_value(&out, &c);
+            }
+            break;
+        case type_id::set_word: {
+            if (!function::detail::is_symbol(&c, words::symbol::return_))
+                error::fire(error::Category::script, "bad-func-def", &c);
+            Cell types = argument_typeset(spec, i, arg_mode::return_type);
+            block::append_value(&out, &types);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    Cell count;
+    if (local_count > 0) {
+        value::set_integer(&count, local_count);
+        block::append_value(&out, &count);
+    }
+    if (native && refinements > 0) {
+        value::set_integer(&count, refinements);
+        block::append_value(&out, &count);
+    }
+    return value::series_node(&out);
+}
+
+Ref call_spec_of(const Cell* function) {
+    const Cell* cached = cache_cell(function);
+    if (cell_type(cached) == type_id::block) return value::series_node(cached);
+    Cell fn = *function;
+    gc::Root root(&fn);
+    Ref built = build_call_spec(&fn);
+    value::set_series(cache_cell(&fn), type_id::block, built);
+    return value::series_node(cache_cell(&fn));
+}
+
+} // namespace zep::interp

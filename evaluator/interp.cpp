@@ -1,0 +1,469 @@
+// Block and expression evaluation, the infix look-ahead and calls of
+// function values met in code.
+#include "evaluator/interp.h"
+
+#include "datatypes/context.h"
+#include "datatypes/function.h"
+#include "datatypes/op.h"
+#include "datatypes/symbol.h"
+#include "datatypes/word.h"
+#include "evaluator/call.h"
+#include "evaluator/compiled_support.h"
+#include "evaluator/interp_internal.h"
+#include "evaluator/runtime_words.h"
+#include "evaluator/stack.h"
+#include "runtime/error_exit.h"
+#include "runtime/gc_roots.h"
+#include "runtime/root_block.h"
+
+namespace zep::interp {
+
+namespace detail {
+
+Cell* state_cells = nullptr;
+
+int32_t clamped_index(const Cell* series) {
+    int32_t index = value::series_head(series);
+    int32_t count = cell_count(series);
+    if (index < 0) return 0;
+    return index > count ? count : index;
+}
+
+} // namespace detail
+
+using namespace detail;
+
+namespace {
+
+const Cell* body_word() {
+    return words::global_word(words::global::body);
+}
+
+[[noreturn]] void fire_with(error::Category category, const char* id, const Cell* arg1,
+                            const Cell* arg2 = nullptr) {
+    Cell first = *arg1;
+    Cell second = arg2 ? *arg2 : Cell{};
+    error::fire(category, id, &first, arg2 ? &second : nullptr);
+}
+
+// Marks a frame that keeps the pending-exit promise (see evaluator/call.h).
+inline void mark_polling_native(const Cell* word) {
+    stack::mark_interp_native(word);
+    set_polls_exit();
+}
+
+// Stores a value as the expression's result.
+inline void take_result(const Cell* value, bool push) {
+    if (push)
+        stack::push(value);
+    else
+        stack::set_result_only(value);
+}
+
+// The value of a word (a word's value is stored with set_last in result
+// mode: the top stays where it is).
+inline void take_word_value(const Cell* value, bool push) {
+    if (push)
+        stack::push(value);
+    else
+        stack::set_last(value);
+}
+
+inline const Cell* result_cell(bool push) {
+    return push ? stack::top() : stack::base();
+}
+
+// The naming word of a call: the path element or the cell before the
+// position when it is a word!, else <anon>.
+Cell name_of_call(const Cell* code, int32_t position, const Cell* path, int32_t path_element) {
+    const Cell* candidate = nullptr;
+    if (path)
+        candidate = cell_at(path, path_element);
+    else if (code && position >= 1 && position - 1 < cell_count(code))
+        candidate = cell_at(code, position - 1);
+    if (candidate && cell_type(candidate) == type_id::word) return *candidate;
+    return *words::global_word(words::global::anon);
+}
+
+// The object context a function! call uses: the object through which a
+// path reached it, else the integer in its more block's fifth cell, else the
+// naming word's context. The global context is given as 0.
+Ref object_context_for(const Cell* function, const Cell* parent, const Cell* name) {
+    Ref chosen = 0;
+    if (parent && cell_type(parent) == type_id::object && parent->data1 != context::global) {
+        chosen = parent->data1;
+    } else {
+        const Cell* second = function::more_cell(function, function::more::second);
+        if (cell_type(second) == type_id::integer)
+            chosen = static_cast<Ref>(value::integer_of(second));
+        else
+            chosen = value::word_context(name);
+    }
+    return chosen == context::global ? 0 : chosen;
+}
+
+// Evaluates a paren in its own frame; the result is pushed or stored.
+void eval_paren(const Cell* paren, bool push) {
+    mark_polling_native(body_word());
+    eval_block(paren, true);
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+}
+
+int32_t eval_set_word(const Cell* code, int32_t position, int32_t end, bool push) {
+    Cell word = *cell_at(code, position);
+    if (position + 1 >= end) fire_with(error::Category::script, "need-value", &word);
+    mark_polling_native(&word);
+    Cell* slot = stack::push(&word);
+    if (traces(trace_bit::push)) trace_event(trace_bit::push, code, position, nullptr, slot);
+    position = eval_expression(code, position + 1, end, false, true, false);
+    if (!is_exit_pending()) {
+        if (traces(trace_bit::set))
+            trace_event(trace_bit::set, code, position, stack::base(), stack::base() + 1);
+        word::set_checked();
+    }
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    return position;
+}
+
+int32_t eval_set_path(const Cell* code, int32_t position, int32_t end, bool push) {
+    Cell path = *cell_at(code, position);
+    gc::Root root(&path);
+    if (position + 1 >= end) fire_with(error::Category::script, "need-value", &path);
+    mark_polling_native(words::global_word(words::global::set_path));
+    position = eval_expression(code, position + 1, end, false, true, false);
+    if (!is_exit_pending()) {
+        if (traces(trace_bit::set))
+            trace_event(trace_bit::set, code, position, &path, stack::base());
+        eval_path(&path, code, position, end, true, false, false, false);
+    }
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    return position;
+}
+
+// #system or #system-global before a block marks code that must be compiled.
+bool is_system_issue(const Cell* code, int32_t position, int32_t end, const Cell* issue) {
+    if (position + 1 >= end || cell_type(cell_at(code, position + 1)) != type_id::block)
+        return false;
+    uint32_t symbol = symbol::resolve(value::word_symbol(issue));
+    return symbol == symbol::resolve(words::symbol_of(words::symbol::system)) ||
+           symbol == symbol::resolve(words::symbol_of(words::symbol::system_global));
+}
+
+} // namespace
+
+void init() {
+    Ref node = series::alloc_static(state::count, sizeof(Cell), 0);
+    SeriesBuffer* b = node_buffer(node);
+    b->tail = b->head + state::count * sizeof(Cell);
+    state_cells = node_cells(node);
+    for (uint32_t i = 0; i < state::count; ++i) value::set_unset(&state_cells[i]);
+    static const char* const event_names[16] = {
+        "init",  "end",  "prolog", "epilog", "enter", "exit",  "open",  "return",
+        "fetch", "push", "set",    "call",   "error", "throw", "catch", "expr"};
+    for (uint32_t i = 0; i < 16; ++i) {
+        uint32_t symbol = symbol::make(event_names[i]);
+        word::make_at_result(symbol, &state_cells[state::event_words + i]);
+    }
+    roots::hold(node);
+    tracing = false;
+    trace_mask = trace_bit::all_events;
+    tracer_locals = 0;
+    error::trace_hook = [](const Cell* error_value) {
+        trace_event(trace_bit::error, nullptr, -1, nullptr, error_value);
+    };
+}
+
+void forget() {
+    state_cells = nullptr;
+    tracing = false;
+    error::trace_hook = nullptr;
+}
+
+Cell* current_code() {
+    return &state_cells[state::current_code];
+}
+
+void eval_block(const Cell* block, bool chain) {
+    // [0] the code, [1] the current-code cell to restore on the way out.
+    Cell locals[2] = {*block, state_cells[state::current_code]};
+    gc::Root root(locals, 2);
+    const Cell* code = &locals[0];
+    int32_t head = clamped_index(code);
+    int32_t tail = cell_count(code);
+    stack::mark_eval(body_word());
+    set_polls_exit();
+    if (traces(trace_bit::enter)) trace_event(trace_bit::enter, code, head, nullptr, nullptr);
+    if (head >= tail) {
+        Cell unset;
+        value::set_unset(&unset);
+        stack::set_result_only(&unset);
+    } else {
+        Cell* current = &state_cells[state::current_code];
+        *current = *code;
+        current->header = type_id::block;
+        int32_t position = head;
+        for (;;) {
+            current->data1 = static_cast<uint32_t>(position);
+            position = eval_expression(code, position, tail, false, false, false);
+            if (is_exit_pending()) break;
+            // A block cut while it runs ends at its new tail.
+            int32_t now = cell_count(code);
+            if (now < tail) tail = now;
+            if (position >= tail) break;
+            stack::reset();
+        }
+    }
+    if (traces(trace_bit::exit)) trace_event(trace_bit::exit, code, tail, nullptr, stack::base());
+    state_cells[state::current_code] = locals[1];
+    if (chain)
+        stack::unwind_last();
+    else
+        stack::unwind();
+}
+
+int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no_infix, bool push,
+                        bool functions_as_values) {
+    Cell* const start_top = stack::arguments.top;
+    if (position >= cell_count(code)) {
+        // The code was cut below the position while it ran.
+        Cell unset;
+        value::set_unset(&unset);
+        take_result(&unset, push);
+        return end;
+    }
+    const Cell* value = cell_at(code, position);
+    if (traces(trace_bit::fetch)) {
+        trace_event(trace_bit::fetch, code, position, nullptr, value);
+        value = cell_at(code, position);
+    }
+    switch (cell_type(value)) {
+    case type_id::word: {
+        const Cell* found = word::get(const_cast<Cell*>(value));
+        switch (cell_type(found)) {
+        case type_id::unset:
+            fire_with(error::Category::script, "no-value", value);
+        case type_id::native:
+        case type_id::action:
+        case type_id::function:
+        case type_id::routine:
+            position =
+                eval_call(found, code, position + 1, end, push, value, nullptr, nullptr, -1, false);
+            break;
+        case type_id::op:
+            fire_with(error::Category::script, "no-op-arg", value);
+        default:
+            if (traces(trace_bit::push)) {
+                Cell copy = *found;
+                gc::Root root(&copy);
+                trace_event(trace_bit::push, code, position, nullptr, &copy);
+                take_word_value(&copy, push);
+            } else {
+                take_word_value(found, push);
+            }
+            ++position;
+            break;
+        }
+        break;
+    }
+    case type_id::paren: {
+        Cell paren = *value;
+        eval_paren(&paren, push);
+        ++position;
+        break;
+    }
+    case type_id::set_word:
+        position = eval_set_word(code, position, end, push);
+        break;
+    case type_id::set_path:
+        position = eval_set_path(code, position, end, push);
+        break;
+    case type_id::get_word: {
+        const Cell* found = word::get(const_cast<Cell*>(value));
+        take_result(found, push);
+        if (traces(trace_bit::push))
+            trace_event(trace_bit::push, code, position, nullptr, result_cell(push));
+        ++position;
+        break;
+    }
+    case type_id::lit_word: {
+        Cell plain = *value;
+        plain.header = type_id::word;
+        take_result(&plain, push);
+        if (traces(trace_bit::push))
+            trace_event(trace_bit::push, code, position, nullptr, result_cell(push));
+        ++position;
+        break;
+    }
+    case type_id::path:
+    case type_id::get_path: {
+        Cell path = *value;
+        gc::Root root(&path);
+        bool get = cell_type(value) == type_id::get_path;
+        int32_t at = position;
+        position = eval_path(&path, code, position + 1, end, false, get, push, false);
+        if (traces(trace_bit::push))
+            trace_event(trace_bit::push, code, at, nullptr, result_cell(push));
+        break;
+    }
+    case type_id::lit_path: {
+        Cell path = *value;
+        path.header = type_id::path;
+        path.data3 = 0;
+        take_result(&path, push);
+        if (traces(trace_bit::push))
+            trace_event(trace_bit::push, code, position, nullptr, result_cell(push));
+        ++position;
+        break;
+    }
+    case type_id::op:
+        error::fire(error::Category::internal, "not-done");
+    case type_id::native:
+    case type_id::action:
+    case type_id::function:
+    case type_id::routine:
+        if (functions_as_values) {
+            take_result(value, push);
+            ++position;
+        } else {
+            position =
+                eval_call(value, code, position + 1, end, push,
+                          words::global_word(words::global::anon), nullptr, nullptr, -1, false);
+        }
+        break;
+    case type_id::issue:
+        if (is_system_issue(code, position, end, value))
+            error::fire(error::Category::internal, "zep-system");
+        take_result(value, push);
+        ++position;
+        break;
+    default:
+        take_result(value, push);
+        if (traces(trace_bit::push))
+            trace_event(trace_bit::push, code, position, nullptr, result_cell(push));
+        ++position;
+        break;
+    }
+    if (!no_infix && !is_exit_pending())
+        position = eval_infix(code, position, end, push, start_top);
+    if (!push && traces(trace_bit::expr) && !is_exit_pending())
+        trace_event(trace_bit::expr, code, position, nullptr, stack::base());
+    return position;
+}
+
+namespace detail {
+
+int32_t eval_infix(const Cell* code, int32_t position, int32_t end, bool push, Cell* start_top) {
+    while (position < end && position < cell_count(code)) {
+        const Cell* word = cell_at(code, position);
+        if (cell_type(word) != type_id::word) break;
+        Ref context_node = value::word_context(word);
+        int32_t index = value::word_index(word);
+        if (!context_node || index < 0 ||
+            static_cast<uint32_t>(index) >= context::word_count(context_node))
+            break;
+        const Cell* values = context::values(context_node);
+        if (!values || cell_type(values + index) != type_id::op) break;
+        // [0] the operator retyped to the function it wraps, [1] its word.
+        Cell locals[2] = {op::unwrap(values + index), *word};
+        gc::Root root(locals, 2);
+        if (traces(trace_bit::fetch))
+            trace_event(trace_bit::fetch, code, position, nullptr, &locals[1]);
+        // The left operand becomes the first cell of the operator's frame.
+        if (!push && start_top != stack::base()) *start_top = *stack::base();
+        stack::arguments.top = start_top;
+        position = eval_call(&locals[0], code, position + 1, end, push, &locals[1], nullptr,
+                             nullptr, -1, true);
+        if (is_exit_pending()) break;
+    }
+    return position;
+}
+
+} // namespace detail
+
+int32_t eval_next(const Cell* code, int32_t position, int32_t end, bool push) {
+    mark_polling_native(body_word());
+    position = eval_expression(code, position, end, false, false, false);
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    return position;
+}
+
+int32_t do_next(const Cell* block) {
+    Cell code = *block;
+    gc::Root root(&code);
+    int32_t index = clamped_index(&code);
+    if (index >= cell_count(&code)) {
+        Cell unset;
+        value::set_unset(&unset);
+        stack::set_last(&unset);
+        return value::series_head(&code);
+    }
+    return eval_next(&code, index, cell_count(&code), false);
+}
+
+int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int32_t end, bool push,
+                  const Cell* name, const Cell* parent, const Cell* path, int32_t path_element,
+                  bool infix) {
+    // [0] the function, [1] its name, [2] the parent object (or none).
+    Cell locals[3];
+    locals[0] = *function;
+    locals[1] = name ? *name : name_of_call(code, position, path, path_element);
+    if (parent)
+        locals[2] = *parent;
+    else
+        value::set_none(&locals[2]);
+    if (cell_type(&locals[1]) != type_id::word)
+        locals[1] = *words::global_word(words::global::anon);
+    gc::Root root(locals, 3);
+    const Cell* fn = &locals[0];
+    if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, &locals[1]);
+    Cell* function_slot = infix ? nullptr : stack::push(fn);
+    int32_t mode = path ? fetch_mode::path : fetch_mode::code;
+    switch (cell_type(fn)) {
+    case type_id::native:
+    case type_id::action:
+        mark_polling_native(&locals[1]);
+        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        break;
+    case type_id::routine:
+        mark_polling_native(&locals[1]);
+        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        if (!is_exit_pending()) call_routine(fn, &locals[1]);
+        break;
+    case type_id::function: {
+        Ref object_context = object_context_for(fn, parent ? &locals[2] : nullptr, &locals[1]);
+        stack::mark_interp_func(&locals[1]);
+        set_polls_exit();
+        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        if (!is_exit_pending()) call_function(fn, object_context, &locals[1], 0);
+        break;
+    }
+    default:
+        runtime::error_exit(101, 0);
+    }
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    if (is_exit_pending()) return position;
+    if (traces(trace_bit::return_))
+        trace_event(trace_bit::return_, code, position, &locals[1], stack::top());
+    if (!infix) {
+        *function_slot = *stack::top();
+        stack::arguments.top = function_slot + 1;
+    }
+    return position;
+}
+
+} // namespace zep::interp
