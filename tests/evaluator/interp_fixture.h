@@ -74,6 +74,7 @@ class InterpTest : public RuntimeTest {
         define_native("bind", "[word context /copy]", natives::index::bind);
         define_native("in", "[object word]", natives::index::in);
         define_native("context?", "[word]", natives::index::is_context);
+        define_native("construct", "[block /with object /only]", natives::index::construct);
         define_native("new-line", "[position value /all /skip size]", natives::index::new_line);
         define_native("new-line?", "[position]", natives::index::is_new_line);
         define_op("+", "add");

@@ -160,6 +160,29 @@ TEST_F(InterpTest, WordNatives) {
     EXPECT_EQ(raised_by("new-line/skip [1 2] true 0"), code(Category::script, "out-of-range"));
 }
 
+TEST_F(InterpTest, PathsThroughObjects) {
+    struct Case {
+        const char* code;
+        const char* molded;
+    } cases[] = {
+        {"o: make object! [a: 1] o/a", "1"},
+        {"o: make object! [a: 1] o/a: 5 o/a", "5"},
+        {"o: make object! [v: 2 f: func [x] [x * v]] o/f 3", "6"},
+        // The elements after the function are its refinements.
+        {"o: make object! [f: func [/r] [r]] o/f/r", "true"},
+        {"o: make object! [f: func [/r] [r]] o/f", "false"},
+        {"o: make object! [f: func [/r] [r]] :o/f", "func [/r][r]"},
+        {"o: make object! [i: make object! [j: 3]] o/i/j", "3"},
+        {"o: make object! [a: 1] in o 'missing", "none"},
+        {"o: make object! [a: 1] in o /a", "a"},
+        {"o: make object! [a: 1 b: 2] get o", "[1 2]"},
+        {"o: construct [a: b] o/a", "b"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(eval_mold(c.code), c.molded) << c.code;
+    EXPECT_EQ(raised_by("o: make object! [f: func [/r] [r]] o/f/q"),
+              code(Category::script, "no-refine"));
+}
+
 TEST_F(InterpTest, NewLineMarksFromThePosition) {
     auto marks = [](const Cell& block) {
         std::string out;
