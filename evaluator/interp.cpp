@@ -2,6 +2,8 @@
 // function values met in code.
 #include "evaluator/interp.h"
 
+#include <pthread.h>
+
 #include "datatypes/context.h"
 #include "datatypes/function.h"
 #include "datatypes/op.h"
@@ -21,6 +23,26 @@ namespace zep::interp {
 namespace detail {
 
 Cell* state_cells = nullptr;
+const char* native_stack_limit = nullptr;
+
+void check_native_depth() {
+    char here;
+    if (native_stack_limit && &here < native_stack_limit)
+        error::fire(error::Category::internal, "stack-overflow");
+}
+
+void set_native_stack_limit() {
+    // Stop well before the thread's stack ends: raising the error, the
+    // handlers and the collector need room of their own.
+    constexpr size_t reserve = size_t{1} << 20;
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return;
+    void* low = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attr, &low, &size) == 0 && size > 2 * reserve)
+        native_stack_limit = static_cast<const char*>(low) + reserve;
+    pthread_attr_destroy(&attr);
+}
 
 int32_t clamped_index(const Cell* series) {
     int32_t index = value::series_head(series);
@@ -174,6 +196,7 @@ void init() {
         word::make_at_result(symbol, &state_cells[state::event_words + i]);
     }
     roots::hold(node);
+    set_native_stack_limit();
     tracing = false;
     trace_mask = trace_bit::all_events;
     tracer_locals = 0;
@@ -196,6 +219,7 @@ void eval_block(const Cell* block, bool chain) {
     // [0] the code, [1] the current-code cell to restore on the way out.
     Cell locals[2] = {*block, state_cells[state::current_code]};
     gc::Root root(locals, 2);
+    check_native_depth();
     const Cell* code = &locals[0];
     int32_t head = clamped_index(code);
     int32_t tail = cell_count(code);
@@ -247,7 +271,8 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
     }
     switch (cell_type(value)) {
     case type_id::word: {
-        const Cell* found = word::get(const_cast<Cell*>(value));
+        const Cell* found = bound_value(value);
+        if (!found) found = word::get(const_cast<Cell*>(value));
         switch (cell_type(found)) {
         case type_id::unset:
             fire_with(error::Category::script, "no-value", value);
@@ -365,23 +390,22 @@ int32_t eval_infix(const Cell* code, int32_t position, int32_t end, bool push, C
     while (position < end && position < cell_count(code)) {
         const Cell* word = cell_at(code, position);
         if (cell_type(word) != type_id::word) break;
-        Ref context_node = value::word_context(word);
-        int32_t index = value::word_index(word);
-        if (!context_node || index < 0 ||
-            static_cast<uint32_t>(index) >= context::word_count(context_node))
-            break;
-        const Cell* values = context::values(context_node);
-        if (!values || cell_type(values + index) != type_id::op) break;
+        const Cell* found = bound_value(word);
+        if (!found || cell_type(found) != type_id::op) break;
         // [0] the operator retyped to the function it wraps, [1] its word.
-        Cell locals[2] = {op::unwrap(values + index), *word};
+        Cell locals[2] = {op::unwrap(found), *word};
         gc::Root root(locals, 2);
         if (traces(trace_bit::fetch))
             trace_event(trace_bit::fetch, code, position, nullptr, &locals[1]);
         // The left operand becomes the first cell of the operator's frame.
         if (!push && start_top != stack::base()) *start_top = *stack::base();
         stack::arguments.top = start_top;
-        position = eval_call(&locals[0], code, position + 1, end, push, &locals[1], nullptr,
-                             nullptr, -1, true);
+        Ref object_context = cell_type(&locals[0]) == type_id::function
+                                 ? object_context_for(&locals[0], nullptr, &locals[1])
+                                 : 0;
+        check_native_depth();
+        position = call_stable(&locals[0], &locals[1], object_context, nullptr, code, position + 1,
+                               end, push, nullptr, -1);
         if (is_exit_pending()) break;
     }
     return position;
@@ -412,43 +436,31 @@ int32_t do_next(const Cell* block) {
     return eval_next(&code, index, cell_count(&code), false);
 }
 
-int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int32_t end, bool push,
-                  const Cell* name, const Cell* parent, const Cell* path, int32_t path_element,
-                  bool infix) {
-    // [0] the function, [1] its name, [2] the parent object (or none).
-    Cell locals[3];
-    locals[0] = *function;
-    locals[1] = name ? *name : name_of_call(code, position, path, path_element);
-    if (parent)
-        locals[2] = *parent;
-    else
-        value::set_none(&locals[2]);
-    if (cell_type(&locals[1]) != type_id::word)
-        locals[1] = *words::global_word(words::global::anon);
-    gc::Root root(locals, 3);
-    const Cell* fn = &locals[0];
-    if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, &locals[1]);
-    Cell* function_slot = infix ? nullptr : stack::push(fn);
+namespace detail {
+
+int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* result_slot,
+                    const Cell* code, int32_t position, int32_t end, bool push, const Cell* path,
+                    int32_t path_element) {
+    bool infix = result_slot == nullptr;
+    if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, name);
     int32_t mode = path ? fetch_mode::path : fetch_mode::code;
     switch (cell_type(fn)) {
     case type_id::native:
     case type_id::action:
-        mark_polling_native(&locals[1]);
+        mark_polling_native(name);
         position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
         break;
     case type_id::routine:
-        mark_polling_native(&locals[1]);
+        mark_polling_native(name);
         position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
-        if (!is_exit_pending()) call_routine(fn, &locals[1]);
+        if (!is_exit_pending()) call_routine(fn, name);
         break;
-    case type_id::function: {
-        Ref object_context = object_context_for(fn, parent ? &locals[2] : nullptr, &locals[1]);
-        stack::mark_interp_func(&locals[1]);
+    case type_id::function:
+        stack::mark_interp_func(name);
         set_polls_exit();
         position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
-        if (!is_exit_pending()) call_function(fn, object_context, &locals[1], 0);
+        if (!is_exit_pending()) call_function(fn, object_context, name, 0);
         break;
-    }
     default:
         runtime::error_exit(101, 0);
     }
@@ -458,12 +470,40 @@ int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int3
         stack::unwind_last();
     if (is_exit_pending()) return position;
     if (traces(trace_bit::return_))
-        trace_event(trace_bit::return_, code, position, &locals[1], stack::top());
+        trace_event(trace_bit::return_, code, position, name, stack::top());
     if (!infix) {
-        *function_slot = *stack::top();
-        stack::arguments.top = function_slot + 1;
+        *result_slot = *stack::top();
+        stack::arguments.top = result_slot + 1;
     }
     return position;
+}
+
+} // namespace detail
+
+int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int32_t end, bool push,
+                  const Cell* name, const Cell* parent, const Cell* path, int32_t path_element,
+                  bool infix) {
+    check_native_depth();
+    Cell name_cell = name ? *name : name_of_call(code, position, path, path_element);
+    if (cell_type(&name_cell) != type_id::word)
+        name_cell = *words::global_word(words::global::anon);
+    Ref object_context = cell_type(function) == type_id::function
+                             ? object_context_for(function, parent, &name_cell)
+                             : 0;
+    if (infix) {
+        Cell locals[2] = {*function, name_cell};
+        gc::Root root(locals, 2);
+        return call_stable(&locals[0], &locals[1], object_context, nullptr, code, position, end,
+                           push, path, path_element);
+    }
+    // The name and the function sit on the stack while the call runs, so
+    // both stay put whatever the call allocates; the function stays just
+    // below the call's frame, where errors look for it. The name's cell
+    // receives the result.
+    Cell* result_slot = stack::push(&name_cell);
+    const Cell* function_slot = stack::push(function);
+    return call_stable(function_slot, result_slot, object_context, result_slot, code, position, end,
+                       push, path, path_element);
 }
 
 } // namespace zep::interp
