@@ -114,8 +114,7 @@ void call_routine(const Cell* routine, const Cell* name);
 // missing arguments are none and every refinement is off. Marks the call's
 // frame, runs it and leaves the result as the caller's last pushed cell
 // (stack::unwind). name may be null (<anon>).
-void call_with(const Cell* function, const Cell* const* arguments, int32_t count,
-               const Cell* name);
+void call_with(const Cell* function, const Cell* const* arguments, int32_t count, const Cell* name);
 
 // --- Pending exits ---------------------------------------------------------------
 
