@@ -69,8 +69,8 @@ TEST_F(ErrorTest, MakeErrorForms) {
         {"[math 5]", *load("math 5"), -code(error::Category::script, "invalid-arg")},
         {"[math code]", *load("math code"), -code(error::Category::script, "invalid-spec-field")},
         {"[1 2]", *load("1 2"), -code(error::Category::internal, "invalid-error")},
-        {"[type: 'math id: 'overflow]", *load("type: math id: overflow"), 401},
-        {"[id: 'overflow]", *load("id: overflow"),
+        {"[type: 'math id: 'overflow]", *load("type: 'math id: 'overflow"), 401},
+        {"[id: 'overflow]", *load("id: 'overflow"),
          -code(error::Category::script, "invalid-spec-field")},
         {"string", text("boom"), 800},
         {"float", f, -code(error::Category::script, "bad-make-arg")},
@@ -82,7 +82,7 @@ TEST_F(ErrorTest, PrintedText) {
     Cell* e = stack::push_slot();
     Cell boom = text("boom");
     *e = raised_error(error::Category::user, "message", &boom);
-    EXPECT_EQ(form(e), "*** User Error: boom\n*** Where: ???\n*** Near : none");
+    EXPECT_EQ(formed(e), "*** User Error: boom\n*** Where: ???\n*** Near : none");
     EXPECT_EQ(error::get_type(e), symbol::make("user"));
 
     // Script arguments are molded, syntax arguments formed; each is cut to 80
@@ -94,35 +94,35 @@ TEST_F(ErrorTest, PrintedText) {
     *error::field_of(e, error::field::near) =
         *load(std::string(30, 'a') + " " + std::string(30, 'b'));
     // (A string of more than 50 characters molds in braces.)
-    EXPECT_EQ(form(e), "*** Script Error: invalid argument: {" + std::string(79, 'x') +
-                           "\n*** Where: system/console/prompt\n*** Near : " +
-                           std::string(30, 'a') + " " + std::string(9, 'b'));
+    EXPECT_EQ(formed(e), "*** Script Error: invalid argument: {" + std::string(79, 'x') +
+                             "\n*** Where: system/console/prompt\n*** Near : " +
+                             std::string(30, 'a') + " " + std::string(9, 'b'));
     Cell one = text("x"), two = text("y");
     *e = raised_error(error::Category::syntax, "bad-char", &one, &two);
-    EXPECT_EQ(form(e).substr(0, 50), "*** Syntax Error: x invalid character at y\n*** Whe");
+    EXPECT_EQ(formed(e).substr(0, 50), "*** Syntax Error: x invalid character at y\n*** Whe");
     Cell word;
     word::make_at(symbol::make("foo"), &word);
     *e = raised_error(error::Category::script, "no-value", &word);
     *error::field_of(e, error::field::where) = word;
-    EXPECT_EQ(form(e), "*** Script Error: foo has no value\n*** Where: foo\n*** Near : none");
+    EXPECT_EQ(formed(e), "*** Script Error: foo has no value\n*** Where: foo\n*** Near : none");
 
     // A type or id that the catalogue lacks prints as internal invalid-error.
     Cell unknown;
     word::make_at(symbol::make("no-such-id"), &unknown);
     *error::field_of(e, error::field::id) = unknown;
-    EXPECT_EQ(form(e).substr(0, 65),
+    EXPECT_EQ(formed(e).substr(0, 65),
               "*** Internal Error: invalid error object field value: no-such-id\n");
     EXPECT_EQ(error::code_of(e), code(error::Category::internal, "invalid-error"));
 
     // Files, molded flat.
     *error::field_of(e, error::field::files) = *load("%a.zep %b.zep");
-    EXPECT_NE(form(e).find("\n*** Files: %a.zep %b.zep"), std::string::npos);
+    EXPECT_NE(formed(e).find("\n*** Files: %a.zep %b.zep"), std::string::npos);
 }
 
 TEST_F(ErrorTest, MoldAndCompare) {
     Cell* e = stack::push_slot();
     *e = raised_error(error::Category::math, "zero-divide");
-    EXPECT_EQ(mold(e, false, true),
+    EXPECT_EQ(molded(e, false, true),
               "make error! [code: 400 type: 'math id: 'zero-divide arg1: none arg2: none arg3: "
               "none near: none where: none stack: none files: none]");
     Cell* f = stack::push_slot();
