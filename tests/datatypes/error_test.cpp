@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "datatypes/block.h"
 #include "datatypes/error.h"
+#include "datatypes/object.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
 #include "evaluator/error_value.h"
@@ -132,6 +134,29 @@ TEST_F(ErrorTest, MoldAndCompare) {
     EXPECT_EQ(error::compare(e, f, compare_code::equal), -1);
     EXPECT_EQ(e->data2, 1u);
     EXPECT_EQ(error::field_count(), 8);
+}
+
+TEST_F(ErrorTest, HandOverToTheSystemCatalogue) {
+    EXPECT_FALSE(error::use_system_objects()); // no system object yet
+    // A copy of the catalogue whose math category has another title.
+    Cell* catalog = stack::push(error::catalog_object());
+    object::duplicate(catalog, catalog, false, nullptr, false);
+    Cell math_word = *load("math");
+    math_word = *block::cell_at(&math_word, 0);
+    Cell* math = stack::push(object::select_word(catalog, &math_word));
+    object::duplicate(math, math, false, nullptr, false);
+    Cell type_word = *load("type");
+    type_word = *block::cell_at(&type_word, 0);
+    Cell title = text("Maths");
+    object::eval_path(math, &type_word, &title, nullptr, false);
+    object::eval_path(catalog, &math_word, math, nullptr, false);
+    define("custom", catalog);
+    run("system: make object! [catalog: make object! [errors: custom] standard: none]");
+    EXPECT_TRUE(error::use_system_objects());
+    Cell* e = stack::push_slot();
+    *e = raised_error(error::Category::math, "zero-divide");
+    EXPECT_EQ(formed(e).substr(0, 37), "*** Maths: attempt to divide by zero\n");
+    EXPECT_EQ(cell_type(error::field_of(e, error::field::files)), type_id::none);
 }
 
 } // namespace
