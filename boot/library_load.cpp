@@ -10,6 +10,7 @@
 #include "boot/script.h"
 #include "datatypes/context.h"
 #include "datatypes/date.h"
+#include "datatypes/error.h"
 #include "datatypes/file.h"
 #include "datatypes/native.h"
 #include "datatypes/registry.h"
@@ -244,6 +245,7 @@ void load_library() {
         stack::arguments.top = saved_top;
     }
     store_field_routines();
+    if (!error::use_system_objects()) error::fire(error::Category::internal, "not-here");
     date::set_months_source(&locale_months);
 }
 

@@ -24,8 +24,10 @@ constexpr const char* library_dir_variable = "ZEP_LIBRARY_DIR";
 // Makes the values above. Runs once, after init_interpreter.
 void bootstrap_library();
 
-// Evaluates every library file in load order, then installs what the
-// runtime reads from the system object (the month names of date! mold).
+// Evaluates every library file in load order, then hands the runtime what
+// it reads from the system object: errors are made from
+// system/catalog/errors and system/standard/error from then on, and date!
+// mold takes its month names from system/locale/months.
 // An error raised here has nothing to receive it: it is printed and the
 // process ends with status -2.
 void load_library();

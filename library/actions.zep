@@ -59,7 +59,8 @@ eval-path: make action! [[
 	"Selects, or sets, the element of a value that a path names (Internal Use Only)"
 	parent [any-type!]
 	element [any-type!]
-	value [any-type!]
+	/set "Set the element to a new value"
+		value [any-type!]
 ] 7]
 
 compare: make action! [[

@@ -38,7 +38,7 @@ system: make object! [
 	]
 
 	state: make object! [
-		interpreted?: :interpreted?
+		interpreted?: none	; a routine, stored once the object exists
 		last-error: none
 		stack-trace: 1
 		source-files: []

@@ -9,6 +9,17 @@ Zep [
 	}
 ]
 
+; Every datatype: the types that argument specs accept with [any-type!]
+; (an argument without a type block accepts every type but unset!).
+any-type!: make typeset! [
+	datatype! unset! none! logic! block! paren! string! file! url! char!
+	integer! float! symbol! context! word! set-word! lit-word! get-word!
+	refinement! issue! native! action! op! function! path! lit-path!
+	set-path! get-path! routine! bitset! triple! object! typeset! error!
+	vector! hash! pair! percent! tuple! map! binary! series! time! tag!
+	email! handle! date! port! money! ref! point2D! point3D! image!
+]
+
 any-list!: make typeset! [block! paren! hash!]
 any-path!: make typeset! [path! lit-path! set-path! get-path!]
 any-block!: make typeset! [any-list! any-path!]

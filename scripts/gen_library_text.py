@@ -15,6 +15,7 @@ ROOT = pathlib.Path(__file__).resolve().parent.parent
 LIBRARY = ROOT / "library"
 
 LOAD_ORDER = [
+    "datatypes.zep",  # datatype words
     "values.zep",     # none, true, false and their synonyms
     "typesets.zep",   # typeset words (the specs below use them)
     "natives.zep",    # the natives' words

@@ -9,9 +9,9 @@ Zep [
 ]
 
 assert-failed: func [kind [string!] code [block!] expected [any-type!] actual [any-type!]][
-	print ["FAILED" kind mold/flat code]
-	print ["  expected:" mold/flat :expected]
-	print ["  actual:  " mold/flat :actual]
+	print form reduce ["FAILED" kind mold/flat code]
+	print form reduce ["  expected:" mold/all/flat :expected]
+	print form reduce ["  actual:  " mold/all/flat :actual]
 	do make error! "assertion failed"
 ]
 

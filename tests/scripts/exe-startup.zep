@@ -56,36 +56,36 @@ expect 62 [index]
 
 ; The typesets hold their member types, and no others.
 foreach [typeset member holds?] [
-	any-list! paren! true
-	any-list! path! false
-	any-path! get-path! true
-	any-block! hash! true
-	any-block! set-path! true
-	any-block! string! false
-	any-function! op! true
-	any-function! function! true
-	any-object! error! true
-	any-string! ref! true
-	any-string! issue! false
-	any-word! lit-word! true
-	any-word! refinement! false
-	all-word! refinement! true
-	all-word! issue! true
-	series! binary! true
-	series! file! true
-	series! lit-path! true
-	series! map! false
-	number! percent! true
-	number! money! false
-	any-point! point3D! true
-	scalar! date! true
-	scalar! tuple! true
-	scalar! string! false
-	immediate! word! true
-	immediate! typeset! true
-	immediate! block! false
-	planar! pair! true
-	planar! point3D! false
+	any-list! paren! #(true)
+	any-list! path! #(false)
+	any-path! get-path! #(true)
+	any-block! hash! #(true)
+	any-block! set-path! #(true)
+	any-block! string! #(false)
+	any-function! op! #(true)
+	any-function! function! #(true)
+	any-object! error! #(true)
+	any-string! ref! #(true)
+	any-string! issue! #(false)
+	any-word! lit-word! #(true)
+	any-word! refinement! #(false)
+	all-word! refinement! #(true)
+	all-word! issue! #(true)
+	series! binary! #(true)
+	series! file! #(true)
+	series! lit-path! #(true)
+	series! map! #(false)
+	number! percent! #(true)
+	number! money! #(false)
+	any-point! point3D! #(true)
+	scalar! date! #(true)
+	scalar! tuple! #(true)
+	scalar! string! #(false)
+	immediate! word! #(true)
+	immediate! typeset! #(true)
+	immediate! block! #(false)
+	planar! pair! #(true)
+	planar! point3D! #(false)
 ][
 	expect typeset! [type? get typeset]
 	expect holds? [to logic! find get typeset get member]

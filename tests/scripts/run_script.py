@@ -80,6 +80,7 @@ def directive(text, name):
 
 
 def main(zep, script):
+    zep = os.path.abspath(zep)
     with open(script, encoding="utf-8") as f:
         text = f.read()
     expected_status = int(directive(text, "expect-status") or 0)
