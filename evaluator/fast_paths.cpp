@@ -330,7 +330,7 @@ Cell* eval_path_fast(const Cell* value, int32_t index, const Cell* name) {
     stack::mark_native(&word);
     Cell* base = stack::push(&copy);
     stack::push(&selector);
-    Cell* picked = dispatch_eval_path(base, base + 1, nullptr, nullptr, 0, false);
+    Cell* picked = dispatch_eval_path(base, base + 1, nullptr, nullptr, -1, false, nullptr, true);
     stack::set_last(picked);
     stack::unwind();
     return stack::top();
