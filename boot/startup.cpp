@@ -9,6 +9,7 @@
 #include "datatypes/datatype.h"
 #include "datatypes/date.h"
 #include "datatypes/email.h"
+#include "datatypes/error.h"
 #include "datatypes/file.h"
 #include "datatypes/float.h"
 #include "datatypes/function.h"
@@ -20,6 +21,7 @@
 #include "datatypes/money.h"
 #include "datatypes/native.h"
 #include "datatypes/none.h"
+#include "datatypes/object.h"
 #include "datatypes/op.h"
 #include "datatypes/pair.h"
 #include "datatypes/paren.h"
@@ -95,10 +97,12 @@ void register_datatypes() {
     issue::init();
     url::init();
     file::init();
+    object::init();
     bitset::init();
     triple::init();
     float_::init();
     typeset::init();
+    error::init();
     map::init();
     hash::init();
     pair::init();
@@ -156,6 +160,8 @@ void init_core() {
     cycles::init();
     cycles::reset();
     lexer::init();
+    object::reset_class_ids();
+    error::init_catalog();
     slots::init();
     roots::hold(slots::registry);
     error::install_raise();
@@ -163,6 +169,7 @@ void init_core() {
 
 void forget_core() {
     error::set_fire_hook(nullptr);
+    error::forget_catalog();
     error::trace_hook = nullptr;
     ownership::forget();
     slots::registry = 0;

@@ -10,8 +10,7 @@ int32_t form(const Cell*, Cell* out_string, int32_t part_limit) {
     return function::detail::write(out_string, "?action?", part_limit);
 }
 
-int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit,
-             int32_t) {
+int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
     return native::mold_made(value, "make action! [", out_string, part_limit);
 }
 

@@ -22,30 +22,36 @@ namespace {
 
 MonthsSource months_source = nullptr;
 
-// The month's name string from the locale's list; script invalid-months when
-// the list lacks it.
-Cell month_name(int32_t month) {
-    const Cell* list = months_source ? months_source() : nullptr;
+// The month names system/locale/months starts with; mold uses them until
+// the system object installs its source, so dates mold during start-up too.
+constexpr const char* default_months[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                            "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// Appends the first three characters of the month's name from the locale's
+// list; script invalid-months when the list lacks it.
+int32_t write_month(Cell* out_string, int32_t month, int32_t part_limit) {
+    if (!months_source) {
+        if (month < 1 || month > 12) error::fire(error::Category::script, "invalid-months");
+        return unit_text::write(out_string, default_months[month - 1], part_limit);
+    }
+    const Cell* list = months_source();
     if (list && cell_type(list) == type_id::block && month >= 1) {
         SeriesBuffer* b = node_buffer(value::series_node(list));
         int64_t index = int64_t{std::max(value::series_head(list), 0)} + month - 1;
         if (b->head + (index + 1) * sizeof(Cell) <= b->tail) {
             Cell name = arena::at<Cell>(b->head)[index];
-            if (cell_type(&name) == type_id::string) return name;
+            if (cell_type(&name) == type_id::string) {
+                uint32_t head = static_cast<uint32_t>(std::max(value::series_head(&name), 0));
+                uint32_t n = std::min<uint32_t>(string::length(&name), 3);
+                for (uint32_t i = 0; i < n; ++i) {
+                    uint32_t cp = string::char_at(&name, head + i);
+                    string::append_char(node_buffer(value::series_node(out_string)), cp);
+                }
+                return part_limit - static_cast<int32_t>(n);
+            }
         }
     }
     error::fire(error::Category::script, "invalid-months");
-}
-
-// Appends the first three characters of the name.
-int32_t write_month(Cell* out_string, const Cell* name, int32_t part_limit) {
-    uint32_t head = static_cast<uint32_t>(std::max(value::series_head(name), 0));
-    uint32_t n = std::min<uint32_t>(string::length(name), 3);
-    for (uint32_t i = 0; i < n; ++i) {
-        uint32_t cp = string::char_at(name, head + i);
-        string::append_char(node_buffer(value::series_node(out_string)), cp);
-    }
-    return part_limit - static_cast<int32_t>(n);
 }
 
 // The time text through the time! form slot.
@@ -103,11 +109,10 @@ int32_t form(const Cell* value, Cell* out_string, int32_t part_limit) {
     uint32_t packed = packed_of(value);
     int32_t year = year_of(packed);
     const char* separator = year < 0 ? "/" : "-";
-    Cell name = month_name(month_of(packed));
     char text[32];
     std::snprintf(text, sizeof text, "%d%s", day_of(packed), separator);
     part_limit = unit_text::write(out_string, text, part_limit);
-    part_limit = write_month(out_string, &name, part_limit);
+    part_limit = write_month(out_string, month_of(packed), part_limit);
     int32_t magnitude = year < 0 ? -year : year;
     std::snprintf(text, sizeof text, magnitude < 100 ? "%s%s%04d" : "%s%s%d", separator,
                   year < 0 ? "-" : "", magnitude);

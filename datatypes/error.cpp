@@ -17,6 +17,7 @@
 #include "evaluator/interp.h"
 #include "evaluator/stack.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "runtime/memory.h"
 #include "runtime/root_block.h"
 #include "runtime/value_make.h"
@@ -64,7 +65,11 @@ Cell* push_category(const catalog::CategoryInfo& info) {
         const catalog::Template& t = info.ids[i];
         Cell* name = push_word(t.id);
         Cell* message = stack::push_slot();
-        if (!t.block) {
+        if (!t.block && t.pieces[0].arg) {
+            const char* names[3] = {"arg1", "arg2", "arg3"};
+            value::set_word(message, type_id::get_word, 0,
+                            symbol::make(names[t.pieces[0].arg - 1]));
+        } else if (!t.block) {
             string::make_at(message, static_cast<uint32_t>(std::strlen(t.pieces[0].text)));
             string::append_text(message, t.pieces[0].text);
         } else {
@@ -83,8 +88,6 @@ Cell* push_category(const catalog::CategoryInfo& info) {
         context::put(category->data1, name, message);
         stack::pop(2);
     }
-    category->data2 = static_cast<uint32_t>(object::next_class_id());
-    *context::owner(category->data1) = *category;
     return category;
 }
 
@@ -96,8 +99,6 @@ void build_catalog() {
         context::put(catalog_cell->data1, push_word(catalog::categories[c].name), category);
         stack::pop(2);
     }
-    catalog_cell->data2 = static_cast<uint32_t>(object::next_class_id());
-    *context::owner(catalog_cell->data1) = *catalog_cell;
     roots::append(catalog_cell);
     catalog_slot = static_cast<int32_t>(roots::length()) - 1;
     stack::pop(1);
@@ -112,8 +113,6 @@ void build_prototype() {
         context::put(proto->data1, push_word(name), none);
         stack::pop(1);
     }
-    proto->data2 = static_cast<uint32_t>(object::next_class_id());
-    *context::owner(proto->data1) = *proto;
     roots::append(proto);
     prototype_slot = static_cast<int32_t>(roots::length()) - 1;
     stack::pop(2);
@@ -151,16 +150,21 @@ void word_of(Ref context, int32_t index, Cell* out) {
 
 // A new error: a copy of the prototype's context, class 1, no record,
 // written into out (a cell off the managed buffers: the stack or a local).
+// Raising builds errors this way even on a full argument stack, so the
+// cells held here are rooted locals, not stack cells.
 void new_error(Cell* out) {
-    Cell* made = stack::push_slot();
-    Cell* proto = stack::push(prototype());
-    object::duplicate(proto, made, false, nullptr, false);
-    made->header = type_id::error;
-    made->data2 = object::error_class_id;
-    made->data3 = 0;
-    *context::owner(made->data1) = *made;
-    *out = *made;
-    stack::pop(2);
+    Cell made = *prototype();
+    gc::Root guard(&made);
+    Ref source = made.data1;
+    gc::RootRef source_guard(source);
+    Ref context = context::clone(&made, context::kind::object);
+    uint32_t count = context::word_count(context);
+    for (uint32_t i = 0; i < count; ++i)
+        *context::value_at(context, static_cast<int32_t>(i)) =
+            *context::value_at(source, static_cast<int32_t>(i));
+    value::set_cell(&made, type_id::error, context, object::error_class_id, 0);
+    *context::owner(context) = made;
+    *out = made;
 }
 
 [[noreturn]] void fire_spec_field(const char* name) {
@@ -171,22 +175,19 @@ void new_error(Cell* out) {
 
 // Fills code, type and id for a category index and id position (checked).
 void set_code(Cell* error, int32_t category, int32_t position) {
-    Cell* held = stack::push(error);
     Cell type_word, id_word, code;
     word_of(catalog_context(), category, &type_word);
     const Cell* category_cell = category_object(static_cast<uint32_t>(category));
     word_of(category_cell->data1, position + 2, &id_word);
     value::set_integer(&code, category * 100 + position);
-    *field_of(held, field::code) = code;
-    *field_of(held, field::type) = type_word;
-    *field_of(held, field::id) = id_word;
-    stack::pop(1);
+    *field_of(error, field::code) = code;
+    *field_of(error, field::type) = type_word;
+    *field_of(error, field::id) = id_word;
 }
 
 // The id's position in the category (any case), -1 when it names none.
 int32_t id_position(const Cell* category_cell, const Cell* word) {
-    int32_t index =
-        context::find_symbol(category_cell->data1, value::word_symbol(word), true);
+    int32_t index = context::find_symbol(category_cell->data1, value::word_symbol(word), true);
     return index < 2 ? -1 : index - 2;
 }
 
@@ -229,7 +230,8 @@ void from_block(Cell* error, const Cell* spec) {
     Cell* held = stack::push(error);
     int32_t head = series::clamped_head(held_spec);
     int32_t total = series::total_length(held_spec);
-    uint8_t first = head < total ? cell_type(block::cell_at(held_spec, head)) : type_id::unset;
+    uint8_t first =
+        head < total ? cell_type(block::cell_at(held_spec, head)) : uint8_t{type_id::unset};
     if (first == type_id::word) {
         Cell type_word = *block::cell_at(held_spec, head);
         Cell id_word;
@@ -264,8 +266,10 @@ void from_block(Cell* error, const Cell* spec) {
 // ---- Catalogue and prototype -------------------------------------------------------
 
 void init_catalog() {
+    Cell* saved_top = stack::arguments.top;
     build_catalog();
     build_prototype();
+    stack::arguments.top = saved_top;
 }
 
 bool use_system_objects() {
@@ -304,23 +308,21 @@ const Cell* prototype() {
 
 Cell* make_from_code_value(Cell* out, int32_t code, const Cell* arg1, const Cell* arg2,
                            const Cell* arg3) {
-    Cell* saved_top = stack::arguments.top;
+    // Locals with a root guard: the stack may be full (stack-overflow).
+    Cell cells[4];
     const Cell* given[3] = {arg1, arg2, arg3};
-    Cell* args[3];
     for (int i = 0; i < 3; ++i) {
-        args[i] = stack::push_slot();
         if (given[i])
-            *args[i] = *given[i];
+            cells[i] = *given[i];
         else
-            value::set_none(args[i]);
+            value::set_none(&cells[i]);
     }
-    Cell* made = stack::push_slot();
-    new_error(made);
-    set_code(made, code / 100, code % 100);
-    for (int i = 0; i < 3; ++i) *field_of(made, field::arg1 + i) = *args[i];
-    Cell result = *made;
-    stack::arguments.top = saved_top;
-    *out = result;
+    value::set_none(&cells[3]);
+    gc::Root guard(cells, 4);
+    new_error(&cells[3]);
+    set_code(&cells[3], code / 100, code % 100);
+    for (int i = 0; i < 3; ++i) *field_of(&cells[3], field::arg1 + i) = cells[i];
+    *out = cells[3];
     return out;
 }
 
@@ -371,7 +373,8 @@ void capture_stack(Cell* error) {
     stack::trace_words(depth, frames, stack::frames.begin + position);
     *field_of(held, field::stack) = *frames;
     const Cell* files = global_path({"system", "state", "source-files"});
-    if (files && cell_type(files) == type_id::block && block::length(const_cast<Cell*>(files)) > 0) {
+    if (files && cell_type(files) == type_id::block &&
+        block::length(const_cast<Cell*>(files)) > 0) {
         Cell* source = stack::push(files);
         Cell copied = *block::copy_to_stack(source, false, false);
         *field_of(held, field::files) = copied;

@@ -15,6 +15,7 @@
 #include "evaluator/error_value.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
+#include "runtime/error_catalog.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 

@@ -160,8 +160,8 @@ Cell* push(const Cell* spec, const Cell* body, Ref context, int32_t code, const 
     gc::Root second_root(&second_copy);
 
     bool own_context = context == 0;
-    if (own_context) context = context::make_from_words(&spec_copy, true, false,
-                                                        context::kind::function);
+    if (own_context)
+        context = context::make_from_words(&spec_copy, true, false, context::kind::function);
     gc::RootRef context_root(context);
     Cell more = make_more_block(&body_copy, code, &second_copy);
     Cell* made = stack::push_slot();
@@ -262,8 +262,7 @@ int32_t form(const Cell*, Cell* out_string, int32_t part_limit) {
     return write(out_string, "?function?", part_limit);
 }
 
-int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit,
-             int32_t) {
+int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
     Cell fn = *value;
     gc::Root root(&fn);
     part_limit = write(out_string, "func ", part_limit);

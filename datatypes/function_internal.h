@@ -34,8 +34,7 @@ inline bool is_symbol(const Cell* word, words::symbol::Id id) {
 }
 inline bool is_refinement_named(const Cell* cell, words::refinement::Id id) {
     return cell_type(cell) == type_id::refinement &&
-           same_symbol(value::word_symbol(cell),
-                       value::word_symbol(&words::refinements[id]));
+           same_symbol(value::word_symbol(cell), value::word_symbol(&words::refinements[id]));
 }
 inline bool is_local(const Cell* cell) {
     return is_refinement_named(cell, words::refinement::local);

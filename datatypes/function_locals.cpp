@@ -46,8 +46,8 @@ void build_ignore_list(const Cell* spec, bool has_extern, Cell* ignore) {
     for (int32_t i = head_of(spec); i < tail_of(node); ++i) {
         Cell c = *cell_at(node, i);
         uint8_t type = cell_type(&c);
-        if (type == type_id::set_word || type == type_id::lit_word ||
-            type == type_id::get_word || type == type_id::refinement)
+        if (type == type_id::set_word || type == type_id::lit_word || type == type_id::get_word ||
+            type == type_id::refinement)
             c.header = type_id::word;
         else if (type != type_id::word && type != type_id::block && type != type_id::string &&
                  has_extern)
@@ -110,8 +110,8 @@ void walk_body(const Cell* body, Cell* locals, Cell* ignore) {
         if (type == type_id::set_word) {
             collect(&c, locals, ignore);
         } else if (type == type_id::word && i < tail) {
-            bool loop_words = is_symbol(&c, words::symbol::foreach) ||
-                              is_symbol(&c, words::symbol::remove_each);
+            bool loop_words =
+                is_symbol(&c, words::symbol::foreach) || is_symbol(&c, words::symbol::remove_each);
             bool repeat = is_symbol(&c, words::symbol::repeat);
             Cell next = *cell_at(node, i);
             uint8_t next_type = cell_type(&next);

@@ -39,8 +39,7 @@ int32_t index_from(const Cell* spec, int32_t slots) {
 Cell* make_value(Cell* out, const Cell* spec, int32_t index, uint8_t type) {
     Cell spec_copy = copy_from_head(spec);
     gc::Root spec_root(&spec_copy);
-    Ref context =
-        context::make_from_words(&spec_copy, true, false, context::kind::function);
+    Ref context = context::make_from_words(&spec_copy, true, false, context::kind::function);
     gc::RootRef context_root(context);
     Cell holder;
     block::make_at(&holder, 2);
@@ -79,8 +78,9 @@ Cell* reflect(Cell* value, const Cell* field) {
         return value;
     }
     if (is_field(field, words::symbol::body)) {
-        uint8_t wrapped = cell_type(value) == type_id::op ? static_cast<uint8_t>(value->header >> 16)
-                                                          : cell_type(value);
+        uint8_t wrapped = cell_type(value) == type_id::op
+                              ? static_cast<uint8_t>(value->header >> 16)
+                              : cell_type(value);
         if (wrapped == type_id::function || wrapped == type_id::routine) {
             Cell body = *function::more_cell(value, function::more::body);
             if (cell_type(&body) == type_id::block)
@@ -109,8 +109,7 @@ int32_t mold_made(const Cell* value, const char* prefix, Cell* out_string, int32
     return write(out_string, "]", part_limit);
 }
 
-int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit,
-             int32_t) {
+int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
     return mold_made(value, "make native! [", out_string, part_limit);
 }
 

@@ -8,6 +8,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
+#include "runtime/cell_ops.h"
 #include "runtime/memory.h"
 #include "runtime/ownership.h"
 #include "runtime/value_make.h"
@@ -139,7 +140,8 @@ void bind_each_field(const Cell* object_value, const Cell* owner, const Cell* wo
 
 Cell* reflect(Cell* value, const Cell* field) {
     uint32_t s = value::word_symbol(field);
-    if (names(s, words::symbol_of_global(words::global::changed))) return reflect_words(value, true);
+    if (names(s, words::symbol_of_global(words::global::changed)))
+        return reflect_words(value, true);
     if (names(s, words::symbol_of(words::symbol::class_))) {
         value::set_integer(value, static_cast<int32_t>(value->data2));
         return value;
@@ -239,8 +241,8 @@ Cell* put(Cell* series, Cell* key, Cell* value, bool case_) {
 
 Cell* select(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same, bool any,
              Cell* with, Cell* skip, bool last, bool reverse) {
-    (void)part, (void)only, (void)case_, (void)same, (void)any, (void)with, (void)skip,
-        (void)last, (void)reverse;
+    (void)part, (void)only, (void)case_, (void)same, (void)any, (void)with, (void)skip, (void)last,
+        (void)reverse;
     if (!is_selector_word(cell_type(value))) fire_with_datatype("invalid-type", value);
     return const_cast<Cell*>(select_word(series, value));
 }

@@ -2,6 +2,7 @@
 // called as a function frame named after the handler field, with its
 // arguments and its /local slots pushed.
 #include "datatypes/context.h"
+#include "datatypes/function.h"
 #include "datatypes/object.h"
 #include "datatypes/object_internal.h"
 #include "datatypes/symbol.h"
@@ -57,25 +58,7 @@ void run_handler(Cell* function, const Cell* object, int32_t slots, uint32_t cal
 namespace detail {
 
 int32_t local_slots(Ref spec) {
-    uint32_t local = words::symbol_of_global(words::global::local);
-    uint32_t canonical_local = symbol::resolve(local);
-    uint32_t count = node_cell_count(spec);
-    int32_t slots = 0;
-    bool in_locals = false;
-    for (uint32_t i = 0; i < count; ++i) {
-        const Cell* c = node_cells(spec) + i;
-        uint8_t t = cell_type(c);
-        if (t == type_id::refinement) {
-            if (in_locals) break;
-            if (symbol::resolve(value::word_symbol(c)) == canonical_local) {
-                in_locals = true;
-                slots = 1;
-            }
-        } else if (in_locals && t == type_id::word) {
-            ++slots;
-        }
-    }
-    return slots;
+    return function::count_locals(spec, 0, false);
 }
 
 bool hook_has_on_change(const Cell* owner) {

@@ -7,6 +7,7 @@
 #include "datatypes/object_internal.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
+#include "datatypes/symbol.h"
 #include "datatypes/typeset.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
@@ -137,9 +138,10 @@ void rebind_functions(Cell* object) {
         context::bind_deep(body, held->data1, true);
         Cell* spec = stack::push_slot();
         value::set_series(spec, type_id::block, function->data2);
-        uint32_t flags = function->header & (function::flag::trace | function::flag::no_trace);
-        Cell rebuilt = *function::push(spec, body, nullptr, nullptr, nullptr, flags);
-        rebuilt.header = function->header;
+        uint32_t flags = function->header & function::flag::attributes;
+        Cell second;
+        value::set_integer(&second, static_cast<int32_t>(held->data1));
+        Cell rebuilt = *function::push(spec, body, 0, 0, &second, flags);
         *value_cell(held, i) = rebuilt;
         stack::arguments.top = function;
     }
@@ -271,7 +273,9 @@ Cell* construct(Cell* out, const Cell* spec_value, const Cell* prototype, bool o
         }
         if (!only && cell_type(&value) == type_id::word) {
             uint32_t s = symbol::resolve(value::word_symbol(&value));
-            auto is = [&](words::symbol::Id id) { return s == symbol::resolve(words::symbol_of(id)); };
+            auto is = [&](words::symbol::Id id) {
+                return s == symbol::resolve(words::symbol_of(id));
+            };
             if (is(words::symbol::true_) || is(words::symbol::yes) || is(words::symbol::on))
                 value::set_logic(&value, true);
             else if (is(words::symbol::false_) || is(words::symbol::no) || is(words::symbol::off))

@@ -44,7 +44,8 @@ int32_t serialize(const Cell* object, Cell* output, bool only, bool all, bool fl
     uint32_t count = context::word_count(context);
     bool first = true;
     for (uint32_t i = 0; i < count && limit > 0; ++i) {
-        uint32_t symbol = value::word_symbol(context::word_at(held->data1, static_cast<int32_t>(i)));
+        uint32_t symbol =
+            value::word_symbol(context::word_at(held->data1, static_cast<int32_t>(i)));
         if (!all && is_handler_field(symbol)) continue;
         if (indent >= 0 && !flat) {
             limit = write(output, "\n", limit);

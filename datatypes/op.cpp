@@ -67,8 +67,7 @@ int32_t form(const Cell*, Cell* out_string, int32_t part_limit) {
     return write(out_string, "?op?", part_limit);
 }
 
-int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit,
-             int32_t) {
+int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
     Cell op = *value;
     gc::Root root(&op);
     uint8_t wrapped = wrapped_type(&op);

@@ -61,8 +61,7 @@ Cell* push(const Cell* spec, const Cell* body, int32_t code, int32_t second, boo
     value::set_none(&body_copy);
     if (body && cell_type(body) == type_id::block) body_copy = *body;
     gc::Root body_root(&body_copy);
-    Ref context =
-        context::make_from_words(&spec_copy, true, false, context::kind::function);
+    Ref context = context::make_from_words(&spec_copy, true, false, context::kind::function);
     gc::RootRef context_root(context);
     Cell more;
     block::make_at(&more, function::more::cells);

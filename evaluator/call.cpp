@@ -22,8 +22,8 @@ bool request_exit(uint32_t code, const Cell* value) {
     if (!top || top == stack::frames.begin) return false;
     for (const stack::Frame* f = top - 1;; --f) {
         if (!(f->header & frame_polls_exit)) return false;
-        bool receives = to_loop ? stack::type_of(f) == stack::frame_type::loop
-                                : stack::is_return_target(f);
+        bool receives =
+            to_loop ? stack::type_of(f) == stack::frame_type::loop : stack::is_return_target(f);
         if (receives) break;
         if (f == stack::frames.begin) return false;
     }

@@ -64,7 +64,7 @@ struct Fetch {
     Cell cells[3]; // the function, the code, the path (none when absent)
     Ref spec = 0;
     bool native = false;
-    int32_t mode = 0;     // without the safer bit
+    int32_t mode = 0; // without the safer bit
     bool safer = false;
     bool from_block = false; // apply: the code is apply's block, no path
     bool infix = false;
@@ -118,7 +118,8 @@ int32_t fetch_arg(const Fetch& f, int32_t position, uint32_t mode) {
     Cell value = *(node_cells(value::series_node(code)) + position);
     switch (mode) {
     case arg_mode::get:
-        if (traces(trace_bit::fetch)) trace_event(trace_bit::fetch, code, position, nullptr, &value);
+        if (traces(trace_bit::fetch))
+            trace_event(trace_bit::fetch, code, position, nullptr, &value);
         stack::push(&value);
         if (traces(trace_bit::push)) trace_event(trace_bit::push, code, position, nullptr, &value);
         return position + 1;
@@ -161,7 +162,9 @@ int32_t take_argument(Fetch& f, const Cell* types, int32_t position, bool left_o
     uint32_t mode = (types->header & arg_mode::mask) >> arg_mode::shift;
     if (left_operand) {
         // The infix left operand already sits in the frame's base cell.
-    } else if (f.mode >= 1 && f.code_exhausted(position)) {
+    } else if (f.from_block && f.code_exhausted(position)) {
+        // apply's block ran out: the remaining arguments are none. (A path
+        // call that runs out of code raises no-arg like any other call.)
         value::set_none(stack::push_slot());
     } else if (mode == arg_mode::literal && f.code_exhausted(position) &&
                typeset::has_type(types, type_id::unset)) {
@@ -318,7 +321,7 @@ void run_entry(Fetch& f, int32_t position) {
     if (frame) frame->header &= ~frame_polls_exit;
     int32_t index = static_cast<int32_t>(f.function()->data1);
     natives::Entry entry = cell_type(f.function()) == type_id::action ? actions::entry_at(index)
-                                                                       : natives::entry_at(index);
+                                                                      : natives::entry_at(index);
     if (!entry) error::fire(error::Category::internal, "not-done");
     entry(false, f.positions.empty() ? nullptr : f.positions.data());
 }

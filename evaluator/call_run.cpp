@@ -116,7 +116,8 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
         struct FrameBits {
             stack::Frame* frame;
             ~FrameBits() {
-                if (frame) frame->header &= ~(stack::frame_header::return_target | frame_polls_exit);
+                if (frame)
+                    frame->header &= ~(stack::frame_header::return_target | frame_polls_exit);
             }
         } bits{frame};
         if (frame) frame->header |= stack::frame_header::return_target | frame_polls_exit;
@@ -158,19 +159,19 @@ void call_routine(const Cell* routine, const Cell* name) {
     Cell locals[2] = {*routine, name ? *name : *words::global_word(words::global::anon)};
     gc::Root root(locals, 2);
     const Cell* code_cell = function::more_cell(&locals[0], function::more::code);
-    const routine::CodeEntry* entry =
-        cell_type(code_cell) == type_id::integer ? routine::code_at(value::integer_of(code_cell))
-                                                 : nullptr;
+    const routine::CodeEntry* entry = cell_type(code_cell) == type_id::integer
+                                          ? routine::code_at(value::integer_of(code_cell))
+                                          : nullptr;
     if (!entry) error::fire(error::Category::internal, "not-done");
     Cell* base = stack::base();
     if (locals[0].header & routine::cell_arguments) {
         std::vector<Cell*> arguments;
         for (Cell* c = base; c < stack::arguments.top; ++c) arguments.push_back(c);
         stack::mark_native(words::global_word(words::global::body));
-        const Cell* result = entry->cell_code
-                                 ? entry->cell_code(arguments.data(),
-                                                    static_cast<int32_t>(arguments.size()))
-                                 : nullptr;
+        const Cell* result =
+            entry->cell_code
+                ? entry->cell_code(arguments.data(), static_cast<int32_t>(arguments.size()))
+                : nullptr;
         Cell copy = result ? *result : *base;
         stack::unwind_drop();
         *stack::base() = copy;
@@ -201,21 +202,22 @@ void call_routine(const Cell* routine, const Cell* name) {
         Cell* argument = stack::base() + slot[static_cast<size_t>(k)];
         Cell types;
         value::set_none(&types);
-        if (at + 1 < function::detail::tail_of(spec)) types = *function::detail::cell_at(spec, at + 1);
+        if (at + 1 < function::detail::tail_of(spec))
+            types = *function::detail::cell_at(spec, at + 1);
         Cell first;
         value::set_none(&first);
         if (cell_type(&types) == type_id::block &&
             value::series_head(&types) < function::detail::tail_of(value::series_node(&types)))
-            first = *function::detail::cell_at(value::series_node(&types),
-                                               value::series_head(&types));
+            first =
+                *function::detail::cell_at(value::series_node(&types), value::series_head(&types));
         if (cell_type(&first) != type_id::word)
             error::fire(error::Category::script, "invalid-type-spec", &types);
         if (!symbol::is_any_type_word(&first)) {
             const Cell* named = word::get(&first);
-            bool fits = cell_type(named) == type_id::typeset
-                            ? typeset::has_type(named, cell_type(argument))
-                            : cell_type(named) == type_id::datatype &&
-                                  named->data1 == cell_type(argument);
+            bool fits =
+                cell_type(named) == type_id::typeset
+                    ? typeset::has_type(named, cell_type(argument))
+                    : cell_type(named) == type_id::datatype && named->data1 == cell_type(argument);
             if (!fits) {
                 Cell args[3] = {locals[1], {}, {}};
                 value::set_datatype(&args[1], cell_type(argument));
@@ -242,8 +244,8 @@ void call_routine(const Cell* routine, const Cell* name) {
     }
     routine::MachineValue result = entry->machine_code(arguments.data(), arity);
     const Cell* return_cell = function::more_cell(&locals[0], function::more::second);
-    int32_t return_type = cell_type(return_cell) == type_id::integer ? value::integer_of(return_cell)
-                                                                     : 0;
+    int32_t return_type =
+        cell_type(return_cell) == type_id::integer ? value::integer_of(return_cell) : 0;
     Cell* slot0 = stack::base();
     switch (return_type) {
     case type_id::logic:

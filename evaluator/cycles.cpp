@@ -13,9 +13,12 @@ Ref* entries = nullptr;
 Ref* cursor = nullptr;
 Ref* end = nullptr;
 
-// The series a value stands for: an object's context, else its node.
+// The series a value stands for: the context of an object (error! and
+// port! included), else its node.
 Ref series_of(const Cell* value) {
-    return cell_type(value) == type_id::object ? value->data1 : value->data2;
+    uint8_t t = cell_type(value);
+    bool object = t == type_id::object || t == type_id::error || t == type_id::port;
+    return object ? value->data1 : value->data2;
 }
 
 const char* marker(uint8_t type, bool mold) {
@@ -30,6 +33,8 @@ const char* marker(uint8_t type, bool mold) {
         return "#[...]";
     case type_id::object:
         return "make object! [...]";
+    case type_id::error:
+        return "make error! [...]";
     default:
         return "...";
     }

@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "datatypes/error.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "evaluator/compiled_support.h"
@@ -20,10 +21,21 @@ namespace {
 // the tracer runs) and answers its cell.
 Cell* build(int32_t code, const Cell* arg1, const Cell* arg2, const Cell* arg3) {
     const Cell* args[3] = {arg1, arg2, arg3};
-    Cell* slot = stack::push_slot();
-    value::set_none(slot);
-    make_from_code(slot, code, args, 3);
-    return slot;
+    Cell made;
+    make_from_code(&made, code, args, 3);
+    return stack::push(&made);
+}
+
+// Reports the error (on the argument stack) to the tracer and throws it.
+[[noreturn]] void raise(Cell* error) {
+    if (trace_hook) {
+        uint32_t saved = catch_::exception_slot;
+        catch_::exception_slot = 0;
+        trace_hook(error);
+        catch_::exception_slot = saved;
+    }
+    Cell copy = *error;
+    stack::throw_error(&copy);
 }
 
 [[noreturn]] void invalid_id(const char* id) {
@@ -41,15 +53,7 @@ void fire_hook(Category category, const char* id) {
 } // namespace
 
 void fire_code(int32_t code, const Cell* arg1, const Cell* arg2, const Cell* arg3) {
-    Cell* error = build(code, arg1, arg2, arg3);
-    if (trace_hook) {
-        uint32_t saved = catch_::exception_slot;
-        catch_::exception_slot = 0;
-        trace_hook(error);
-        catch_::exception_slot = saved;
-    }
-    Cell copy = *error;
-    stack::throw_error(&copy);
+    raise(build(code, arg1, arg2, arg3));
 }
 
 void fire(Category category, const char* id, const Cell* arg1, const Cell* arg2, const Cell* arg3) {
@@ -60,15 +64,11 @@ void fire(Category category, const char* id, const Cell* arg1, const Cell* arg2,
 
 void fire_words(int32_t count, const Cell* category, const Cell* id, const Cell* arg1,
                 const Cell* arg2, const Cell* arg3) {
-    const char* category_name = symbol::utf8_text(value::word_symbol(category));
-    int32_t index = catalog::find_category(category_name, std::strlen(category_name));
-    if (index < 0) fire_code(catalog::code_of(Category::internal, "invalid-error"), category);
-    const char* id_name = symbol::utf8_text(value::word_symbol(id));
-    int32_t position =
-        catalog::find_id(static_cast<uint32_t>(index), id_name, std::strlen(id_name));
-    if (position < 0) fire_code(catalog::code_of(Category::internal, "invalid-error"), id);
-    fire_code(index * 100 + position, count > 2 ? arg1 : nullptr, count > 3 ? arg2 : nullptr,
-              count > 4 ? arg3 : nullptr);
+    Cell* error = stack::push_slot();
+    value::set_none(error);
+    make_from_ids(error, category, id, count > 2 ? arg1 : nullptr, count > 3 ? arg2 : nullptr,
+                  count > 4 ? arg3 : nullptr);
+    raise(error);
 }
 
 void fire_make_error(const Cell* type, const Cell* spec) {

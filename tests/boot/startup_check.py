@@ -21,7 +21,9 @@ if zep.returncode != 0 or zep.stdout or zep.stderr:
 
 state = run([PROBE, "state"])
 expected_state = {
-    "root cells": "10",  # 3 backing blocks, 6 refinement words, the slot registry
+    # 3 backing blocks, 6 refinement words, the error catalogue and prototype,
+    # the slot registry
+    "root cells": "12",
     "argument stack held": "1",
     "frame stack held": "1",
     "symbol block held": "1",
@@ -42,7 +44,8 @@ BUILT_TYPES = {
     7: "string!", 8: "file!", 9: "url!", 10: "char!", 11: "integer!", 12: "float!",
     13: "symbol!", 14: "context!", 15: "word!", 16: "set-word!", 17: "lit-word!",
     18: "get-word!", 19: "refinement!", 20: "issue!", 25: "path!", 26: "lit-path!",
-    27: "set-path!", 28: "get-path!", 30: "bitset!", 31: "triple!", 33: "typeset!",
+    27: "set-path!", 28: "get-path!", 30: "bitset!", 31: "triple!", 32: "object!", 33: "typeset!",
+    34: "error!",
     36: "hash!", 37: "pair!", 38: "percent!", 39: "tuple!", 40: "map!", 41: "binary!",
     42: "series!", 43: "time!", 44: "tag!", 45: "email!", 47: "date!", 49: "money!", 50: "ref!",
     51: "point2D!", 52: "point3D!",
@@ -67,7 +70,7 @@ for name, value in expected_state.items():
         failures.append(f"state: {name} is {facts.get(name)!r}, expected {value!r}")
 
 raised = run([PROBE, "raise"])
-expected = "*** Math Error: attempt to divide by zero\n*** Where: ???\n*** Near : \n"
+expected = "*** Math Error: attempt to divide by zero\n*** Where: ???\n*** Near : none\n"
 if raised.returncode != 254:
     failures.append(f"raise: status {raised.returncode}, expected 254 (-2)")
 if raised.stdout.decode() != expected:

@@ -8,9 +8,9 @@ PROBE = os.path.join(sys.argv[1], "probes", "uncaught_probe")
 
 CASES = [
     ("script", '*** Script Error: invalid argument: "a text"\n'
-               "*** Where: probe-fn\n*** Near : \n"),
+               "*** Where: probe-fn\n*** Near : none\n"),
     ("throw", '*** Throw Error: no catch for throw: "a text"\n'
-              "*** Where: probe-fn\n*** Near : \n"),
+              "*** Where: probe-fn\n*** Near : none\n"),
 ]
 
 failures = []

@@ -3,6 +3,7 @@
 //   uncaught_probe script|throw
 #include <cstring>
 
+#include "boot/startup.h"
 #include "datatypes/context.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
@@ -18,13 +19,7 @@ using namespace zep;
 
 int main(int argc, char** argv) {
     arena::init();
-    memory::init();
-    symbol::init_table();
-    context::init_global();
-    words::init_runtime_words();
-    stack::init();
-    cycles::init();
-    error::install_raise();
+    boot::init_core();
     Cell fn;
     word::make_at(symbol::make("probe-fn"), &fn);
     stack::mark_native(&fn);
