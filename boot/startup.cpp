@@ -29,8 +29,8 @@
 #include "datatypes/percent.h"
 #include "datatypes/point.h"
 #include "datatypes/ref.h"
-#include "datatypes/routine.h"
 #include "datatypes/registry.h"
+#include "datatypes/routine.h"
 #include "datatypes/series.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -43,7 +43,10 @@
 #include "datatypes/unset.h"
 #include "datatypes/url.h"
 #include "datatypes/word.h"
+#include "evaluator/actions.h"
 #include "evaluator/compiled_support.h"
+#include "evaluator/interp.h"
+#include "evaluator/natives.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/case_fold.h"
@@ -145,6 +148,7 @@ void init_core() {
     memory::collector_enabled = false;
     handles::init();
     register_datatypes();
+    actions::register_table();
     memory::alloc_node_frame(first_node_frame_nodes);
     memory::alloc_series_frame();
     Cell symbol_block = make_root_block();
@@ -155,6 +159,7 @@ void init_core() {
     words::init_runtime_words();
     words::init_refinement_words();
     words::init_internal_words();
+    natives::register_();
     ownership::init();
     stack::init();
     cycles::init();
@@ -162,12 +167,15 @@ void init_core() {
     lexer::init();
     object::reset_class_ids();
     error::init_catalog();
+    interp::init();
     slots::init();
     roots::hold(slots::registry);
     error::install_raise();
 }
 
 void forget_core() {
+    interp::forget();
+    natives::forget();
     error::set_fire_hook(nullptr);
     error::forget_catalog();
     error::trace_hook = nullptr;
