@@ -65,7 +65,11 @@ Cell* push_category(const catalog::CategoryInfo& info) {
         const catalog::Template& t = info.ids[i];
         Cell* name = push_word(t.id);
         Cell* message = stack::push_slot();
-        if (!t.block) {
+        if (!t.block && t.pieces[0].arg) {
+            const char* names[3] = {"arg1", "arg2", "arg3"};
+            value::set_word(message, type_id::get_word, 0,
+                            symbol::make(names[t.pieces[0].arg - 1]));
+        } else if (!t.block) {
             string::make_at(message, static_cast<uint32_t>(std::strlen(t.pieces[0].text)));
             string::append_text(message, t.pieces[0].text);
         } else {

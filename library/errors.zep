@@ -4,7 +4,8 @@ Zep [
 		The categories of language-level errors, in code order. Each category
 		holds its code (category index x 100), its title and one message
 		template per error id: a string, or a block of strings and the
-		get-words :arg1 :arg2 :arg3 that stand for the error's arguments.
+		get-words :arg1 :arg2 :arg3 that stand for the error's arguments,
+		or one such get-word when the argument is the whole message.
 		An error's code is its category's code plus the id's position.
 		The raise entry and the error printer read the categories from here.
 	}
@@ -171,7 +172,7 @@ system/catalog/errors: make object! [
 	user: make object! [
 		code: 800
 		type: "User Error"
-		message: [:arg1]
+		message: :arg1
 	]
 	internal: make object! [
 		code: 900

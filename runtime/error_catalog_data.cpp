@@ -285,7 +285,7 @@ constexpr Template access_ids[] = {
     {"invalid-cmd", access_invalid_cmd, 2, true},
 };
 constexpr Template user_ids[] = {
-    {"message", user_message, 1, true},
+    {"message", user_message, 1, false},
 };
 constexpr Template internal_ids[] = {
     {"bad-path", internal_bad_path, 2, true},

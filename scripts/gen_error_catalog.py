@@ -116,8 +116,11 @@ def parse_template(value, where):
     kind, content = value
     if kind == "string":
         return False, [unescape(content)]
+    if kind == "getword" and content in (":arg1", ":arg2", ":arg3"):
+        # The argument itself is the message (a user error's text).
+        return False, [int(content[-1])]
     if kind != "block":
-        raise CatalogError(f"{where}: a template is a string or a block")
+        raise CatalogError(f"{where}: a template is a string, a block or an argument")
     pieces = []
     for k, t in content:
         if k == "string":

@@ -1,0 +1,63 @@
+// Objects and errors for the object! and error! tests: values loaded from
+// source text and their form or mold as std::string.
+#pragma once
+#include <string>
+
+#include "datatypes/registry.h"
+#include "datatypes/string_buffer.h"
+#include "evaluator/stack.h"
+#include "runtime/value_make.h"
+#include "services/lexer.h"
+#include "tests/boot/runtime_fixture.h"
+
+namespace zep::testing {
+
+class ObjectTest : public RuntimeTest {
+  protected:
+    // The text loaded into a block, pushed on the argument stack.
+    static Cell* load(const std::string& text) {
+        Cell* out = stack::push_slot();
+        value::set_none(out);
+        lexer::Options options;
+        lexer::transcode(out, reinterpret_cast<const uint8_t*>(text.data()),
+                         static_cast<uint32_t>(text.size()), options);
+        return out;
+    }
+
+    static std::string utf8(const Cell* text) {
+        std::string out;
+        uint32_t n = string::total_length(text);
+        for (uint32_t i = 0; i < n; ++i) {
+            uint32_t cp = string::char_at(text, i);
+            out += cp < 128 ? static_cast<char>(cp) : '?';
+        }
+        return out;
+    }
+
+    static std::string mold(const Cell* value, bool only = false, bool flat = false) {
+        Cell* held = stack::push(value);
+        Cell* text = string::make_at(stack::push_slot(), 64);
+        actions::slot_as<MoldFn>(cell_type(held), action_slot::mold)(held, text, only, false, flat,
+                                                                     0x7FFFFFFF, 0);
+        std::string out = utf8(text);
+        stack::pop(2);
+        return out;
+    }
+
+    static std::string form(const Cell* value) {
+        Cell* held = stack::push(value);
+        Cell* text = string::make_at(stack::push_slot(), 64);
+        actions::slot_as<FormFn>(cell_type(held), action_slot::form)(held, text, 0x7FFFFFFF);
+        std::string out = utf8(text);
+        stack::pop(2);
+        return out;
+    }
+
+    static Cell datatype(uint8_t type) {
+        Cell c;
+        value::set_datatype(&c, type);
+        return c;
+    }
+};
+
+} // namespace zep::testing
