@@ -179,6 +179,8 @@ void forget_core() {
     error::set_fire_hook(nullptr);
     error::forget_catalog();
     error::trace_hook = nullptr;
+    interp::forget();
+    natives::forget();
     ownership::forget();
     slots::registry = 0;
     slots::free_head = -1;

@@ -15,11 +15,12 @@ constexpr unsigned first_symbol_capacity = 1000;
 void init_interpreter();
 
 // The runtime core alone, from the memory manager to the raise entry: the
-// type and action tables, the datatype registrations, the first frames, the
-// root block (argument stack, frame stack and symbol blocks inside it), the
-// global context, case tables, symbol table, type words, the runtime,
-// refinement and internal words, the owner table, the stacks, the cycle
-// stack, the slot registry and the raise that builds error values.
+// type and action tables, the datatype registrations, the action entries,
+// the first frames, the root block (argument stack, frame stack and symbol
+// blocks inside it), the global context, case tables, symbol table, type
+// words, the runtime, refinement and internal words, the natives table, the
+// owner table, the stacks, the cycle stack, the lexer, the interpreter's
+// state, the slot registry and the raise that builds error values.
 void init_core();
 
 // Forgets every root and cached node that init_core made, so that the core

@@ -2,6 +2,8 @@
 // function values met in code.
 #include "evaluator/interp.h"
 
+#include <pthread.h>
+
 #include "datatypes/context.h"
 #include "datatypes/function.h"
 #include "datatypes/op.h"
@@ -21,6 +23,26 @@ namespace zep::interp {
 namespace detail {
 
 Cell* state_cells = nullptr;
+const char* native_stack_limit = nullptr;
+
+void check_native_depth() {
+    char here;
+    if (native_stack_limit && &here < native_stack_limit)
+        error::fire(error::Category::internal, "stack-overflow");
+}
+
+void set_native_stack_limit() {
+    // Stop well before the thread's stack ends: raising the error, the
+    // handlers and the collector need room of their own.
+    constexpr size_t reserve = size_t{1} << 20;
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return;
+    void* low = nullptr;
+    size_t size = 0;
+    if (pthread_attr_getstack(&attr, &low, &size) == 0 && size > 2 * reserve)
+        native_stack_limit = static_cast<const char*>(low) + reserve;
+    pthread_attr_destroy(&attr);
+}
 
 int32_t clamped_index(const Cell* series) {
     int32_t index = value::series_head(series);
@@ -174,6 +196,7 @@ void init() {
         word::make_at_result(symbol, &state_cells[state::event_words + i]);
     }
     roots::hold(node);
+    set_native_stack_limit();
     tracing = false;
     trace_mask = trace_bit::all_events;
     tracer_locals = 0;
@@ -196,6 +219,7 @@ void eval_block(const Cell* block, bool chain) {
     // [0] the code, [1] the current-code cell to restore on the way out.
     Cell locals[2] = {*block, state_cells[state::current_code]};
     gc::Root root(locals, 2);
+    check_native_depth();
     const Cell* code = &locals[0];
     int32_t head = clamped_index(code);
     int32_t tail = cell_count(code);
@@ -426,6 +450,7 @@ int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int3
     if (cell_type(&locals[1]) != type_id::word)
         locals[1] = *words::global_word(words::global::anon);
     gc::Root root(locals, 3);
+    check_native_depth();
     const Cell* fn = &locals[0];
     if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, &locals[1]);
     Cell* function_slot = infix ? nullptr : stack::push(fn);

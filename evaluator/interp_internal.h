@@ -15,6 +15,13 @@ enum : uint32_t { current_code = 0, tracer, event_words, count = event_words + 1
 } // namespace state
 extern Cell* state_cells;
 
+// Raises internal stack-overflow when the native stack is nearly used up
+// (deep recursion through blocks and calls); the limit is taken from the
+// thread that runs interp::init.
+extern const char* native_stack_limit;
+void check_native_depth();
+void set_native_stack_limit();
+
 // The cell at a position of a code value (valid until the next allocation).
 inline Cell* cell_at(const Cell* code, int32_t position) {
     return node_cells(value::series_node(code)) + position;

@@ -101,7 +101,7 @@ TEST_F(ObjectTest, CompareOrdersByFieldsThenValues) {
 
 TEST_F(ObjectTest, SelfReferenceMoldsWithTheCycleMarkerAndRefusesTypedCopy) {
     Cell* o = stack::push_slot();
-    *o = make("a: 1 me: none");
+    *o = make("a: 1 me: 0"); // me is made to hold the object below
     Cell me = word("me");
     Cell self = *o;
     context::put(o->data1, &me, &self);
