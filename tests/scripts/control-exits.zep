@@ -22,7 +22,7 @@ expect 'throw [e: try/all [throw 1] e/id]
 expect 8 [loop 3 [try [break/return 8]]]
 
 ; return leaves the function from inside nested loops and other natives
-f: func [x] [loop 3 [foreach y [1 2] [while [true] [if x = y [return x * 10]]]] 0]
+f: func [x] [loop 3 [foreach y [1 2] [while [true] [if x = y [return x * 10] break]]] 0]
 expect 20 [f 2]
 g: func [] [catch [try [all [case [true [reduce [return 5]]]]]] 0]
 expect 5 [g]

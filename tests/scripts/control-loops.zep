@@ -18,7 +18,7 @@ expect 7 [i: 7 repeat i 0 [] i]
 expect 4 [repeat i 10 [if i = 4 [break/return i]]]
 
 b: [1 2 3 4 5]
-expect 9 [s: 0 while [not tail? b] [x: first b b: next b if even? x [continue] s: s + x] s]
+expect 9 [s: 0 while [not tail? b] [x: b/1 b: next b if even? x [continue] s: s + x] s]
 expect unset! [type? while [true] [break/return 1]]
 expect-error 'throw 'while-cond [while [break] []]
 

@@ -3,7 +3,7 @@ Zep [
 ]
 
 expect [2 3 4] [r: copy [] foreach x [1 2 3] [append r x + 1] r]
-expect [[1 2] [3 #[none]]] [r: copy [] foreach [a b] [1 2 3] [append/only r reduce [a b]] r]
+expect reduce [[1 2] reduce [3 none]] [r: copy [] foreach [a b] [1 2 3] [append/only r reduce [a b]] r]
 expect [#"a" #"c"] [r: copy [] foreach c "abc" [if c = #"b" [continue] append r c] r]
 expect 2 [foreach x [1 2 3 4] [if even? x [break/return x]]]
 expect-error 'script 'invalid-arg [foreach [] [1] []]
@@ -17,7 +17,7 @@ expect-error 'script 'invalid-arg [foreach k m []]
 ; forall moves the word through its series and puts it back afterwards;
 ; after a break the word stays where it was
 s: [1 2 3 4]
-expect [1 2 3 4] [r: copy [] forall s [append r first s] r]
+expect [1 2 3 4] [r: copy [] forall s [append r s/1] r]
 expect 1 [forall s [] index? s]
 expect 3 [forall s [if s/1 = 3 [break]] index? s]
 s: head s
