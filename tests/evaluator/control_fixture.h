@@ -1,6 +1,5 @@
-// A runtime core with the interpreter, the natives table and a small prelude
-// that binds the words the control natives' tests use (the library binds
-// them in the real system), and a helper that evaluates source text.
+// A runtime core with the library loaded (the natives' and actions' words,
+// operators, typesets), and a helper that evaluates source text.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -8,14 +7,11 @@
 #include <string>
 
 #include "boot/library_load.h"
-#include "datatypes/context.h"
 #include "datatypes/string_buffer.h"
-#include "datatypes/symbol.h"
 #include "evaluator/actions.h"
 #include "evaluator/call.h"
 #include "evaluator/error_value.h"
 #include "evaluator/interp.h"
-#include "evaluator/natives.h"
 #include "runtime/error_catalog.h"
 #include "services/lexer.h"
 #include "tests/boot/runtime_fixture.h"
@@ -91,7 +87,6 @@ class ControlTest : public RuntimeTest {
         }
         return "code " + std::to_string(code);
     }
-
 };
 
 } // namespace zep::testing

@@ -68,8 +68,8 @@ TEST_F(Control, DoReduceCompose) {
         {"do %nowhere.zep", "raised script/no-value"},
         {"reduce [1 + 2 3]", "[3 3]"},
         {"x: 4 reduce 'x", "4"},
-        {"apply reduce :add [1 2]", "3"}, // a function is not called
-        {"b: [x] reduce/into [1 + 1 3] b", "[x]"},    // inserted: just past the new values
+        {"apply reduce :add [1 2]", "3"},          // a function is not called
+        {"b: [x] reduce/into [1 + 1 3] b", "[x]"}, // inserted: just past the new values
         {"b: [x] reduce/into [1 + 1 3] tail b b", "[x 2 3]"},
         {"reduce/into [1 + 1 3] copy []", "[2 3]"}, // appended: at its own position
         {"b: [x] reduce/into [1 + 1 3] b head b", "[2 3 x]"},
