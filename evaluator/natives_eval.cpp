@@ -44,10 +44,12 @@ Cell library_function(const char* object_name, const char* name) {
     gc::Root roots(&word);
     const Cell* found = context::value_of_symbol(context::global, value::word_symbol(&word));
     if (found && object_name) {
-        found = cell_type(found) == type_id::object
-                    ? context::value_of_symbol(found->data1, value::word_symbol(&field))
-                    : nullptr;
-        word = field;
+        if (cell_type(found) == type_id::object) {
+            found = context::value_of_symbol(found->data1, value::word_symbol(&field));
+            word = field;
+        } else {
+            found = nullptr;
+        }
     }
     if (!found || cell_type(found) != type_id::function)
         error::fire(error::Category::script, "no-value", &word);
