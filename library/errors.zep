@@ -172,7 +172,7 @@ system/catalog/errors: make object! [
 	user: make object! [
 		code: 800
 		type: "User Error"
-		message: pick [:arg1] 1
+		message: :arg1
 	]
 	internal: make object! [
 		code: 900
