@@ -195,17 +195,23 @@ Cell* arg_word_at(int32_t n, Cell* out) {
     value::copy_cell(words::global_word(words::global::anon), out);
     const stack::Frame* frame = stack::top_frame();
     if (!frame || n < 0) return out;
-    // The calling value sits just below its frame's arguments base.
-    Cell* base = stack::base();
-    if (base <= stack::arguments.begin) return out;
-    const Cell* caller = base - 1;
-    uint8_t type = cell_type(caller);
-    if (type != type_id::native && type != type_id::action && type != type_id::function &&
-        type != type_id::routine && type != type_id::op)
-        return out;
+    // The caller: the value of the word that named the current frame, or
+    // else the value pushed just below the frame (an anonymous call).
+    Cell name;
+    words::word_for_frame(&name, stack::symbol_of(frame), frame->word_context);
+    const Cell* caller = word::get(&name);
+    auto is_caller_type = [](const Cell* c) {
+        uint8_t type = cell_type(c);
+        return type == type_id::native || type == type_id::action || type == type_id::function ||
+               type == type_id::routine || type == type_id::op;
+    };
+    if (!is_caller_type(caller)) {
+        Cell* base = stack::base();
+        if (base <= stack::arguments.begin || !is_caller_type(base - 1)) return out;
+        caller = base - 1;
+    }
     Ref spec = spec_of(caller);
-    int32_t tail = tail_of(spec);
-    for (int32_t i = 0; i < tail; ++i) {
+    for (int32_t i = 0; i < tail_of(spec); ++i) {
         const Cell* c = cell_at(spec, i);
         uint8_t t = cell_type(c);
         if (!is_argument_type(t) && t != type_id::refinement) continue;

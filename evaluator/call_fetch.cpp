@@ -74,8 +74,12 @@ struct Fetch {
     int32_t local_count = 0;
     int32_t refinement_count = 0;
     bool has_refinements = false;
-    std::vector<int32_t> positions; // natives: per refinement
-    uint32_t base_index = 0;        // the frame's base as a stack index
+    // natives: the position of each refinement; a native with more
+    // refinements than the inline room spills to the heap.
+    int32_t inline_positions[32];
+    std::vector<int32_t> spilled_positions;
+    int32_t* positions = nullptr;
+    uint32_t base_index = 0; // the frame's base as a stack index
 
     const Cell* function() const { return &cells[0]; }
     const Cell* code() const { return &cells[1]; }
@@ -273,11 +277,11 @@ int32_t switch_refinements(Fetch& f, int32_t position, int32_t path_index) {
         }
         if (f.native) {
             int32_t number = layout.refinement[static_cast<size_t>(at)];
-            if (f.positions[static_cast<size_t>(number)] >= 0) {
+            if (f.positions[number] >= 0) {
                 Cell where = f.has_path() ? *f.path() : *f.code();
                 error::fire(error::Category::script, "dup-refine", &where);
             }
-            if (on) f.positions[static_cast<size_t>(number)] = f.pushed;
+            if (on) f.positions[number] = f.pushed;
         } else {
             Cell* flag = f.slot(layout.slot[static_cast<size_t>(at)]);
             if (cell_type(flag) == type_id::logic && flag->data1 != 0) {
@@ -323,7 +327,7 @@ void run_entry(Fetch& f, int32_t position) {
     natives::Entry entry = cell_type(f.function()) == type_id::action ? actions::entry_at(index)
                                                                       : natives::entry_at(index);
     if (!entry) error::fire(error::Category::internal, "not-done");
-    entry(false, f.positions.empty() ? nullptr : f.positions.data());
+    entry(false, f.refinement_count > 0 ? f.positions : nullptr);
 }
 
 } // namespace
@@ -355,7 +359,13 @@ int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int
         const Cell* last = spec_cell(f.spec, count - 1);
         if (cell_type(last) == type_id::integer) {
             f.refinement_count = value::integer_of(last);
-            f.positions.assign(static_cast<size_t>(f.refinement_count), -1);
+            if (f.refinement_count > 32) {
+                f.spilled_positions.assign(static_cast<size_t>(f.refinement_count), -1);
+                f.positions = f.spilled_positions.data();
+            } else {
+                f.positions = f.inline_positions;
+            }
+            for (int32_t k = 0; k < f.refinement_count; ++k) f.positions[k] = -1;
         }
     }
     if (infix) stack::push_slot();
@@ -402,8 +412,7 @@ int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int
                 refinement_on = flag->data1 != 0;
                 if (f.native) {
                     stack::pop(1);
-                    if (refinement_on && number >= 0)
-                        f.positions[static_cast<size_t>(number)] = f.pushed;
+                    if (refinement_on && number >= 0) f.positions[number] = f.pushed;
                 }
             } else {
                 refinement_on = false;

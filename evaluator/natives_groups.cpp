@@ -6,6 +6,9 @@ namespace zep::natives {
 
 void register_groups() {
     register_words();
+    register_control();
+    register_math();
+    register_system();
 }
 
 } // namespace zep::natives

@@ -7,12 +7,12 @@ Zep [
 		get-words :arg1 :arg2 :arg3 that stand for the error's arguments,
 		or one such get-word when the argument is the whole message.
 		An error's code is its category's code plus the id's position.
-		The library's top level stores this object in system/catalog/errors.
+		The raise entry and the error printer read the categories from here.
 	}
 ]
 
-errors: object [
-	throw: object [
+system/catalog/errors: make object! [
+	throw: make object! [
 		code: 0
 		type: "Throw Error"
 		break: "no loop to break"
@@ -21,12 +21,12 @@ errors: object [
 		continue: "no loop to continue"
 		while-cond: "BREAK/CONTINUE cannot be used in WHILE condition block"
 	]
-	note: object [
+	note: make object! [
 		code: 100
 		type: "note"
 		no-load: ["cannot load: " :arg1]
 	]
-	syntax: object [
+	syntax: make object! [
 		code: 200
 		type: "Syntax Error"
 		invalid: [:arg1 "invalid" :arg2 "at" :arg3]
@@ -37,7 +37,7 @@ errors: object [
 		malconstruct: [:arg1 "invalid construction spec at" :arg2]
 		bad-char: [:arg1 "invalid character at" :arg2]
 	]
-	script: object [
+	script: make object! [
 		code: 300
 		type: "Script Error"
 		no-value: [:arg1 "has no value"]
@@ -135,14 +135,14 @@ errors: object [
 		lib-invalid-arg: ["LIB - invalid argument:" :arg1]
 		zb-invalid-record: ["ZEPBIN - invalid record at index" :arg1]
 	]
-	math: object [
+	math: make object! [
 		code: 400
 		type: "Math Error"
 		zero-divide: "attempt to divide by zero"
 		overflow: "math or number overflow"
 		positive: "positive number required"
 	]
-	access: object [
+	access: make object! [
 		code: 500
 		type: "Access Error"
 		cannot-open: ["cannot open:" :arg1]
@@ -161,20 +161,20 @@ errors: object [
 		bad-media: "bad media data (corrupt image, sound, video)"
 		invalid-cmd: ["invalid port command:" :arg1]
 	]
-	reserved1: object [
+	reserved1: make object! [
 		code: 600
 		type: "Reserved1 Error"
 	]
-	reserved2: object [
+	reserved2: make object! [
 		code: 700
 		type: "Reserved2 Error"
 	]
-	user: object [
+	user: make object! [
 		code: 800
 		type: "User Error"
 		message: :arg1
 	]
-	internal: object [
+	internal: make object! [
 		code: 900
 		type: "Internal Error"
 		bad-path: ["bad path:" :arg1]

@@ -27,6 +27,7 @@ TOKEN = re.compile(r"""
   | (?P<braced>\{(?:\^.|[^}^])*\})
   | (?P<open>\[) | (?P<close>\])
   | (?P<getword>:[a-z][a-z0-9-]*)
+  | (?P<setpath>[a-z][a-z0-9-]*(?:/[a-z][a-z0-9-]*)+:)
   | (?P<setword>[A-Za-z][A-Za-z0-9?!*-]*:)
   | (?P<integer>-?\d+)
   | (?P<word>[A-Za-z][A-Za-z0-9?!*-]*)
@@ -90,8 +91,9 @@ def parse_catalog(text):
     expect(stream, "word", "Zep")
     expect(stream, "open")
     parse_block(stream)  # the header
-    expect(stream, "setword", "errors:")
-    expect(stream, "word", "object")
+    expect(stream, "setpath", "system/catalog/errors:")
+    expect(stream, "word", "make")
+    expect(stream, "word", "object!")
     expect(stream, "open")
     body = parse_block(stream)
     if next(stream, None) is not None:
@@ -101,7 +103,7 @@ def parse_catalog(text):
     for kind, name in items:
         if kind != "setword":
             raise CatalogError(f"expected a category, got {name!r}")
-        if next(items, None) != ("word", "object"):
+        if (next(items, None), next(items, None)) != (("word", "make"), ("word", "object!")):
             raise CatalogError(f"category {name} is not an object")
         kind, fields = next(items, (None, None))
         if kind != "block":

@@ -77,3 +77,62 @@ TEST_F(CallTest, ActionsGetTheirRefinementPositions) {
 
 } // namespace
 } // namespace zep::testing
+
+namespace zep::testing {
+namespace {
+
+// apply's fetch modes, driven as the apply native drives them: the block
+// supplies the arguments of f [a /r b /s c], which answers [a r b s c].
+class ApplyTest : public CallTest {
+  protected:
+    std::string applied(const char* block_text, int32_t mode) {
+        Cell fn = run("func [a /r b /s c] [append/only append/only append/only append/only "
+                      "append/only copy-of [] a r b s c]");
+        Cell* saved = stack::arguments.top;
+        Cell* block = stack::push(block::cell_at(load(std::string("[") + block_text + "]"), 0));
+        int32_t end = static_cast<int32_t>(node_cell_count(value::series_node(block)));
+        stack::push(&fn);
+        const Cell* name = words::global_word(words::global::anon);
+        stack::mark_interp_func(name);
+        interp::set_polls_exit();
+        interp::fetch_args(&fn, block, 0, end, nullptr, -1, mode, false);
+        interp::call_function(&fn, 0, name, 0);
+        stack::unwind();
+        Cell result = *stack::top();
+        stack::arguments.top = saved;
+        return mold(&result);
+    }
+    void SetUp() override {
+        CallTest::SetUp();
+        define_action("copy-of", "[value]", action_slot::copy);
+    }
+};
+
+TEST_F(ApplyTest, BlockSuppliesArgumentsAndRefinements) {
+    using interp::fetch_mode::apply;
+    using interp::fetch_mode::path;
+    using interp::fetch_mode::safer_bit;
+    struct Case {
+        const char* block;
+        int32_t mode;
+        const char* expected;
+    } cases[] = {
+        {"1", apply, "[1 false none false none]"},
+        {"1 /s true 3", apply, "[1 false none true 3]"},
+        {"1 /s 1 < 0 3", apply, "[1 false none false none]"},
+        {"1 + 1 /r true 2 * 2", apply, "[2 true 4 false none]"},
+        {"1 true 2 false 3", path, "[1 true 2 false none]"},
+        {"1 true", path, "[1 true none false none]"},
+        {"1", path, "[1 false none false none]"},
+        {"(1 + 1) /r true (2 * 5)", apply | safer_bit, "[2 true 10 false none]"},
+        {"1 /s false undefined-word", apply | safer_bit, "[1 false none false none]"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(applied(c.block, c.mode), c.expected) << c.block;
+    EXPECT_EQ(raised_code([&] { applied("1 2", path); }), script("expect-arg"));
+    EXPECT_EQ(raised_code([&] { applied("1 2", apply); }), script("bad-refine"));
+    EXPECT_EQ(raised_code([&] { applied("1 /x true", apply); }), script("no-refine"));
+    EXPECT_EQ(raised_code([&] { applied("1 /r true 2 /r true 3", apply); }), script("dup-refine"));
+}
+
+} // namespace
+} // namespace zep::testing

@@ -1,0 +1,4 @@
+Zep [Title: "Counting loop"]
+i: 0
+while [i < 5000000] [i: i + 1]
+print i

@@ -1,0 +1,305 @@
+// The looping natives: while until loop repeat forever foreach forall
+// remove-each. Each marks a loop frame that receives break and continue;
+// every other exit goes on outward, and errors pass through untouched.
+#include "evaluator/natives_loops.h"
+
+#include "datatypes/word.h"
+#include "evaluator/compiled_support.h"
+#include "evaluator/interp.h"
+#include "evaluator/natives_control_support.h"
+#include "runtime/memory.h"
+#include "runtime/value_make.h"
+
+namespace zep::natives {
+
+using namespace control;
+
+namespace {
+
+constexpr TypeMask block_only = mask_of({type_id::block});
+constexpr TypeMask count_types = mask_of({type_id::integer, type_id::float_});
+
+// Marks the loop frame, named like the call, and promises to poll it.
+void mark_loop_frame() {
+    Cell name = current_name();
+    stack::mark_loop(&name);
+    interp::set_polls_exit();
+}
+
+void set_result(uint8_t type) {
+    Cell result;
+    value::set_cell(&result, type);
+    stack::set_result_only(&result);
+}
+
+enum class Step {
+    done,      // the body ran to its end
+    continued, // continue: the body ended early
+    broken,    // break: the loop ends, its value in the loop's result slot
+    leaving,   // a pending exit for a receiver further out: unwind and return
+};
+
+// Evaluates the body (a stable cell) into the loop frame's result slot.
+// A thrown exit that is not break or continue goes on outward from here.
+Step run_body(const Cell* body) {
+    Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(body, true); });
+    switch (exit.code) {
+    case 0:
+        return Step::done;
+    case catch_::code_continue:
+        take_exit(exit);
+        return Step::continued;
+    case catch_::code_break:
+        take_exit(exit);
+        return Step::broken;
+    default:
+        if (exit.thrown) pass_on(exit.code);
+        return Step::leaving;
+    }
+}
+
+// The loop words of foreach and remove-each: a word! or a non-empty block.
+int32_t loop_word_count(const Cell* words) {
+    if (cell_type(words) != type_id::block) return 1;
+    int32_t n = tail_index(words) - head_index(words);
+    if (n < 1) error::fire(error::Category::script, "invalid-arg", words);
+    return n;
+}
+
+} // namespace
+
+void while_(bool check, const int32_t*) {
+    if (check) {
+        expect("while", arg(0), block_only, "cond");
+        expect("while", arg(1), block_only, "body");
+    }
+    poll_exits(check);
+    const Cell* cond = arg(0);
+    const Cell* body = arg(1);
+    mark_loop_frame();
+    for (;;) {
+        stack::reset();
+        Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(cond, true); });
+        if (exit.code == catch_::code_break || exit.code == catch_::code_continue) {
+            take_exit(exit);
+            error::fire(error::Category::throw_, "while-cond");
+        }
+        if (exit.code) {
+            if (exit.thrown) pass_on(exit.code);
+            stack::unwind();
+            return;
+        }
+        if (!is_true_checked(stack::base())) break;
+        stack::reset();
+        Step step = run_body(body);
+        if (step == Step::broken) break;
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+    }
+    stack::unwind();
+    stack::reset();
+    set_result(type_id::unset);
+}
+
+void until(bool check, const int32_t*) {
+    if (check) expect("until", arg(0), block_only, "body");
+    poll_exits(check);
+    const Cell* body = arg(0);
+    mark_loop_frame();
+    for (;;) {
+        stack::reset();
+        Step step = run_body(body);
+        if (step == Step::broken) break;
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+        if (step == Step::continued) continue;
+        if (is_true_checked(stack::base())) break;
+    }
+    stack::unwind_last();
+}
+
+void loop(bool check, const int32_t*) {
+    if (check) {
+        expect("loop", arg(0), count_types, "count");
+        expect("loop", arg(1), block_only, "body");
+    }
+    poll_exits(check);
+    truncate_count(arg(0));
+    int32_t count = value::integer_of(arg(0));
+    if (count < 1) {
+        set_result(type_id::none);
+        return;
+    }
+    const Cell* body = arg(1);
+    mark_loop_frame();
+    for (int32_t i = 0; i < count; ++i) {
+        stack::reset();
+        Step step = run_body(body);
+        if (step == Step::broken) break;
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+    }
+    stack::unwind_last();
+}
+
+void repeat(bool check, const int32_t*) {
+    if (check) {
+        expect("repeat", arg(0), mask_of({type_id::word}), "word");
+        expect("repeat", arg(1), count_types, "value");
+        expect("repeat", arg(2), block_only, "body");
+    }
+    poll_exits(check);
+    truncate_count(arg(1));
+    int32_t remaining = value::integer_of(arg(1));
+    if (remaining < 1) {
+        set_result(type_id::none);
+        return;
+    }
+    Cell* word = arg(0);
+    Cell* counter = arg(1);
+    const Cell* body = arg(2);
+    value::set_integer(counter, 1);
+    mark_loop_frame();
+    for (;;) {
+        stack::reset();
+        word::set(word, counter);
+        Step step = run_body(body);
+        if (step == Step::broken) break;
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+        // The counter never passes the count, so it cannot overflow.
+        if (--remaining == 0) break;
+        value::set_integer(counter, value::integer_of(counter) + 1);
+    }
+    stack::unwind_last();
+}
+
+void forever(bool check, const int32_t*) {
+    if (check) expect("forever", arg(0), block_only, "body");
+    poll_exits(check);
+    const Cell* body = arg(0);
+    mark_loop_frame();
+    for (;;) {
+        stack::reset();
+        Step step = run_body(body);
+        if (step == Step::broken) break;
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+    }
+    stack::unwind_last();
+}
+
+void foreach (bool check, const int32_t*) {
+    if (check) {
+        expect("foreach", arg(0), mask_of({type_id::word, type_id::block}), "word");
+        expect("foreach", arg(1), series_types | mask_of({type_id::map}), "series");
+        expect("foreach", arg(2), block_only, "body");
+    }
+    poll_exits(check);
+    const Cell* words = arg(0);
+    const Cell* body = arg(2);
+    bool several = cell_type(words) == type_id::block;
+    int32_t n = loop_word_count(words);
+    if (cell_type(arg(1)) == type_id::map && n != 2)
+        error::fire(error::Category::script, "invalid-arg", words);
+    stack::push(arg(1));
+    stack::push(words);
+    mark_loop_frame();
+    set_result(type_id::unset);
+    for (;;) {
+        if (!(several ? foreach_init(n) : foreach_next())) break;
+        stack::reset();
+        Step step = run_body(body);
+        if (step == Step::broken) break;
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+    }
+    stack::unwind_last();
+}
+
+void forall(bool check, const int32_t*) {
+    if (check) {
+        expect("forall", arg(0), mask_of({type_id::word}), "word");
+        expect("forall", arg(1), block_only, "body");
+    }
+    poll_exits(check);
+    Cell* word = arg(0);
+    const Cell* body = arg(1);
+    Cell* start = word::push_value(word); // the loop state keeps it: the word's start
+    expect("forall", start, series_types, "word");
+    stack::push(word);
+    mark_loop_frame();
+    set_result(type_id::unset);
+    bool broken = false;
+    bool at_tail = forall_next(false);
+    while (!at_tail) {
+        stack::reset();
+        Step step = run_body(body);
+        if (step == Step::broken) {
+            broken = true;
+            break;
+        }
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+        const Cell* current = word::get(stack::base() - 1);
+        const Cell* started = stack::base() - 2;
+        if (!in_mask(series_types, cell_type(current)) ||
+            value::series_node(current) != value::series_node(started)) {
+            Cell changed = *current;
+            error::fire(error::Category::script, "bad-loop-series", &changed);
+        }
+        at_tail = forall_next(true);
+    }
+    if (!broken) forall_set();
+    stack::unwind_last();
+}
+
+void remove_each(bool check, const int32_t*) {
+    if (check) {
+        expect("remove-each", arg(0), mask_of({type_id::word, type_id::block}), "word");
+        expect("remove-each", arg(1), series_types, "data");
+        expect("remove-each", arg(2), block_only, "body");
+    }
+    poll_exits(check);
+    const Cell* words = arg(0);
+    const Cell* body = arg(2);
+    bool several = cell_type(words) == type_id::block;
+    int32_t n = several ? tail_index(words) - head_index(words) : 1;
+    Cell count;
+    value::set_integer(&count, n);
+    stack::push(&count);
+    stack::push(arg(1));
+    stack::push(words);
+    mark_loop_frame();
+    set_result(type_id::unset);
+    for (;;) {
+        if (!(several ? foreach_init(n) : foreach_next())) break;
+        stack::reset();
+        Step step = run_body(body);
+        if (step == Step::broken) break;
+        if (step == Step::leaving) {
+            stack::unwind();
+            return;
+        }
+        if (step == Step::continued) continue;
+        remove_each_step(n);
+    }
+    stack::unwind();
+    stack::set_result_only(arg(1)); // the data, at the position it was given
+}
+
+} // namespace zep::natives
