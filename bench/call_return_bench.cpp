@@ -4,7 +4,6 @@
 // Build (from the repository root, after scripts/build):
 //   g++ -O2 -std=c++20 -ffp-contract=off -I. bench/call_return_bench.cpp
 //       build/libzepcore.a -lcrypto -lz -o build/call_return_bench
-// (until object! lands, add tests/evaluator/call_object_standin_test.cpp)
 #include <chrono>
 #include <cstdio>
 #include <string>

@@ -109,6 +109,13 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
 // names it in errors.
 void call_routine(const Cell* routine, const Cell* name);
 
+// Calls a function-like value (an op! is unwrapped) from C++ code with the
+// given cells (copied, type-checked) as its first positional arguments;
+// missing arguments are none and every refinement is off. Marks the call's
+// frame, runs it and leaves the result as the caller's last pushed cell
+// (stack::unwind). name may be null (<anon>).
+void call_with(const Cell* function, const Cell* const* arguments, int32_t count, const Cell* name);
+
 // --- Pending exits ---------------------------------------------------------------
 
 constexpr uint32_t frame_polls_exit = 1u << 29;

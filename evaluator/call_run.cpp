@@ -5,14 +5,17 @@
 #include "datatypes/context.h"
 #include "datatypes/function.h"
 #include "datatypes/function_internal.h"
+#include "datatypes/op.h"
 #include "datatypes/routine.h"
 #include "datatypes/symbol.h"
 #include "datatypes/typeset.h"
 #include "datatypes/word.h"
+#include "evaluator/actions.h"
 #include "evaluator/call.h"
 #include "evaluator/call_internal.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
+#include "evaluator/natives.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
@@ -153,6 +156,74 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
         stack::keep_first();
         pending_exit = 0;
     }
+}
+
+void call_with(const Cell* function, const Cell* const* arguments, int32_t count,
+               const Cell* name) {
+    Cell locals[2] = {*function, name ? *name : *words::global_word(words::global::anon)};
+    gc::Root root(locals, 2);
+    if (cell_type(&locals[0]) == type_id::op) locals[0] = op::unwrap(&locals[0]);
+    uint8_t type = cell_type(&locals[0]);
+    bool native = is_native_like(type);
+    if (!native && type != type_id::function && type != type_id::routine)
+        error::fire(error::Category::script, "invalid-arg", &locals[0]);
+    Ref spec = call_spec_of(&locals[0]);
+    gc::RootRef spec_root(spec);
+    if (type == type_id::function)
+        stack::mark_interp_func(&locals[1]);
+    else
+        stack::mark_interp_native(&locals[1]);
+    int32_t given = 0;
+    int32_t ordinal = 0;
+    int32_t local_count = 0;
+    int32_t refinement_count = 0;
+    bool in_refinement = false;
+    int32_t entries = static_cast<int32_t>(node_cell_count(spec));
+    for (int32_t i = 0; i < entries; ++i) {
+        Cell e = *spec_cell(spec, i);
+        switch (cell_type(&e)) {
+        case type_id::typeset:
+            if (((e.header & arg_mode::mask) >> arg_mode::shift) == arg_mode::return_type) break;
+            if (in_refinement) {
+                if (!native) value::set_none(stack::push_slot());
+                break;
+            }
+            if (given < count)
+                stack::push(arguments[given++]);
+            else
+                value::set_none(stack::push_slot());
+            if (!typeset::has_type(&e, stack::top_type()))
+                fire_expect_arg(&locals[0], ordinal, stack::top());
+            ++ordinal;
+            break;
+        case type_id::refinement:
+            in_refinement = true;
+            if (!native) value::set_logic(stack::push_slot(), false);
+            break;
+        case type_id::integer:
+            if (native)
+                refinement_count = value::integer_of(&e);
+            else
+                local_count = value::integer_of(&e);
+            break;
+        default:
+            break;
+        }
+    }
+    if (type == type_id::function) {
+        function::init_locals(local_count);
+        call_function(&locals[0], 0, &locals[1], 0);
+    } else if (type == type_id::routine) {
+        call_routine(&locals[0], &locals[1]);
+    } else {
+        std::vector<int32_t> positions(static_cast<size_t>(refinement_count), -1);
+        int32_t index = static_cast<int32_t>(locals[0].data1);
+        natives::Entry entry = type == type_id::action ? actions::entry_at(index)
+                                                       : natives::entry_at(index);
+        if (!entry) error::fire(error::Category::internal, "not-done");
+        entry(false, positions.empty() ? nullptr : positions.data());
+    }
+    stack::unwind();
 }
 
 void call_routine(const Cell* routine, const Cell* name) {
