@@ -174,8 +174,6 @@ void init_core() {
 }
 
 void forget_core() {
-    interp::forget();
-    natives::forget();
     error::set_fire_hook(nullptr);
     error::forget_catalog();
     error::trace_hook = nullptr;

@@ -7,12 +7,14 @@ Zep [
 		get-words :arg1 :arg2 :arg3 that stand for the error's arguments,
 		or one such get-word when the argument is the whole message.
 		An error's code is its category's code plus the id's position.
+		The categories are constructed, not evaluated: their templates are
+		kept exactly as written.
 		The raise entry and the error printer read the categories from here.
 	}
 ]
 
 system/catalog/errors: make object! [
-	throw: make object! [
+	throw: construct [
 		code: 0
 		type: "Throw Error"
 		break: "no loop to break"
@@ -21,12 +23,12 @@ system/catalog/errors: make object! [
 		continue: "no loop to continue"
 		while-cond: "BREAK/CONTINUE cannot be used in WHILE condition block"
 	]
-	note: make object! [
+	note: construct [
 		code: 100
 		type: "note"
 		no-load: ["cannot load: " :arg1]
 	]
-	syntax: make object! [
+	syntax: construct [
 		code: 200
 		type: "Syntax Error"
 		invalid: [:arg1 "invalid" :arg2 "at" :arg3]
@@ -37,7 +39,7 @@ system/catalog/errors: make object! [
 		malconstruct: [:arg1 "invalid construction spec at" :arg2]
 		bad-char: [:arg1 "invalid character at" :arg2]
 	]
-	script: make object! [
+	script: construct [
 		code: 300
 		type: "Script Error"
 		no-value: [:arg1 "has no value"]
@@ -135,14 +137,14 @@ system/catalog/errors: make object! [
 		lib-invalid-arg: ["LIB - invalid argument:" :arg1]
 		zb-invalid-record: ["ZEPBIN - invalid record at index" :arg1]
 	]
-	math: make object! [
+	math: construct [
 		code: 400
 		type: "Math Error"
 		zero-divide: "attempt to divide by zero"
 		overflow: "math or number overflow"
 		positive: "positive number required"
 	]
-	access: make object! [
+	access: construct [
 		code: 500
 		type: "Access Error"
 		cannot-open: ["cannot open:" :arg1]
@@ -161,20 +163,20 @@ system/catalog/errors: make object! [
 		bad-media: "bad media data (corrupt image, sound, video)"
 		invalid-cmd: ["invalid port command:" :arg1]
 	]
-	reserved1: make object! [
+	reserved1: construct [
 		code: 600
 		type: "Reserved1 Error"
 	]
-	reserved2: make object! [
+	reserved2: construct [
 		code: 700
 		type: "Reserved2 Error"
 	]
-	user: make object! [
+	user: construct [
 		code: 800
 		type: "User Error"
 		message: :arg1
 	]
-	internal: make object! [
+	internal: construct [
 		code: 900
 		type: "Internal Error"
 		bad-path: ["bad path:" :arg1]

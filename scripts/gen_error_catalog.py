@@ -103,8 +103,8 @@ def parse_catalog(text):
     for kind, name in items:
         if kind != "setword":
             raise CatalogError(f"expected a category, got {name!r}")
-        if (next(items, None), next(items, None)) != (("word", "make"), ("word", "object!")):
-            raise CatalogError(f"category {name} is not an object")
+        if next(items, None) != ("word", "construct"):
+            raise CatalogError(f"category {name} is not a constructed object")
         kind, fields = next(items, (None, None))
         if kind != "block":
             raise CatalogError(f"category {name} has no body")

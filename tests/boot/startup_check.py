@@ -21,9 +21,9 @@ if zep.returncode != 0 or zep.stdout or zep.stderr:
 
 state = run([PROBE, "state"])
 expected_state = {
-    # 3 backing blocks, 6 refinement words, the error catalogue and prototype,
-    # the slot registry
-    "root cells": "12",
+    # 3 backing blocks, 6 refinement words, the print scratch block, the
+    # error catalogue and prototype, the interpreter's state, the slot registry
+    "root cells": "14",
     "argument stack held": "1",
     "frame stack held": "1",
     "symbol block held": "1",
