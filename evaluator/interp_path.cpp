@@ -61,6 +61,7 @@ int32_t eval_path(const Cell* path, const Cell* code, int32_t position, int32_t 
     Cell* first = cell_at(path, head);
     if (cell_type(first) != type_id::word) fire_script("word-first", path);
     Cell first_word = *first;
+    gc::Root first_root(&first_word);
     const Cell* found = word::get(&first_word);
     if (is_function_type(cell_type(found))) {
         if (set) fire_script("invalid-path-set", path);

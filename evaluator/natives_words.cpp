@@ -157,6 +157,7 @@ void get(bool, const int32_t* refinements) {
     if (type == type_id::object) {
         Cell field;
         word::make_at_result(words::symbol_of(words::symbol::values), &field);
+        gc::Root root(&field);
         Cell* result = actions::dispatch_reflect(target, &field);
         if (result != stack::base()) stack::set_last(result);
         return;
