@@ -212,7 +212,7 @@ void forget() {
 }
 
 Cell* current_code() {
-    return &state_cells[state::current_code];
+    return state_cells ? &state_cells[state::current_code] : nullptr;
 }
 
 void eval_block(const Cell* block, bool chain) {
