@@ -276,11 +276,12 @@ bool use_system_objects() {
     const Cell* catalog_cell = global_path({"system", "catalog", "errors"});
     if (!catalog_cell || cell_type(catalog_cell) != type_id::object) return false;
     Cell found_catalog = *catalog_cell;
-    const Cell* proto_cell = global_path({"system", "standard", "error"});
-    if (!proto_cell || cell_type(proto_cell) != type_id::object) return false;
-    Cell found_proto = *proto_cell;
     *root_cell(catalog_slot) = found_catalog;
-    *root_cell(prototype_slot) = found_proto;
+    const Cell* proto_cell = global_path({"system", "standard", "error"});
+    if (proto_cell && cell_type(proto_cell) == type_id::object) {
+        Cell found_proto = *proto_cell;
+        *root_cell(prototype_slot) = found_proto;
+    }
     return true;
 }
 

@@ -10,10 +10,10 @@
 // runtime builds both the catalogue object and the standard prototype from
 // its own table (runtime/error_catalog*), so errors are real error! values
 // from the first raise on. Hand-over: once the library's top level has made
-// `system/catalog/errors` and `system/standard/error`, the start-up code
+// `system/catalog/errors` (and `system/standard/error`), the start-up code
 // calls error::use_system_objects(); from then on errors are made from, and
-// printed through, those objects. Before that call, and when `system` lacks
-// either object, the runtime's own objects stay in use.
+// printed through, those objects. Before that call, and for an object that
+// `system` lacks, the runtime's own objects stay in use.
 //
 // `system/state/stack-trace` and `system/state/source-files` are read from
 // the `system` object when it exists (absent: stack-trace 0, no files).
@@ -30,8 +30,9 @@ namespace zep::error {
 // keeps them in the root block. Needs the symbol table, the global context
 // and the object! registration.
 void init_catalog();
-// Switches to system/catalog/errors and system/standard/error; answers true
-// when both were found (objects), false when the runtime's own stay in use.
+// Switches to system/catalog/errors and, when it exists, to
+// system/standard/error; answers false (changing nothing) when there is no
+// system/catalog/errors object.
 bool use_system_objects();
 // Drops the catalogue state (tests and shutdown).
 void forget_catalog();

@@ -105,8 +105,6 @@ Cell* make_empty(Cell* target, uint32_t slots) {
 
 Cell* push(Ref context, int32_t class_id) {
     gc::RootRef guard(context);
-    Cell* values = context::values(context);
-    (void)values;
     SeriesBuffer* v = node_buffer(context::header(context)->data2);
     if (v->tail == v->head) {
         uint32_t words = context::word_count(context);

@@ -315,9 +315,11 @@ Cell* compare_op_int_on_top(int code, const Cell* name, int32_t right) {
 // ---- Path step ---------------------------------------------------------------------------
 
 Cell* eval_path_fast(const Cell* value, int32_t index, const Cell* name) {
-    if (cell_type(value) == type_id::block) {
+    // Indexes below 1 go to the action: it picks backwards from the block's
+    // position, which a shortcut answering none would contradict.
+    if (cell_type(value) == type_id::block && index >= 1) {
         Cell result;
-        if (index >= 1 && index <= block_length(value)) {
+        if (index <= block_length(value)) {
             result = node_cells(value::series_node(value))[value::series_head(value) + index - 1];
         } else {
             value::set_none(&result);
@@ -330,7 +332,7 @@ Cell* eval_path_fast(const Cell* value, int32_t index, const Cell* name) {
     stack::mark_native(&word);
     Cell* base = stack::push(&copy);
     stack::push(&selector);
-    Cell* picked = dispatch_eval_path(base, base + 1, nullptr, nullptr, 0, false);
+    Cell* picked = dispatch_eval_path(base, base + 1, nullptr, nullptr, -1, false, nullptr, true);
     stack::set_last(picked);
     stack::unwind();
     return stack::top();

@@ -84,8 +84,9 @@ Cell* math_op_on_top(int code, const Cell* name, const Cell* right);
 Cell* math_op_int_on_top(int code, const Cell* name, int32_t right);
 Cell* compare_op_on_top(int code, const Cell* name, const Cell* right);
 Cell* compare_op_int_on_top(int code, const Cell* name, int32_t right);
-// Pushes value/index (a block!'s value at index, none outside 1..length;
-// any other type through its path access) and answers the new cell.
+// Pushes value/index (a block!'s value at index 1..length, none beyond it;
+// an index below 1, and any other type, through the path access) and
+// answers the new cell.
 Cell* eval_path_fast(const Cell* value, int32_t index, const Cell* name);
 // Pushes the query's result (fast_query code) and answers the new cell.
 Cell* series_query_fast(const Cell* value, int code, const Cell* name);

@@ -44,26 +44,32 @@ Cell library_function(const char* object_name, const char* name) {
     gc::Root roots(&word);
     const Cell* found = context::value_of_symbol(context::global, value::word_symbol(&word));
     if (found && object_name) {
-        found = cell_type(found) == type_id::object
-                    ? context::value_of_symbol(found->data1, value::word_symbol(&field))
-                    : nullptr;
-        word = field;
+        if (cell_type(found) == type_id::object) {
+            found = context::value_of_symbol(found->data1, value::word_symbol(&field));
+            word = field;
+        } else {
+            found = nullptr;
+        }
     }
     if (!found || cell_type(found) != type_id::function)
         error::fire(error::Category::script, "no-value", &word);
     return *found;
 }
 
-// Calls a library function with positional arguments, inside a native frame
-// named like it; the result goes into the current result slot.
+// Calls a library function with positional arguments (it has no
+// refinements) inside a native frame and a function frame named like it;
+// the result goes into the current result slot.
 void call_library(const Cell* function, const char* name, const Cell* const* arguments,
                   int32_t count) {
-    Cell fn = *function;
-    gc::Root fn_root(&fn);
-    Cell word = global_word(name);
-    gc::Root word_root(&word);
-    stack::mark_native(&word);
-    interp::call_with(&fn, arguments, count, &word);
+    Cell* held = stack::push(function);
+    Cell* word = stack::push_slot();
+    *word = global_word(name);
+    stack::mark_native(word);
+    stack::mark_func(word, function::context_of(held));
+    for (int32_t i = 0; i < count; ++i) stack::push(arguments[i]);
+    function::init_locals(function::count_locals(function::spec_of(held), 0, false));
+    interp::call_function(held, 0, word, 0);
+    stack::unwind_func_last();
     stack::unwind_last();
 }
 
@@ -242,17 +248,13 @@ void do_block(Cell* block, bool expand, Cell* next_word) {
     code->data1 = static_cast<uint32_t>(head_index(code));
     if (expand) {
         Cell fn = library_function("preprocessor", "expand");
-        gc::Root root(&fn);
         Cell none;
         value::set_none(&none);
         Cell no;
         value::set_logic(&no, false);
         const Cell* arguments[] = {code, &none, &no};
         Cell* mark = stack::arguments.top;
-        Cell name = global_word("expand");
-        stack::mark_native(&name);
-        interp::call_with(&fn, arguments, 3, &name);
-        stack::unwind();
+        call_library(&fn, "expand", arguments, 3);
         stack::arguments.top = mark;
     }
     if (!next_word) {

@@ -95,10 +95,17 @@ void catch_(bool check, const int32_t* refinements) {
     }
     const Cell* block = arg(0);
     const Cell* wanted = refinement_arg(refinements, 0);
+    poll_exits(check);
     Cell name = *words::global_word(words::global::catch_);
     stack::mark_catch(&name);
+    // A pending exit is never a throw: it passes the catch frame untouched.
+    interp::set_polls_exit();
     uint32_t code =
         catch_::receive(catch_::threshold_catch, [&] { interp::eval_block(block, true); });
+    if (!code && interp::is_exit_pending()) {
+        stack::unwind();
+        return;
+    }
     if (!code) {
         stack::unwind_last();
         return;
@@ -125,12 +132,22 @@ void try_(bool check, const int32_t* refinements) {
     bool keep = has_refinement(refinements, 1);
     const Cell* block = arg(0);
     Cell name = *words::global_word(words::global::try_);
-    if (all)
+    if (all) {
+        // A barrier never polls: every exit must meet it and become an error.
         stack::mark_barrier(&name);
-    else
+    } else {
+        // break, continue, return and exit pass a try frame: pending ones may
+        // cross it without a throw.
+        poll_exits(check);
         stack::mark_try(&name);
+        interp::set_polls_exit();
+    }
     uint32_t code =
         catch_::receive(catch_::threshold_call, [&] { interp::eval_block(block, true); });
+    if (!code && interp::is_exit_pending()) {
+        stack::unwind();
+        return;
+    }
     if (!code) {
         stack::unwind_last();
     } else if (code == catch_::code_error) {

@@ -27,36 +27,39 @@ namespace {
 // sits at the tail the block had; on the way out (normally or by an exit)
 // the block is cut back there and its head restored, so that a print nested
 // in the reduction appends after the outer one's values and leaves them
-// whole.
+// whole. The scratch cell lives in the root block, whose buffer moves when
+// it grows: it is found again each time.
 class ScratchUse {
   public:
-    explicit ScratchUse(Cell* scratch)
-        : scratch_(scratch), saved_head_(value::series_head(scratch)),
-          start_(control::tail_index(scratch)) {
-        scratch_->data1 = static_cast<uint32_t>(start_);
+    ScratchUse()
+        : saved_head_(value::series_head(print_scratch())),
+          start_(control::tail_index(print_scratch())) {
+        print_scratch()->data1 = static_cast<uint32_t>(start_);
     }
     ~ScratchUse() {
-        block::set_tail_index(scratch_, start_);
-        scratch_->data1 = static_cast<uint32_t>(saved_head_);
+        Cell* scratch = print_scratch();
+        block::set_tail_index(scratch, start_);
+        scratch->data1 = static_cast<uint32_t>(saved_head_);
     }
     ScratchUse(const ScratchUse&) = delete;
     ScratchUse& operator=(const ScratchUse&) = delete;
 
   private:
-    Cell* scratch_; // a root-block cell: never moves
     int32_t saved_head_;
     int32_t start_;
 };
 
 // reduce/into the block at the scratch block, in a native frame of its own.
-void reduce_into(const Cell* block, const Cell* scratch) {
+void reduce_into(const Cell* block) {
     Cell name = control::global_word("reduce");
     stack::mark_native(&name);
     stack::push(block);
-    stack::push(scratch);
+    stack::push(print_scratch());
     const int32_t into_position[1] = {1};
     reduce(false, into_position);
     stack::unwind_drop();
+    // Only print's own argument stays above its frame's base.
+    stack::keep_first();
 }
 
 // The text of a string value from its position (clamped) to its tail.
@@ -86,12 +89,11 @@ void emit(const Cell* value, bool new_line) {
 void print_value(bool check, bool new_line) {
     Cell* value = arg(0);
     if (cell_type(value) == type_id::block) {
-        Cell* scratch = print_scratch();
-        ScratchUse use(scratch);
+        ScratchUse use;
         if (!check) interp::set_polls_exit();
-        reduce_into(value, scratch);
+        reduce_into(value);
         if (interp::is_exit_pending()) return;
-        *value = *scratch;
+        *value = *print_scratch();
         emit(value, new_line);
     } else {
         emit(value, new_line);

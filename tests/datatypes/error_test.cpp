@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "datatypes/block.h"
 #include "datatypes/error.h"
+#include "datatypes/object.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
 #include "evaluator/error_value.h"
@@ -82,7 +84,7 @@ TEST_F(ErrorTest, PrintedText) {
     Cell* e = stack::push_slot();
     Cell boom = text("boom");
     *e = raised_error(error::Category::user, "message", &boom);
-    EXPECT_EQ(form(e), "*** User Error: boom\n*** Where: ???\n*** Near : none");
+    EXPECT_EQ(formed(e), "*** User Error: boom\n*** Where: ???\n*** Near : none");
     EXPECT_EQ(error::get_type(e), symbol::make("user"));
 
     // Script arguments are molded, syntax arguments formed; each is cut to 80
@@ -94,35 +96,35 @@ TEST_F(ErrorTest, PrintedText) {
     *error::field_of(e, error::field::near) =
         *load(std::string(30, 'a') + " " + std::string(30, 'b'));
     // (A string of more than 50 characters molds in braces.)
-    EXPECT_EQ(form(e), "*** Script Error: invalid argument: {" + std::string(79, 'x') +
-                           "\n*** Where: system/console/prompt\n*** Near : " +
-                           std::string(30, 'a') + " " + std::string(9, 'b'));
+    EXPECT_EQ(formed(e), "*** Script Error: invalid argument: {" + std::string(79, 'x') +
+                             "\n*** Where: system/console/prompt\n*** Near : " +
+                             std::string(30, 'a') + " " + std::string(9, 'b'));
     Cell one = text("x"), two = text("y");
     *e = raised_error(error::Category::syntax, "bad-char", &one, &two);
-    EXPECT_EQ(form(e).substr(0, 50), "*** Syntax Error: x invalid character at y\n*** Whe");
+    EXPECT_EQ(formed(e).substr(0, 50), "*** Syntax Error: x invalid character at y\n*** Whe");
     Cell word;
     word::make_at(symbol::make("foo"), &word);
     *e = raised_error(error::Category::script, "no-value", &word);
     *error::field_of(e, error::field::where) = word;
-    EXPECT_EQ(form(e), "*** Script Error: foo has no value\n*** Where: foo\n*** Near : none");
+    EXPECT_EQ(formed(e), "*** Script Error: foo has no value\n*** Where: foo\n*** Near : none");
 
     // A type or id that the catalogue lacks prints as internal invalid-error.
     Cell unknown;
     word::make_at(symbol::make("no-such-id"), &unknown);
     *error::field_of(e, error::field::id) = unknown;
-    EXPECT_EQ(form(e).substr(0, 65),
+    EXPECT_EQ(formed(e).substr(0, 65),
               "*** Internal Error: invalid error object field value: no-such-id\n");
     EXPECT_EQ(error::code_of(e), code(error::Category::internal, "invalid-error"));
 
     // Files, molded flat.
     *error::field_of(e, error::field::files) = *load("%a.zep %b.zep");
-    EXPECT_NE(form(e).find("\n*** Files: %a.zep %b.zep"), std::string::npos);
+    EXPECT_NE(formed(e).find("\n*** Files: %a.zep %b.zep"), std::string::npos);
 }
 
 TEST_F(ErrorTest, MoldAndCompare) {
     Cell* e = stack::push_slot();
     *e = raised_error(error::Category::math, "zero-divide");
-    EXPECT_EQ(mold(e, false, true),
+    EXPECT_EQ(molded(e, false, true),
               "make error! [code: 400 type: 'math id: 'zero-divide arg1: none arg2: none arg3: "
               "none near: none where: none stack: none files: none]");
     Cell* f = stack::push_slot();
@@ -132,6 +134,29 @@ TEST_F(ErrorTest, MoldAndCompare) {
     EXPECT_EQ(error::compare(e, f, compare_code::equal), -1);
     EXPECT_EQ(e->data2, 1u);
     EXPECT_EQ(error::field_count(), 8);
+}
+
+TEST_F(ErrorTest, HandOverToTheSystemCatalogue) {
+    EXPECT_FALSE(error::use_system_objects()); // no system object yet
+    // A copy of the catalogue whose math category has another title.
+    Cell* catalog = stack::push(error::catalog_object());
+    object::duplicate(catalog, catalog, false, nullptr, false);
+    Cell math_word = *load("math");
+    math_word = *block::cell_at(&math_word, 0);
+    Cell* math = stack::push(object::select_word(catalog, &math_word));
+    object::duplicate(math, math, false, nullptr, false);
+    Cell type_word = *load("type");
+    type_word = *block::cell_at(&type_word, 0);
+    Cell title = text("Maths");
+    object::eval_path(math, &type_word, &title, nullptr, false);
+    object::eval_path(catalog, &math_word, math, nullptr, false);
+    define("custom", catalog);
+    run("system: make object! [catalog: make object! [errors: custom] standard: none]");
+    EXPECT_TRUE(error::use_system_objects());
+    Cell* e = stack::push_slot();
+    *e = raised_error(error::Category::math, "zero-divide");
+    EXPECT_EQ(formed(e).substr(0, 37), "*** Maths: attempt to divide by zero\n");
+    EXPECT_EQ(cell_type(error::field_of(e, error::field::files)), type_id::none);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Objects and errors for the object! and error! tests: values loaded from
-// source text and their form or mold as std::string.
+// Objects and errors for the object! and error! tests: the interpreter of
+// the call tests, and the form or mold of a value as std::string.
 #pragma once
 #include <string>
 
@@ -7,23 +7,12 @@
 #include "datatypes/string_buffer.h"
 #include "evaluator/stack.h"
 #include "runtime/value_make.h"
-#include "services/lexer.h"
-#include "tests/boot/runtime_fixture.h"
+#include "tests/evaluator/call_fixture.h"
 
 namespace zep::testing {
 
-class ObjectTest : public RuntimeTest {
+class ObjectTest : public CallTest {
   protected:
-    // The text loaded into a block, pushed on the argument stack.
-    static Cell* load(const std::string& text) {
-        Cell* out = stack::push_slot();
-        value::set_none(out);
-        lexer::Options options;
-        lexer::transcode(out, reinterpret_cast<const uint8_t*>(text.data()),
-                         static_cast<uint32_t>(text.size()), options);
-        return out;
-    }
-
     static std::string utf8(const Cell* text) {
         std::string out;
         uint32_t n = string::total_length(text);
@@ -34,7 +23,7 @@ class ObjectTest : public RuntimeTest {
         return out;
     }
 
-    static std::string mold(const Cell* value, bool only = false, bool flat = false) {
+    static std::string molded(const Cell* value, bool only = false, bool flat = false) {
         Cell* held = stack::push(value);
         Cell* text = string::make_at(stack::push_slot(), 64);
         actions::slot_as<MoldFn>(cell_type(held), action_slot::mold)(held, text, only, false, flat,
@@ -44,7 +33,7 @@ class ObjectTest : public RuntimeTest {
         return out;
     }
 
-    static std::string form(const Cell* value) {
+    static std::string formed(const Cell* value) {
         Cell* held = stack::push(value);
         Cell* text = string::make_at(stack::push_slot(), 64);
         actions::slot_as<FormFn>(cell_type(held), action_slot::form)(held, text, 0x7FFFFFFF);

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "datatypes/context.h"
+#include "datatypes/function.h"
 #include "datatypes/object.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
@@ -23,13 +24,13 @@ class ObjectTest : public testing::ObjectTest {
         stack::pop(1);
         return made;
     }
-    static Cell word(const char* name) {
+    static Cell word_named(const char* name) {
         Cell w;
         word::make_at(symbol::make(name), &w);
         return w;
     }
     static const Cell* field(const Cell& object, const char* name) {
-        Cell w = word(name);
+        Cell w = word_named(name);
         return object::select_word(&object, &w);
     }
     static int32_t code(error::Category category, const char* id) {
@@ -41,10 +42,10 @@ TEST_F(ObjectTest, MakeGivesFieldsClassIdsAndText) {
     Cell* o = stack::push_slot();
     *o = make("a: 1 b: \"x\" c: 'w");
     EXPECT_EQ(static_cast<int32_t>(o->data2), object::first_class_id + 1);
-    EXPECT_EQ(mold(o), "make object! [\n    a: 1\n    b: \"x\"\n    c: 'w\n]");
-    EXPECT_EQ(mold(o, false, true), "make object! [a: 1 b: \"x\" c: 'w]");
-    EXPECT_EQ(form(o), "a: 1\nb: \"x\"\nc: 'w");
-    EXPECT_EQ(mold(o, true, true), "a: 1 b: \"x\" c: 'w");
+    EXPECT_EQ(molded(o), "make object! [\n    a: 1\n    b: \"x\"\n    c: 'w\n]");
+    EXPECT_EQ(molded(o, false, true), "make object! [a: 1 b: \"x\" c: 'w]");
+    EXPECT_EQ(formed(o), "a: 1\nb: \"x\"\nc: 'w");
+    EXPECT_EQ(molded(o, true, true), "a: 1 b: \"x\" c: 'w");
 
     // A prototype with a spec that only sets existing fields keeps its class;
     // adding a field gives a new one. Fields are copies, not shared.
@@ -61,23 +62,23 @@ TEST_F(ObjectTest, MakeGivesFieldsClassIdsAndText) {
 TEST_F(ObjectTest, ChangedListsOnlyAssignmentsAfterMake) {
     Cell* o = stack::push_slot();
     *o = make("a: 1 b: 2");
-    Cell changed = word("changed");
+    Cell changed = word_named("changed");
     Cell reflected = *o;
-    EXPECT_EQ(mold(object::reflect(&reflected, &changed)), "[]");
+    EXPECT_EQ(molded(object::reflect(&reflected, &changed)), "[]");
     Cell b = *context::word_at(o->data1, 1);
     Cell three;
     value::set_integer(&three, 3);
     context::set_value(&b, &three, o->data1, true);
     reflected = *o;
-    EXPECT_EQ(mold(object::reflect(&reflected, &changed)), "[b]");
+    EXPECT_EQ(molded(object::reflect(&reflected, &changed)), "[b]");
     Cell none;
     value::set_none(&none);
     object::modify(o, &changed, &none, false);
     reflected = *o;
-    EXPECT_EQ(mold(object::reflect(&reflected, &changed)), "[]");
-    Cell body = word("body");
+    EXPECT_EQ(molded(object::reflect(&reflected, &changed)), "[]");
+    Cell body = word_named("body");
     reflected = *o;
-    EXPECT_EQ(mold(object::reflect(&reflected, &body)), "[\n    a: 1\n    b: 3\n]");
+    EXPECT_EQ(molded(object::reflect(&reflected, &body)), "[\n    a: 1\n    b: 3\n]");
 }
 
 TEST_F(ObjectTest, CompareOrdersByFieldsThenValues) {
@@ -101,12 +102,12 @@ TEST_F(ObjectTest, CompareOrdersByFieldsThenValues) {
 
 TEST_F(ObjectTest, SelfReferenceMoldsWithTheCycleMarkerAndRefusesTypedCopy) {
     Cell* o = stack::push_slot();
-    *o = make("a: 1 me: 0"); // me is made to hold the object below
-    Cell me = word("me");
+    *o = make("a: 1 me: none");
+    Cell me = word_named("me");
     Cell self = *o;
     context::put(o->data1, &me, &self);
-    EXPECT_EQ(mold(o, false, true), "make object! [a: 1 me: make object! [...]]");
-    EXPECT_EQ(form(o), "a: 1\nme: make object! [...]");
+    EXPECT_EQ(molded(o, false, true), "make object! [a: 1 me: make object! [...]]");
+    EXPECT_EQ(formed(o), "a: 1\nme: make object! [...]");
     // Self-containing objects still compare.
     EXPECT_EQ(object::compare(o, o, compare_code::equal), 0);
     Cell types = datatype(type_id::object);
@@ -122,11 +123,11 @@ TEST_F(ObjectTest, ConstructTakesValuesUnevaluated) {
     Cell made;
     object::construct(&made, spec, nullptr, false);
     Cell* o = stack::push(&made);
-    EXPECT_EQ(mold(o, true, true), "a: true b: true c: 'x d: none e: none");
+    EXPECT_EQ(molded(o, true, true), "a: true b: true c: 'x d: none e: none");
     EXPECT_EQ(cell_type(field(*o, "d")), type_id::none);
     object::construct(&made, spec, nullptr, true);
     *o = made;
-    EXPECT_EQ(mold(o, true, true), "a: 'on b: 'on c: 'x d: 'none e: none");
+    EXPECT_EQ(molded(o, true, true), "a: 'on b: 'on c: 'x d: 'none e: none");
     EXPECT_GT(static_cast<int32_t>(o->data2), object::first_class_id);
 }
 
@@ -155,7 +156,7 @@ TEST_F(ObjectTest, AccessErrors) {
          code(error::Category::script, "invalid-key-type")},
         {"path missing",
          [&] {
-             Cell w = word("zz");
+             Cell w = word_named("zz");
              object::eval_path(o, &w, nullptr, nullptr, false);
          },
          code(error::Category::script, "unset-path")},
@@ -163,7 +164,7 @@ TEST_F(ObjectTest, AccessErrors) {
          code(error::Category::script, "invalid-path")},
         {"reflect other",
          [&] {
-             Cell w = word("spec");
+             Cell w = word_named("spec");
              Cell v = *o;
              object::reflect(&v, &w);
          },
@@ -173,7 +174,7 @@ TEST_F(ObjectTest, AccessErrors) {
     };
     for (const Case& c : cases) EXPECT_EQ(raised_code(c.body), c.code) << c.name;
     // Selecting a missing field gives none; a path set stores.
-    Cell zz = word("zz"), a = word("a");
+    Cell zz = word_named("zz"), a = word_named("a");
     EXPECT_EQ(cell_type(object::select(o, &zz, nullptr, false, false, false, false, nullptr,
                                        nullptr, false, false)),
               type_id::none);
@@ -181,6 +182,64 @@ TEST_F(ObjectTest, AccessErrors) {
     value::set_integer(&seven, 7);
     object::eval_path(o, &a, &seven, nullptr, false);
     EXPECT_EQ(value::integer_of(field(*o, "a")), 7);
+}
+
+} // namespace
+} // namespace zep
+
+namespace zep {
+namespace {
+
+class ObjectEventTest : public testing::ObjectTest {
+  protected:
+    void SetUp() override {
+        testing::ObjectTest::SetUp();
+        run("reduce-3: func [a b c] [append append append make block! 3 :a :b :c]");
+    }
+    static Cell word_named(const char* name) {
+        Cell w;
+        word::make_at(symbol::make(name), &w);
+        return w;
+    }
+};
+
+TEST_F(ObjectEventTest, OnChangeFiresAfterMakeAndFollowsItsReplacement) {
+    run("log: make block! 4 "
+        "o: make object! [a: 1 on-change*: func [word old new] [append log reduce-3 :word :old "
+        ":new]]");
+    EXPECT_EQ(mold_of("log"), "[]"); // assignments inside make fire nothing
+    run("o/a: 5");
+    EXPECT_EQ(mold_of("log"), "[a 1 5]");
+    // A handler with locals replaces the first: its slot count is recounted.
+    // (Setting the handler field already runs the new handler.)
+    run("o/on-change*: func [word old new /local x y] [x: :new y: :old append log reduce-3 :x :y "
+        ":word]");
+    run("log: make block! 4 o/a: 7");
+    EXPECT_EQ(mold_of("log"), "[7 5 a]");
+    // The new value is stored before the handler runs, so a handler field set
+    // to another value fails at once, and so does every later assignment.
+    EXPECT_EQ(error_of("o/on-change*: 0"), script("invalid-obj-evt"));
+    EXPECT_EQ(error_of("o/a: 8"), script("invalid-obj-evt"));
+}
+
+TEST_F(ObjectEventTest, FunctionsCopiedIntoADerivedObjectUseItsFields) {
+    run("o: make object! [a: 1 f: func [] [a]] p: make o [a: 10]");
+    EXPECT_EQ(integer_of("p/f"), 10);
+    EXPECT_EQ(integer_of("o/f"), 1);
+    Cell p = run("p");
+    Cell f_word = word_named("f");
+    const Cell* f = object::select_word(&p, &f_word);
+    EXPECT_EQ(cell_type(function::more_cell(f, function::more::code)), type_id::unset);
+    EXPECT_EQ(error_of("make object! [f: func [] [a] on-change*: 1]"), script("bad-field-set"));
+}
+
+TEST_F(ObjectEventTest, OnDeepChangeReportsSeriesChanges) {
+    run("log: make block! 4 "
+        "o: make object! [b: make block! 1 "
+        "on-deep-change*: func [owner word target action new index part] "
+        "[append log reduce-3 :word :action :new]]");
+    run("append o/b 9");
+    EXPECT_EQ(mold_of("log"), "[b append 9 b appended 9]");
 }
 
 } // namespace

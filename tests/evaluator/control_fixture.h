@@ -1,20 +1,17 @@
-// A runtime core with the interpreter, the natives table and a small prelude
-// that binds the words the control natives' tests use (the library binds
-// them in the real system), and a helper that evaluates source text.
+// A runtime core with the library loaded (the natives' and actions' words,
+// operators, typesets), and a helper that evaluates source text.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "datatypes/context.h"
+#include "boot/library_load.h"
 #include "datatypes/string_buffer.h"
-#include "datatypes/symbol.h"
 #include "evaluator/actions.h"
 #include "evaluator/call.h"
 #include "evaluator/error_value.h"
 #include "evaluator/interp.h"
-#include "evaluator/natives.h"
 #include "runtime/error_catalog.h"
 #include "services/lexer.h"
 #include "tests/boot/runtime_fixture.h"
@@ -25,22 +22,8 @@ class ControlTest : public RuntimeTest {
   protected:
     void SetUp() override {
         RuntimeTest::SetUp();
-        actions::register_table();
-        natives::register_();
-        interp::init();
-        Cell value;
-        value::set_logic(&value, true);
-        context::set_global(symbol::make("true"), &value);
-        value::set_logic(&value, false);
-        context::set_global(symbol::make("false"), &value);
-        value::set_none(&value);
-        context::set_global(symbol::make("none"), &value);
-        ASSERT_EQ(eval(prelude), "unset");
-    }
-    void TearDown() override {
-        interp::forget();
-        natives::forget();
-        RuntimeTest::TearDown();
+        boot::bootstrap_library();
+        boot::load_library();
     }
 
     // Evaluates the text under a try frame: the molded result ("unset" for
@@ -104,60 +87,6 @@ class ControlTest : public RuntimeTest {
         }
         return "code " + std::to_string(code);
     }
-
-    // Binds the natives and actions the tests use to their words.
-    static constexpr const char* prelude = R"(
-        any-type!: make typeset! [unset! none! logic! integer! float! char! block! paren!
-            word! lit-word! set-word! path! string! file! error! map! hash! object!
-            native! action! function! op! datatype! typeset!]
-        any-block!: make typeset! [block! paren! hash! path!]
-        series!: make typeset! [block! paren! hash! path! string! file! binary!]
-        if: make native! [[cond [any-type!] then-blk [block!]] 1]
-        unless: make native! [[cond [any-type!] then-blk [block!]] 2]
-        either: make native! [[cond [any-type!] true-blk [block!] false-blk [block!]] 3]
-        any: make native! [[conds [block!]] 4]
-        all: make native! [[conds [block!]] 5]
-        while: make native! [[cond [block!] body [block!]] 6]
-        until: make native! [[body [block!]] 7]
-        loop: make native! [[count [integer! float!] body [block!]] 8]
-        repeat: make native! [['word [word!] value [integer! float!] body [block!]] 9]
-        forever: make native! [[body [block!]] 10]
-        foreach: make native! [['word [word! block!] series [series! map!] body [block!]] 11]
-        forall: make native! [['word [word!] body [block!]] 12]
-        remove-each: make native! [['word [word! block!] data [series!] body [block!]] 13]
-        switch: make native! [[value [any-type!] cases [block!] /default case [block!]] 18]
-        case: make native! [[cases [block!] /all] 19]
-        do: make native! [[value [any-type!] /expand /args arg /next position [word!]
-            /trace callback [function!]] 20]
-        reduce: make native! [[value [any-type!] /into out [any-block!]] 35]
-        compose: make native! [[value [block!] /deep /only /into out [any-block!]] 36]
-        try: make native! [[block [block!] /all /keep] 70]
-        break: make native! [[/return value [any-type!]] 77]
-        continue: make native! [[] 78]
-        exit: make native! [[] 79]
-        return: make native! [[value [any-type!]] 80]
-        throw: make native! [[value [any-type!] /name word [word!]] 81]
-        catch: make native! [[block [block!] /name word [word! block!]] 82]
-        apply: make native! [[func [word! path! native! action! function! op!] args [block!]
-            /all /safer] 107]
-        add: make action! [[value1 value2] 11]
-        divide: make action! [[value1 value2] 12]
-        subtract: make action! [[value1 value2] 18]
-        even?: make action! [[value] 19]
-        append: make action! [[series [series!] value [any-type!] /part length /only
-            /dup count] 25]
-        copy: make action! [[value /part length /deep /types kind] 30]
-        head: make action! [[series] 32]
-        index?: make action! [[series] 34]
-        insert: make action! [[series [series!] value [any-type!] /part length /only
-            /dup count] 35]
-        next: make action! [[series] 38]
-        pick: make action! [[series index] 39]
-        tail?: make action! [[series] 49]
-        +: make op! :add
-        -: make op! :subtract
-        ()
-    )";
 };
 
 } // namespace zep::testing

@@ -68,8 +68,10 @@ TEST_F(Control, DoReduceCompose) {
         {"do %nowhere.zep", "raised script/no-value"},
         {"reduce [1 + 2 3]", "[3 3]"},
         {"x: 4 reduce 'x", "4"},
-        {"reduce :add", "make action! [[value1 value2]]"},
-        {"b: [x] reduce/into [1 + 1 3] b", "[x 2 3]"},
+        {"apply reduce :add [1 2]", "3"},          // a function is not called
+        {"b: [x] reduce/into [1 + 1 3] b", "[x]"}, // inserted: just past the new values
+        {"b: [x] reduce/into [1 + 1 3] tail b b", "[x 2 3]"},
+        {"reduce/into [1 + 1 3] copy []", "[2 3]"}, // appended: at its own position
         {"b: [x] reduce/into [1 + 1 3] b head b", "[2 3 x]"},
         {"b: [x] pick reduce/into [1 + 1 3] b 1", "x"},
         {"compose [() (1 + 1) ([]) ([a b])]", "[2 a b]"},
@@ -152,7 +154,7 @@ TEST_F(Control, SeriesLoops) {
         {"remove-each x [1 2] [()]", "[]"},
         {"b: [1 2 3 4] remove-each x next b [even? x] b", "[1 3]"},
         {"remove-each [a b] [1 2 4 5 6 8] [even? b]", "[4 5]"},
-        {"remove-each x \"a1b2\" [even? x]", "\"a1b2\""},
+        {"remove-each x \"a1b2\" [even? x]", "\"a1\""},
         {"remove-each x [1 2 3 4] [if even? x [continue] true]", "[2 4]"},
         {"remove-each x [1 2 3 4] [if even? x [break] true]", "[2 3 4]"},
     });
