@@ -8,6 +8,7 @@
 #include "datatypes/function.h"
 #include "datatypes/native.h"
 #include "datatypes/op.h"
+#include "datatypes/series.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
 #include "evaluator/call.h"
@@ -182,6 +183,16 @@ bool is_system_issue(const Cell* code, int32_t position, int32_t end, const Cell
            symbol == symbol::resolve(words::symbol_of(words::symbol::system_global));
 }
 
+// The seam through which sort and the other series actions call a
+// comparison function with two values.
+void call_two(const Cell* function, const Cell* first, const Cell* second, Cell* result) {
+    Cell* saved_top = stack::arguments.top;
+    const Cell* arguments[2] = {first, second};
+    call_with(function, arguments, 2, nullptr);
+    *result = *stack::top();
+    stack::arguments.top = saved_top;
+}
+
 bool is_number_type(uint8_t type) {
     return type == type_id::integer || type == type_id::float_;
 }
@@ -251,12 +262,14 @@ void init() {
     error::trace_hook = [](const Cell* error_value) {
         trace_event(trace_bit::error, nullptr, -1, nullptr, error_value);
     };
+    series::call_two = &call_two;
 }
 
 void forget() {
     state_cells = nullptr;
     tracing = false;
     error::trace_hook = nullptr;
+    series::call_two = nullptr;
 }
 
 Cell* current_code() {

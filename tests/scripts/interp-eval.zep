@@ -65,3 +65,6 @@ expect 'v [in o /v]
 expect true [same? o context? in o 'v]
 expect false [new-line? tail [1]]
 expect true [blk: [a b c] new-line next blk true new-line? next blk]
+
+; Series actions call a comparison function through the evaluator.
+expect [3 2 1] [sort/compare [1 3 2] func [a b] [a > b]]
