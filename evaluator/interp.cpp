@@ -6,11 +6,14 @@
 
 #include "datatypes/context.h"
 #include "datatypes/function.h"
+#include "datatypes/native.h"
 #include "datatypes/op.h"
+#include "datatypes/series.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
 #include "evaluator/call.h"
 #include "evaluator/compiled_support.h"
+#include "evaluator/fast_paths.h"
 #include "evaluator/interp_internal.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
@@ -180,6 +183,62 @@ bool is_system_issue(const Cell* code, int32_t position, int32_t end, const Cell
            symbol == symbol::resolve(words::symbol_of(words::symbol::system_global));
 }
 
+// The seam through which sort and the other series actions call a
+// comparison function with two values.
+void call_two(const Cell* function, const Cell* first, const Cell* second, Cell* result) {
+    Cell* saved_top = stack::arguments.top;
+    const Cell* arguments[2] = {first, second};
+    call_with(function, arguments, 2, nullptr);
+    *result = *stack::top();
+    stack::arguments.top = saved_top;
+}
+
+bool is_number_type(uint8_t type) {
+    return type == type_id::integer || type == type_id::float_;
+}
+
+// The number a right operand gives without evaluating anything: a literal
+// integer! or float!, or a word whose value is one. Null otherwise.
+const Cell* plain_number_at(const Cell* code, int32_t position, int32_t end) {
+    if (position >= end || position >= cell_count(code)) return nullptr;
+    const Cell* cell = cell_at(code, position);
+    if (cell_type(cell) == type_id::word) cell = bound_value(cell);
+    return cell && is_number_type(cell_type(cell)) ? cell : nullptr;
+}
+
+// Infix arithmetic and comparison between two numbers: the operator at
+// position is applied to the left operand and the number after it directly
+// (fast_paths.h), with the results the action or native call would give.
+// Answers false, having done nothing, when the shortcut does not apply.
+bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, int32_t end,
+                    bool push, Cell* start_top) {
+    uint8_t wrapped = op::wrapped_type(op_value);
+    int32_t index = native::index_of(op_value);
+    bool compare = false;
+    int fast = -1;
+    if (wrapped == type_id::action) {
+        fast = actions::math_code_of_action(index);
+    } else if (wrapped == type_id::native) {
+        fast = actions::compare_code_of_native(index);
+        compare = true;
+    }
+    if (fast < 0) return false;
+    const Cell* left = push ? start_top : stack::base();
+    const Cell* right = plain_number_at(code, position + 1, end);
+    if (!right || !is_number_type(cell_type(left))) return false;
+    // Numbers hold no references: plain copies are safe across the call.
+    Cell right_copy = *right;
+    Cell name = *cell_at(code, position);
+    if (!push && start_top != stack::base()) *start_top = *stack::base();
+    stack::arguments.top = start_top + 1;
+    if (compare)
+        actions::compare_op_on_top(fast, &name, &right_copy);
+    else
+        actions::math_op_on_top(fast, &name, &right_copy);
+    if (!push) stack::set_last(start_top);
+    return true;
+}
+
 } // namespace
 
 void init() {
@@ -203,16 +262,18 @@ void init() {
     error::trace_hook = [](const Cell* error_value) {
         trace_event(trace_bit::error, nullptr, -1, nullptr, error_value);
     };
+    series::call_two = &call_two;
 }
 
 void forget() {
     state_cells = nullptr;
     tracing = false;
     error::trace_hook = nullptr;
+    series::call_two = nullptr;
 }
 
 Cell* current_code() {
-    return &state_cells[state::current_code];
+    return state_cells ? &state_cells[state::current_code] : nullptr;
 }
 
 void eval_block(const Cell* block, bool chain) {
@@ -392,6 +453,10 @@ int32_t eval_infix(const Cell* code, int32_t position, int32_t end, bool push, C
         if (cell_type(word) != type_id::word) break;
         const Cell* found = bound_value(word);
         if (!found || cell_type(found) != type_id::op) break;
+        if (!tracing && try_fast_infix(found, code, position, end, push, start_top)) {
+            position += 2;
+            continue;
+        }
         // [0] the operator retyped to the function it wraps, [1] its word.
         Cell locals[2] = {op::unwrap(found), *word};
         gc::Root root(locals, 2);

@@ -25,6 +25,7 @@ void forget();
 
 // The block! cell naming the block under evaluation, its index moved to the
 // expression being evaluated; errors take their `near` position from it.
+// Null before init.
 Cell* current_code();
 
 // Evaluates a block! or paren! from its index to its tail inside an eval

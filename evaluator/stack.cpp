@@ -3,6 +3,7 @@
 #include "datatypes/context.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/error_value.h"
+#include "evaluator/interp.h"
 #include "evaluator/runtime_words.h"
 #include "runtime/cell_ops.h"
 #include "runtime/memory.h"
@@ -305,6 +306,12 @@ void throw_error(const Cell* error_value) {
             Cell caller;
             get_caller(&caller);
             error::set_where(&error, &caller);
+            // The code near the failure: the expression the interpreter was
+            // evaluating when the error was raised.
+            const Cell* code = interp::current_code();
+            Cell* near = error::field_of(&error, error::field::near);
+            if (code && cell_type(code) == type_id::block && cell_type(near) == type_id::none)
+                *near = *code;
             error::set_stack_frame(&error, static_cast<int32_t>(frames.top - frames.begin));
         }
         Cell* saved_top = arguments.top;

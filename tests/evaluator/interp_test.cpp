@@ -16,6 +16,9 @@ TEST_F(InterpTest, EvaluatesExpressionsToMoldedResults) {
         {"1 + 2 * 3", "9"},   // strictly left to right
         {"1 + (2 * 3)", "7"}, // a paren is one operand
         {"10 - 2 - 3", "5"},
+        {"1 + 2.5", "3.5"},                      // mixed numbers take the action's route
+        {"a: 2147483647 a + 1", "2147483648.0"}, // as add gives it
+        {"a: 2147483647 add a 1", "2147483648.0"},
         {"a: 5 a", "5"},
         {"b: c: 3 b + c", "6"}, // chained set-words
         {"a: 5 :a", "5"},
