@@ -218,8 +218,8 @@ void call_with(const Cell* function, const Cell* const* arguments, int32_t count
     } else {
         std::vector<int32_t> positions(static_cast<size_t>(refinement_count), -1);
         int32_t index = static_cast<int32_t>(locals[0].data1);
-        natives::Entry entry = type == type_id::action ? actions::entry_at(index)
-                                                       : natives::entry_at(index);
+        natives::Entry entry =
+            type == type_id::action ? actions::entry_at(index) : natives::entry_at(index);
         if (!entry) error::fire(error::Category::internal, "not-done");
         entry(false, positions.empty() ? nullptr : positions.data());
     }
