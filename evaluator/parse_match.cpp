@@ -16,6 +16,7 @@
 #include "runtime/case_fold.h"
 #include "runtime/cell_ops.h"
 #include "runtime/error_exit.h"
+#include "runtime/gc_roots.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 #include "services/lexer.h"
@@ -50,13 +51,6 @@ int item_code(const Cell* rule, int code) {
         return code == string::code::strict_equal ? string::code::word_equal
                                                   : string::code::word_strict_equal;
     return code;
-}
-
-// The input viewed from a position.
-Cell at(const Cell* input, int32_t position) {
-    Cell view = *input;
-    view.data1 = static_cast<uint32_t>(position);
-    return view;
 }
 
 int32_t text_literal_length(const Cell* input, const Cell* rule, int code) {
@@ -184,7 +178,9 @@ int32_t literal_length(const Cell* input, int32_t end, const Cell* rule, int cod
     int32_t length = -1;
     switch (input_kind(input)) {
     case InputKind::block: {
+        // Comparing may allocate (words, nested blocks): the item stays rooted.
         Cell item = node_cells(value::series_node(input))[position];
+        gc::Root root(&item);
         length = actions::compare_direct(&item, rule, item_code(rule, code)) ? 1 : -1;
         break;
     }
@@ -200,11 +196,12 @@ int32_t literal_length(const Cell* input, int32_t end, const Cell* rule, int cod
 }
 
 int32_t type_match_length(const Cell* input, int32_t end, const Cell* type) {
+    if (input_kind(input) == InputKind::text)
+        error::fire(error::Category::script, "parse-unsupported");
     int32_t position = value::series_head(input);
     if (position >= end) return -1;
     switch (input_kind(input)) {
     case InputKind::text:
-        error::fire(error::Category::script, "parse-unsupported");
     case InputKind::binary: {
         Scanned scanned = scan_binary_value(input, end);
         if (scanned.type == 0 || !type_matches(static_cast<uint8_t>(scanned.type), type)) return -1;
@@ -240,8 +237,10 @@ bool repeat_literal(Cell* input, int32_t end, const Cell* rule, int32_t minimum,
 
 int32_t find_literal(const Cell* input, int32_t end, const Cell* rule, int code, int32_t* after) {
     int32_t start = value::series_head(input);
+    Cell view = *input;
+    gc::Root root(&view);
     for (int32_t p = start; p <= end; ++p) {
-        Cell view = at(input, p);
+        view.data1 = static_cast<uint32_t>(p);
         int32_t length = literal_length(&view, end, rule, code);
         if (length >= 0) {
             *after = p + length;

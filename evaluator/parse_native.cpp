@@ -7,6 +7,7 @@
 #include "evaluator/natives_control_support.h"
 #include "evaluator/parse.h"
 #include "evaluator/parse_internal.h"
+#include "runtime/cell_ops.h"
 #include "runtime/value_make.h"
 
 namespace zep::natives {
@@ -29,6 +30,7 @@ constexpr TypeMask number_types = mask_of({type_id::integer, type_id::float_, ty
 // index of a series that is the input itself.
 int64_t part_limit(const Cell* input, Cell* length) {
     if (in_mask(number_types, cell_type(length))) {
+        if (cell_type(length) == type_id::percent) value::set_type(length, type_id::float_);
         truncate_count(length);
         return int64_t{value::series_head(input)} + value::integer_of(length);
     }

@@ -2,11 +2,17 @@ Zep [
 	Title: "Parse: errors of the engine and the keywords"
 ]
 
-; Deep rule nesting ends in the stack error, never a crash; parse works after.
-deep: func [n] [r: [] loop n [r: reduce [r]] r]
-expect-error 'script 'parse-stack [parse "" deep 3400]
-expect true [parse "" deep 3000]
+; Deep nesting ends in the stack error, never a crash; parse works after.
+; Each level of this grammar holds a block frame and an opt frame.
+nest: func [n /local s] [s: append/dup copy "" "(" n append/dup s ")" n]
+expr: ["(" opt expr ")"]
+expect true [parse nest 1000 expr]
+expect-error 'script 'parse-stack [parse nest 2000 expr]
 expect true [parse [a] ['a]]
+; A block that contains itself nests without end.
+r: copy [] append/only r r
+expect-error 'script 'parse-stack [parse "" r]
+expect true [parse "" []]
 
 ; Parse started again and again from parens ends in a stack error.
 again: ["a" (parse "a" again)]
