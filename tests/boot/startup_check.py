@@ -33,7 +33,7 @@ expected_state = {
     "owner table kind": "4",
     "global context words": "1",
     "type word": "logic!",
-    "collector on": "0",
+    "collector on": "1",
 }
 if state.returncode != 0:
     failures.append(f"state: status {state.returncode}: {state.stderr!r}")
