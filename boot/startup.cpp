@@ -1,12 +1,34 @@
 #include "boot/startup.h"
 
+#include "datatypes/bitset.h"
+#include "datatypes/block.h"
+#include "datatypes/char.h"
 #include "datatypes/context.h"
 #include "datatypes/datatype.h"
+#include "datatypes/date.h"
+#include "datatypes/file.h"
+#include "datatypes/float.h"
+#include "datatypes/hash.h"
+#include "datatypes/integer.h"
+#include "datatypes/issue.h"
 #include "datatypes/logic.h"
+#include "datatypes/map.h"
 #include "datatypes/none.h"
+#include "datatypes/pair.h"
+#include "datatypes/paren.h"
+#include "datatypes/path.h"
+#include "datatypes/percent.h"
 #include "datatypes/registry.h"
+#include "datatypes/series.h"
+#include "datatypes/string_actions.h"
+#include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
+#include "datatypes/time.h"
+#include "datatypes/triple.h"
+#include "datatypes/tuple.h"
+#include "datatypes/typeset.h"
 #include "datatypes/unset.h"
+#include "datatypes/url.h"
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/runtime_words.h"
@@ -21,18 +43,25 @@
 #include "runtime/root_block.h"
 #include "runtime/slots.h"
 #include "runtime/value_make.h"
+#include "services/random.h"
 
 namespace zep::boot {
 
 namespace {
 
-// Registration order: parents before children.
+// Registration in the documented type order, which also puts every parent
+// before its children (a child copies its parent's slots as it registers).
+// Types not built yet keep empty rows.
 void register_datatypes() {
     datatype::init_tables();
     datatype::init();
     unset::init();
     none::init();
     logic::init();
+    series::init();
+    block::init();
+    string::init();
+    integer::init();
     symbol::init();
     context::init();
     word::init();
@@ -40,6 +69,26 @@ void register_datatypes() {
     set_word::init();
     get_word::init();
     refinement::init();
+    char_::init();
+    path::init();
+    lit_path::init();
+    set_path::init();
+    get_path::init();
+    paren::init();
+    issue::init();
+    url::init();
+    file::init();
+    bitset::init();
+    triple::init();
+    float_::init();
+    typeset::init();
+    map::init();
+    hash::init();
+    pair::init();
+    percent::init();
+    tuple::init();
+    time::init();
+    date::init();
 }
 
 // The root block, holding the two stack blocks and the symbol block; answers
@@ -60,6 +109,7 @@ Cell make_root_block() {
 void init_interpreter() {
     output::init_hooks();
     platform::init_io();
+    random::init();
     init_core();
 }
 
@@ -101,6 +151,7 @@ void forget_core() {
     symbol::table = 0;
     context::global = 0;
     roots::forget();
+    string::release_scratch();
     datatype::init_tables();
 }
 

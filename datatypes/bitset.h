@@ -78,16 +78,6 @@ void do_bitwise(int code);
 
 // --- Action slots --------------------------------------------------------------
 
-// Slot signatures not declared in the registry yet.
-using ReflectFn = Cell* (*)(Cell* value, const Cell* field);
-using EvalPathFn = Cell* (*)(Cell* parent, const Cell* element, Cell* new_value, const Cell* path);
-using AppendFn = Cell* (*)(Cell* series, Cell* value, int32_t part, bool only, int32_t dup,
-                           bool append);
-using CopyFn = Cell* (*)(Cell* value, Cell* result, const Cell* part, bool deep, const Cell* types);
-using PickFn = Cell* (*)(Cell* series, int32_t index, const Cell* index_cell);
-using PokeFn = Cell* (*)(Cell* series, int32_t index, Cell* new_value, const Cell* index_cell);
-using ModifyFn = Cell* (*)(Cell* target, const Cell* field, Cell* new_value, bool case_);
-
 void init();
 
 Cell* make(Cell* result, const Cell* spec, uint8_t type);
@@ -96,13 +86,14 @@ Cell* reflect(Cell* value, const Cell* field);
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
 int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
              int32_t part_limit, int32_t indent);
-Cell* eval_path(Cell* parent, const Cell* element, Cell* new_value, const Cell* path);
+Cell* eval_path(Cell* parent, const Cell* element, const Cell* new_value, const Cell* path,
+                bool case_ = false);
 int compare(const Cell* value, const Cell* other, int code);
 Cell* complement(Cell* value);
 void and_();
 void or_();
 void xor_();
-Cell* append(Cell* series, Cell* value, int32_t part, bool only, int32_t dup, bool append);
+Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
 Cell* clear(Cell* series);
 Cell* copy(Cell* value, Cell* result, const Cell* part, bool deep, const Cell* types);
 Cell* find(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same, bool any,

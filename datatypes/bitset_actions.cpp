@@ -189,10 +189,10 @@ int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part
     return form(value, out_string, part_limit);
 }
 
-Cell* eval_path(Cell* parent, const Cell* element, Cell* new_value, const Cell*) {
+Cell* eval_path(Cell* parent, const Cell* element, const Cell* new_value, const Cell*, bool) {
     uint8_t type = cell_type(element);
     if (type != type_id::integer && type != type_id::char_) invalid_type(element);
-    if (new_value) return poke(parent, 0, new_value, element);
+    if (new_value) return poke(parent, 0, stack::push(new_value), element);
     return pick(parent, 0, element);
 }
 
@@ -256,7 +256,7 @@ void xor_() {
     do_bitwise(op::xor_);
 }
 
-Cell* append(Cell* series, Cell* value, int32_t, bool, int32_t, bool) {
+Cell* append(Cell* series, const Cell* value, int32_t, bool, int32_t, bool) {
     notify(series, words::global::append, value);
     process(value, series, Op::set);
     notify(series, words::global::appended, value);

@@ -18,7 +18,7 @@ void init() {
     slots.set<action_slot::append>(&append);
     slots.set<action_slot::insert>(&append);
     slots.set<action_slot::change>(&change);
-    slots.set<action_slot::copy>(static_cast<series::CopyFn>(&copy));
+    slots.set<action_slot::copy>(&copy);
     slots.set<action_slot::find>(&find);
     slots.set<action_slot::put>(&put);
     slots.set<action_slot::select>(&select);

@@ -107,10 +107,15 @@ Cell* put(Cell* series, Cell* key, Cell* value, bool case_);
 
 // Editing (append and insert are one routine: append flag 1 or 0).
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool append);
-Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup);
+// The notify flag is ignored: change always notifies an owner.
+Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
+             bool notify = true);
 Cell* take(Cell* series, Cell* part, bool deep, bool last);
 Cell* swap(Cell* series, Cell* other);
-Cell* trim(Cell* series);
+// trim drops every none! from the head on; its refinements have no effect
+// on blocks.
+Cell* trim(Cell* series, bool head = false, bool tail = false, bool auto_ = false,
+           bool lines = false, bool all = false, const Cell* with = nullptr);
 
 // Sorting: sort flags bit 0 reverse, bit 1 whole records, bits 2 up the
 // record size (whole records) or the offset of the compared cell.

@@ -104,7 +104,7 @@ Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
     return series;
 }
 
-Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup) {
+Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
     int32_t h = clamp_head(series);
     Cell block = *series;
     int32_t total = series::total_length(&block);
@@ -181,7 +181,7 @@ Cell* swap(Cell* series, Cell* other) {
     return series;
 }
 
-Cell* trim(Cell* series) {
+Cell* trim(Cell* series, bool, bool, bool, bool, bool, const Cell*) {
     int32_t h = clamp_head(series);
     Cell block = *series;
     bool owned = series::notify(&block, "trim", nullptr, h, 0);

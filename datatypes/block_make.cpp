@@ -17,7 +17,7 @@ using detail::cells_of;
 
 // The body of an object! or map!: its reflect action with the word `body`.
 bool body_of(const Cell* spec, Cell* result) {
-    auto reflect = actions::slot_as<series::ReflectFn>(cell_type(spec), action_slot::reflect);
+    auto reflect = actions::slot_as<ReflectFn>(cell_type(spec), action_slot::reflect);
     if (!reflect) return false;
     Cell value = *spec;
     Cell* slot = stack::push(&value);

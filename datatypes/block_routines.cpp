@@ -10,10 +10,8 @@
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
-#include "runtime/root_block.h"
 #include "runtime/cell_ops.h"
 #include "runtime/hashtable.h"
-#include "runtime/root_block.h"
 #include "runtime/memory.h"
 #include "runtime/root_block.h"
 #include "runtime/value_make.h"
@@ -60,7 +58,7 @@ bool names_type(const Cell* types, uint8_t type) {
 
 void copy_in_place(const Cell* block, int32_t index, bool deep) {
     Cell source = cells_of(block)[index];
-    auto copy = actions::slot_as<series::CopyFn>(cell_type(&source), action_slot::copy);
+    auto copy = actions::slot_as<CopyFn>(cell_type(&source), action_slot::copy);
     if (!copy) return;
     Cell* fresh = stack::push_slot();
     value::set_unset(fresh);

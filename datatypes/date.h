@@ -155,9 +155,6 @@ void set_months_source(MonthsSource source);
 
 // --- Action slots ----------------------------------------------------------------------------
 
-using PickFn = Cell* (*)(Cell* series, int32_t index, const Cell* index_cell);
-using EvalPathFn = Cell* (*)(Cell* parent, const Cell* element, Cell* new_value, const Cell* path);
-
 void init();
 
 Cell* make(Cell* result, const Cell* spec, uint8_t type);
@@ -166,7 +163,8 @@ Cell* random(Cell* value, bool seed, bool secure, bool only);
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
 int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
              int32_t part_limit, int32_t indent);
-Cell* eval_path(Cell* parent, const Cell* element, Cell* new_value, const Cell* path);
+Cell* eval_path(Cell* parent, const Cell* element, const Cell* new_value, const Cell* path,
+                bool case_ = false);
 int compare(const Cell* value, const Cell* other, int code);
 void add();
 void subtract();

@@ -212,15 +212,8 @@ Cell* random(Cell* value, bool seed, bool secure, bool) {
         Cell copy = *value;
         error::fire(error::Category::script, "out-of-range", &copy);
     }
-    // A day uniform over 1..days: draws at or above the largest multiple of
-    // days below 2^31 are drawn again.
-    uint32_t span = static_cast<uint32_t>(days);
-    uint32_t limit = 0x7FFFFFFFu / span * span;
-    uint32_t draw;
-    do {
-        draw = secure ? random::secure_next() : random::next();
-    } while (draw >= limit);
-    int64_t day = int64_t{draw % span} + 1 - 1;
+    // A day uniform over 0..days - 1.
+    int64_t day = int64_t{random::int_range(days, secure)} - 1;
     if (!has_time(packed)) {
         set_cell(value, days_to_date(day, zone_of(packed), false), 0.0);
         return value;

@@ -271,7 +271,7 @@ Cell* pick(Cell* series, int32_t index, const Cell* index_cell) {
     return get_field(series, n, &field_result);
 }
 
-Cell* eval_path(Cell* parent, const Cell* element, Cell* new_value, const Cell* path) {
+Cell* eval_path(Cell* parent, const Cell* element, const Cell* new_value, const Cell* path, bool) {
     int32_t n = field_index(element);
     if (n < 0) {
         Cell where;
@@ -285,7 +285,8 @@ Cell* eval_path(Cell* parent, const Cell* element, Cell* new_value, const Cell* 
         return get_field(parent, n, &field_result);
     }
     set_field(parent, n, new_value);
-    return new_value;
+    field_result = *new_value;
+    return &field_result;
 }
 
 } // namespace zep::date

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "datatypes/file.h"
-#include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
@@ -177,11 +176,11 @@ Cell* write(Cell* destination, const Cell* data, bool binary, bool lines, bool, 
 void init() {
     datatype::SlotList slots(datatype::inherit);
     slots.set<action_slot::mold>(&file::mold)
-        .set<action_slot::delete_>(datatype::operation(static_cast<slot::FileFn>(&file::delete_)))
-        .set<action_slot::query>(datatype::operation(static_cast<slot::FileFn>(&file::query)))
-        .set<action_slot::read>(datatype::operation(static_cast<slot::ReadFn>(&file::read)))
-        .set<action_slot::rename>(datatype::operation(static_cast<slot::RenameFn>(&file::rename)))
-        .set<action_slot::write>(datatype::operation(static_cast<slot::WriteFn>(&file::write)))
+        .set<action_slot::delete_>(&file::delete_)
+        .set<action_slot::query>(&file::query)
+        .set<action_slot::read>(&file::read)
+        .set<action_slot::rename>(&file::rename)
+        .set<action_slot::write>(&file::write)
         .set<action_slot::random>(datatype::unsupported)
         .set<action_slot::reflect>(datatype::unsupported)
         .set<action_slot::sort>(datatype::unsupported)

@@ -217,9 +217,9 @@ void absolute() {
     value->data3 &= 0x7FFFFFFF;
 }
 
-void negate() {
-    Cell* value = stack::base();
+Cell* negate(Cell* value) {
     put(value, 0.0 - get(value));
+    return value;
 }
 
 void is_even() {

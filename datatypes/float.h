@@ -120,7 +120,7 @@ void absolute();
 void add();
 void divide();
 void multiply();
-void negate();
+Cell* negate(Cell* value);
 // power: the exponent (integer! or float!) is the second argument.
 void power();
 void remainder();
@@ -137,6 +137,5 @@ double round_to_unit(double x, double unit, uint32_t flags);
 // `flags` holds round_flag bits. The value is a float!, percent! or time!;
 // the result replaces it (typed after an integer! or other scale under /to).
 Cell* round(Cell* value, const Cell* scale, uint32_t flags);
-using RoundFn = Cell* (*)(Cell* value, const Cell* scale, uint32_t flags);
 
 } // namespace zep::float_

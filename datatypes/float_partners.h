@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 
+#include "datatypes/registry.h"
 #include "runtime/cell.h"
 
 namespace zep::float_partners {
@@ -19,10 +20,9 @@ extern DoMathFn vector_do_math;
 extern DoMathFn point2d_do_math;
 extern DoMathFn point3d_do_math;
 
-// Negates a point in place.
-using NegateFn = void (*)(Cell* value);
-extern NegateFn point2d_negate;
-extern NegateFn point3d_negate;
+// The points' negate slots (in place).
+extern zep::NegateFn point2d_negate;
+extern zep::NegateFn point3d_negate;
 
 // money!: compare (value1, value2, comparison code) -> -1, 0, 1; the amount
 // of a double (rounded when `round` is set) written into `out`; the amount

@@ -4,7 +4,6 @@
 
 #include "datatypes/block.h"
 #include "datatypes/hash.h"
-#include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
@@ -142,9 +141,9 @@ void init() {
         .set<action_slot::back>(inherit)
         .set<action_slot::change>(inherit)
         .set<action_slot::clear>(inherit)
-        .set<action_slot::copy>(datatype::operation(static_cast<series::CopyFn>(&hash::copy)))
-        .set<action_slot::sort>(datatype::operation(static_cast<slot::SortFn>(&hash::sort)))
-        .set<action_slot::trim>(datatype::operation(static_cast<slot::TrimFn>(&hash::trim)))
+        .set<action_slot::copy>(&hash::copy)
+        .set<action_slot::sort>(&hash::sort)
+        .set<action_slot::trim>(&hash::trim)
         .set<action_slot::modify>(inherit);
     // find ... take, but sort and trim: the block's.
     slots.set<action_slot::find>(inherit)

@@ -124,14 +124,14 @@ void compound_math(uint8_t type, int op) {
     float_partners::DoMathFn point_math = type == type_id::point2d
                                               ? float_partners::point2d_do_math
                                               : float_partners::point3d_do_math;
-    float_partners::NegateFn point_negate =
+    NegateFn point_negate =
         type == type_id::point2d ? float_partners::point2d_negate : float_partners::point3d_negate;
     if (type != type_id::pair && (!point_math || !point_negate))
         scalar::raise_invalid_type(first + 1);
     scalar::exchange_operands();
     if (op == op::subtract) {
         if (type == type_id::pair)
-            pair::negate();
+            pair::negate(first);
         else
             point_negate(first);
         op = op::add;
@@ -273,11 +273,11 @@ void absolute() {
     value->data2 = static_cast<uint32_t>(absolute_checked(get(value)));
 }
 
-void negate() {
-    Cell* value = stack::base();
+Cell* negate(Cell* value) {
     int32_t n = get(value);
     if (n == INT32_MIN) scalar::raise_overflow();
     value->data2 = static_cast<uint32_t>(-n);
+    return value;
 }
 
 Cell* complement(Cell* value) {

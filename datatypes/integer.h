@@ -80,7 +80,7 @@ void and_();
 void or_();
 void xor_();
 void power();
-void negate();
+Cell* negate(Cell* value);
 void is_even();
 void is_odd();
 Cell* complement(Cell* value);

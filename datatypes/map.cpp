@@ -6,7 +6,6 @@
 #include "datatypes/block.h"
 #include "datatypes/map.h"
 #include "datatypes/map_internal.h"
-#include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/symbol.h"
@@ -417,16 +416,14 @@ void init() {
     hash::normalize_map_key = &normalize_hook;
     datatype::SlotList slots;
     slots.set<action_slot::make>(&map::make)
-        .set<action_slot::reflect>(
-            datatype::operation(static_cast<series::ReflectFn>(&map::reflect)))
+        .set<action_slot::reflect>(&map::reflect)
         .set<action_slot::to>(&map::to)
         .set<action_slot::form>(&map::form)
         .set<action_slot::mold>(&map::mold)
-        .set<action_slot::eval_path>(
-            datatype::operation(static_cast<slot::EvalPathFn>(&map::eval_path)))
+        .set<action_slot::eval_path>(&map::eval_path)
         .set<action_slot::compare>(&map::compare)
         .set<action_slot::clear>(&map::clear)
-        .set<action_slot::copy>(datatype::operation(static_cast<series::CopyFn>(&map::copy)))
+        .set<action_slot::copy>(&map::copy)
         .set<action_slot::find>(&map::find)
         .set<action_slot::is_length>(&map::length)
         .set<action_slot::put>(&map::put)

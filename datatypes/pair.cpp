@@ -147,17 +147,9 @@ std::string utf8_of(const Cell* text) {
     return out;
 }
 
-// A random coordinate in 1..v (or -1..v for v below 0); 0 stays 0.
+// A random coordinate in 1..v (or v..-1 for v below 0); 0 stays 0.
 int32_t random_coordinate(int32_t v, bool secure) {
-    if (v == 0) return 0;
-    uint32_t n = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
-    uint32_t limit = 2147483647u / n * n;
-    uint32_t draw;
-    do {
-        draw = secure ? random::secure_next() : random::next();
-    } while (draw >= limit);
-    uint32_t magnitude = draw % n + 1;
-    return v < 0 ? static_cast<int32_t>(0u - magnitude) : static_cast<int32_t>(magnitude);
+    return v == 0 ? 0 : random::int_range(v, secure);
 }
 
 } // namespace
@@ -320,11 +312,11 @@ void absolute() {
     set_coordinates(value, x < 0 ? -x : x, y < 0 ? -y : y);
 }
 
-void negate() {
-    Cell* value = stack::base();
+Cell* negate(Cell* value) {
     int32_t x = x_of(value), y = y_of(value);
     if (x == INT32_MIN || y == INT32_MIN) float_errors::overflow();
     set_coordinates(value, -x, -y);
+    return value;
 }
 
 void add() {
@@ -366,7 +358,7 @@ Cell* round(Cell* value, const Cell* scale, uint32_t flags) {
     return value;
 }
 
-Cell* pick(const Cell* value, const Cell* index, Cell* out) {
+Cell* pick_into(const Cell* value, const Cell* index, Cell* out) {
     switch (coordinate_of(index)) {
     case 1:
         value::set_integer(out, x_of(value));
@@ -380,16 +372,16 @@ Cell* pick(const Cell* value, const Cell* index, Cell* out) {
     return out;
 }
 
-Cell* reverse(Cell* value) {
+Cell* reverse(Cell* value, Cell*, Cell*) {
     set_coordinates(value, y_of(value), x_of(value));
     return value;
 }
 
-Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                Cell* out) {
+Cell* eval_path_into(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                     Cell* out) {
     int which = coordinate_of(selector);
     if (which == 0) float_errors::invalid_path(path, selector);
-    if (!new_value) return pick(value, selector, out);
+    if (!new_value) return pick_into(value, selector, out);
     if (!is_coordinate_number(new_value)) float_errors::invalid_arg(new_value);
     int32_t v = coordinate_from(new_value);
     if (which == 1) {
@@ -398,6 +390,14 @@ Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const 
         set_coordinates(value, x_of(value), v);
     }
     return value;
+}
+
+Cell* pick(Cell* value, int32_t, const Cell* index_cell) {
+    return pick_into(value, index_cell, stack::push_slot());
+}
+
+Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path, bool) {
+    return eval_path_into(value, selector, new_value, path, stack::push_slot());
 }
 
 } // namespace zep::pair

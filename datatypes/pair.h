@@ -42,7 +42,8 @@ void absolute();
 void add();
 void divide();
 void multiply();
-void negate();
+// negate: both coordinates, in place; math overflow for -2147483648.
+Cell* negate(Cell* value);
 void remainder();
 void subtract();
 void and_();
@@ -53,13 +54,18 @@ void xor_();
 Cell* round(Cell* value, const Cell* scale, uint32_t flags);
 // pick: 1 or the word x gives x, 2 or y gives y; any other index gives none.
 // The answer is written into `out`.
-Cell* pick(const Cell* value, const Cell* index, Cell* out);
-// reverse: exchanges x and y.
-Cell* reverse(Cell* value);
+Cell* pick_into(const Cell* value, const Cell* index, Cell* out);
+// reverse: exchanges x and y (/part and /skip do not apply).
+Cell* reverse(Cell* value, Cell* part = nullptr, Cell* skip = nullptr);
 // Path access: selector x, y, 1 or 2. Without a new value the coordinate is
 // written into `out` and answered; with one (integer!, or float! truncated
 // toward zero) the coordinate is set in place and the pair answered.
+Cell* eval_path_into(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                     Cell* out);
+// The pick and eval-path slots: as pick_into and eval_path_into, with the
+// answer in a cell pushed on the argument stack.
+Cell* pick(Cell* value, int32_t index, const Cell* index_cell);
 Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                Cell* out);
+                bool case_);
 
 } // namespace zep::pair

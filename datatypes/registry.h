@@ -84,39 +84,90 @@ enum : uint8_t {
 constexpr int count = 62;
 } // namespace action_slot
 
-// Slot signatures. The first cell is the action's first argument, which is
-// also the call's result slot. Flags are refinements given or not;
-// refinement arguments are cell pointers (below the arguments base when the
-// refinement was not given).
+// Slot signatures, one per action slot. The first cell is the action's first
+// argument, which is also the call's result slot. Flags are refinements
+// given or not; refinement arguments are cell pointers (null, or below the
+// arguments base, when the refinement was not given: series::is_given).
+// Operations that answer a cell either change the first argument in place
+// and answer it, or answer a cell that the action copies into the result
+// slot (a cell inside a series, a shared constant or a cell pushed on the
+// argument stack).
 
-// make, to: (first argument, spec, type id to make) → the result cell, which
-// the action copies into the call's result slot.
+// make, to: (first argument, spec, type id to make).
 using MakeFn = Cell* (*)(Cell* result, const Cell* spec, uint8_t type);
 using ToFn = MakeFn;
-// random: (value, /seed, /secure, /only) → the result cell (written in place).
+// random: (value, /seed, /secure, /only); written in place.
 using RandomFn = Cell* (*)(Cell* value, bool seed, bool secure, bool only);
+// reflect: (value, field word).
+using ReflectFn = Cell* (*)(Cell* value, const Cell* field);
 // form, mold: append text to out_string; answer the limit received minus
 // the characters written (2,147,483,647 when /part is absent; the action
 // cuts the string back to the limit when /part was given).
 using FormFn = int32_t (*)(const Cell* value, Cell* out_string, int32_t part_limit);
 using MoldFn = int32_t (*)(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
                            int32_t part_limit, int32_t indent);
+// eval-path: (parent, selector, value to set or null for a get, the path
+// being evaluated or null, /case).
+using EvalPathFn = Cell* (*)(Cell* parent, const Cell* selector, const Cell* new_value,
+                             const Cell* path, bool case_);
 // compare: -1, 0 or 1, or -2 when the two values are not comparable.
 using CompareFn = int (*)(const Cell* a, const Cell* b, int code);
 // Actions that read their operands from the current frame and write the
-// frame's result slot themselves (absolute, add, and~, at, ...).
+// frame's result slot themselves: absolute, add, divide, multiply, power,
+// remainder, subtract, even?, odd?, and~, or~, xor~, at, skip.
 using FrameFn = void (*)();
+// negate, complement, clear: the value changed in place.
+using NegateFn = Cell* (*)(Cell* value);
 using ComplementFn = Cell* (*)(Cell* value);
 using ClearFn = Cell* (*)(Cell* series);
+// round: (value, /to scale or null, round_flag bits).
+using RoundFn = Cell* (*)(Cell* value, const Cell* scale, uint32_t flags);
+// append, insert, change: (series, value, part count or -1, /only, dup
+// count (1 when absent), notify flag).
+using AppendFn = Cell* (*)(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
+                           bool notify);
+// back, head, head?, index?, next, tail, tail?: (series).
+using PositionFn = Cell* (*)(Cell* series);
+// copy: (value, cell receiving the copy, /part, /deep, /types).
+using CopyFn = Cell* (*)(Cell* series, Cell* destination, const Cell* part, bool deep,
+                         const Cell* types);
 using FindFn = Cell* (*)(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same,
                          bool any, Cell* with, Cell* skip, bool last, bool reverse, bool tail,
                          bool match);
 using SelectFn = Cell* (*)(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same,
                            bool any, Cell* with, Cell* skip, bool last, bool reverse);
-using RemoveFn = Cell* (*)(Cell* series, Cell* part, Cell* key);
-using TakeFn = Cell* (*)(Cell* series, Cell* part, bool deep, bool last);
 // length?: the length, or -1 for "no length" (the action answers none).
 using LengthFn = int32_t (*)(Cell* series);
+using MoveFn = Cell* (*)(Cell* origin, Cell* target, const Cell* part);
+// pick, poke: (series, index from the index argument, the index argument).
+using PickFn = Cell* (*)(Cell* series, int32_t index, const Cell* index_cell);
+using PokeFn = Cell* (*)(Cell* series, int32_t index, Cell* value, const Cell* index_cell);
+using PutFn = Cell* (*)(Cell* series, Cell* key, Cell* value, bool case_);
+using RemoveFn = Cell* (*)(Cell* series, Cell* part, Cell* key);
+using ReverseFn = Cell* (*)(Cell* series, Cell* part, Cell* skip);
+using SortFn = Cell* (*)(Cell* series, bool case_, const Cell* skip, const Cell* comparator,
+                         const Cell* part, bool all, bool reverse, bool stable);
+using SwapFn = Cell* (*)(Cell* series, Cell* other);
+using TakeFn = Cell* (*)(Cell* series, Cell* part, bool deep, bool last);
+using TrimFn = Cell* (*)(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all,
+                         const Cell* with);
+// modify: (target, field, value, /case).
+using ModifyFn = Cell* (*)(Cell* target, const Cell* field, Cell* value, bool case_);
+// create, close, delete, open?, query, update: (port or file).
+using PortFn = Cell* (*)(Cell* target);
+// open: (spec, /new, /read, /write, /seek, /allow access).
+using OpenFn = Cell* (*)(Cell* spec, bool new_, bool read, bool write, bool seek,
+                         const Cell* allow);
+// read: (source, /part, /seek, /binary, /lines, /info, /as encoding).
+using ReadFn = Cell* (*)(Cell* source, const Cell* part, const Cell* seek, bool binary, bool lines,
+                         bool info, const Cell* as);
+// rename: (from, to).
+using RenameFn = Cell* (*)(Cell* from, const Cell* to);
+// write: (destination, data, /binary, /lines, /info, /append, /part, /seek,
+// /allow access, /as encoding).
+using WriteFn = Cell* (*)(Cell* destination, const Cell* data, bool binary, bool lines, bool info,
+                          bool append, const Cell* part, const Cell* seek, const Cell* allow,
+                          const Cell* as);
 
 // Comparison codes passed to slot 9.
 namespace compare_code {
@@ -173,36 +224,83 @@ struct Registration {
     const SlotWord* slots;
 };
 
-// The signature an action slot's operation must have, where it is declared
-// above (void: not declared here yet).
-template <int Slot> struct SlotSignature { using type = void; };
-template <> struct SlotSignature<action_slot::make> { using type = MakeFn; };
-template <> struct SlotSignature<action_slot::to> { using type = ToFn; };
-template <> struct SlotSignature<action_slot::random> { using type = RandomFn; };
-template <> struct SlotSignature<action_slot::form> { using type = FormFn; };
-template <> struct SlotSignature<action_slot::mold> { using type = MoldFn; };
-template <> struct SlotSignature<action_slot::compare> { using type = CompareFn; };
-template <> struct SlotSignature<action_slot::complement> { using type = ComplementFn; };
-template <> struct SlotSignature<action_slot::and_> { using type = FrameFn; };
-template <> struct SlotSignature<action_slot::or_> { using type = FrameFn; };
-template <> struct SlotSignature<action_slot::xor_> { using type = FrameFn; };
-template <> struct SlotSignature<action_slot::clear> { using type = ClearFn; };
-template <> struct SlotSignature<action_slot::find> { using type = FindFn; };
-template <> struct SlotSignature<action_slot::select> { using type = SelectFn; };
-template <> struct SlotSignature<action_slot::remove> { using type = RemoveFn; };
-template <> struct SlotSignature<action_slot::take> { using type = TakeFn; };
-template <> struct SlotSignature<action_slot::is_length> { using type = LengthFn; };
+// The signature each action slot's operation must have.
+template <int Slot> struct SlotSignature;
+#define ZEP_SLOT_SIGNATURE(slot, Fn)                                                               \
+    template <> struct SlotSignature<action_slot::slot> { using type = Fn; }
+ZEP_SLOT_SIGNATURE(make, MakeFn);
+ZEP_SLOT_SIGNATURE(random, RandomFn);
+ZEP_SLOT_SIGNATURE(reflect, ReflectFn);
+ZEP_SLOT_SIGNATURE(to, ToFn);
+ZEP_SLOT_SIGNATURE(form, FormFn);
+ZEP_SLOT_SIGNATURE(mold, MoldFn);
+ZEP_SLOT_SIGNATURE(eval_path, EvalPathFn);
+ZEP_SLOT_SIGNATURE(compare, CompareFn);
+ZEP_SLOT_SIGNATURE(absolute, FrameFn);
+ZEP_SLOT_SIGNATURE(add, FrameFn);
+ZEP_SLOT_SIGNATURE(divide, FrameFn);
+ZEP_SLOT_SIGNATURE(multiply, FrameFn);
+ZEP_SLOT_SIGNATURE(negate, NegateFn);
+ZEP_SLOT_SIGNATURE(power, FrameFn);
+ZEP_SLOT_SIGNATURE(remainder, FrameFn);
+ZEP_SLOT_SIGNATURE(round, RoundFn);
+ZEP_SLOT_SIGNATURE(subtract, FrameFn);
+ZEP_SLOT_SIGNATURE(is_even, FrameFn);
+ZEP_SLOT_SIGNATURE(is_odd, FrameFn);
+ZEP_SLOT_SIGNATURE(and_, FrameFn);
+ZEP_SLOT_SIGNATURE(complement, ComplementFn);
+ZEP_SLOT_SIGNATURE(or_, FrameFn);
+ZEP_SLOT_SIGNATURE(xor_, FrameFn);
+ZEP_SLOT_SIGNATURE(append, AppendFn);
+ZEP_SLOT_SIGNATURE(at, FrameFn);
+ZEP_SLOT_SIGNATURE(back, PositionFn);
+ZEP_SLOT_SIGNATURE(change, AppendFn);
+ZEP_SLOT_SIGNATURE(clear, ClearFn);
+ZEP_SLOT_SIGNATURE(copy, CopyFn);
+ZEP_SLOT_SIGNATURE(find, FindFn);
+ZEP_SLOT_SIGNATURE(head, PositionFn);
+ZEP_SLOT_SIGNATURE(is_head, PositionFn);
+ZEP_SLOT_SIGNATURE(is_index, PositionFn);
+ZEP_SLOT_SIGNATURE(insert, AppendFn);
+ZEP_SLOT_SIGNATURE(is_length, LengthFn);
+ZEP_SLOT_SIGNATURE(move, MoveFn);
+ZEP_SLOT_SIGNATURE(next, PositionFn);
+ZEP_SLOT_SIGNATURE(pick, PickFn);
+ZEP_SLOT_SIGNATURE(poke, PokeFn);
+ZEP_SLOT_SIGNATURE(put, PutFn);
+ZEP_SLOT_SIGNATURE(remove, RemoveFn);
+ZEP_SLOT_SIGNATURE(reverse, ReverseFn);
+ZEP_SLOT_SIGNATURE(select, SelectFn);
+ZEP_SLOT_SIGNATURE(sort, SortFn);
+ZEP_SLOT_SIGNATURE(skip, FrameFn);
+ZEP_SLOT_SIGNATURE(swap, SwapFn);
+ZEP_SLOT_SIGNATURE(tail, PositionFn);
+ZEP_SLOT_SIGNATURE(is_tail, PositionFn);
+ZEP_SLOT_SIGNATURE(take, TakeFn);
+ZEP_SLOT_SIGNATURE(trim, TrimFn);
+ZEP_SLOT_SIGNATURE(create, PortFn);
+ZEP_SLOT_SIGNATURE(close, PortFn);
+ZEP_SLOT_SIGNATURE(delete_, PortFn);
+ZEP_SLOT_SIGNATURE(modify, ModifyFn);
+ZEP_SLOT_SIGNATURE(open, OpenFn);
+ZEP_SLOT_SIGNATURE(is_open, PortFn);
+ZEP_SLOT_SIGNATURE(query, PortFn);
+ZEP_SLOT_SIGNATURE(read, ReadFn);
+ZEP_SLOT_SIGNATURE(rename, RenameFn);
+ZEP_SLOT_SIGNATURE(update, PortFn);
+ZEP_SLOT_SIGNATURE(write, WriteFn);
+#undef ZEP_SLOT_SIGNATURE
 
 // The 62 slot words of a registration, addressed by action number:
 // `slots.set<action_slot::form>(&form)` checks the operation's signature
-// against the slot's where it is declared.
+// against the slot's.
 class SlotList {
   public:
     explicit SlotList(SlotWord fill = unsupported) { words_.fill(fill); }
     template <int Slot, class Fn> SlotList& set(Fn* fn) {
         static_assert(Slot >= 1 && Slot <= action_slot::count && Slot != action_slot::empty);
         using Expected = typename SlotSignature<Slot>::type;
-        static_assert(std::is_void_v<Expected> || std::is_same_v<Fn*, Expected>,
+        static_assert(std::is_same_v<Fn*, Expected>,
                       "the operation's signature does not match the action slot");
         words_[Slot - 1] = operation(fn);
         return *this;

@@ -23,17 +23,6 @@
 
 namespace zep::series {
 
-// Slot signatures of the series actions that the registry does not declare.
-using SeriesFn = Cell* (*)(Cell* series);
-using ReflectFn = Cell* (*)(Cell* value, const Cell* field);
-using CopyFn = Cell* (*)(Cell* series, Cell* destination, const Cell* part, bool deep,
-                         const Cell* types);
-using MoveFn = Cell* (*)(Cell* origin, Cell* target, const Cell* part);
-using PickFn = Cell* (*)(Cell* series, int32_t n, const Cell* index);
-using PokeFn = Cell* (*)(Cell* series, int32_t n, Cell* value, const Cell* index);
-using ReverseFn = Cell* (*)(Cell* series, Cell* part, Cell* skip);
-using ModifyFn = Cell* (*)(Cell* series, const Cell* field, Cell* value, bool case_);
-
 // ---- Shared position functions -------------------------------------------
 
 // True when the position is at or past the tail.

@@ -54,10 +54,9 @@ Cell* element_value(const Cell* series, int64_t index) {
     return out;
 }
 
-// A uniform draw from 1 to k.
+// A uniform draw from 1 to k (k > 0, at most a series length).
 uint32_t draw(uint32_t k, bool secure) {
-    uint32_t r = secure ? zep::random::secure_next() : zep::random::next();
-    return r % k + 1;
+    return static_cast<uint32_t>(zep::random::int_range(static_cast<int32_t>(k), secure));
 }
 
 bool is_owned_field(const Cell* field) {

@@ -87,14 +87,14 @@ bool is_block_like(uint8_t type) {
 
 // pick and poke of the value's type (inherited from series!).
 Cell* pick_at(Cell* value, int32_t n) {
-    auto pick = actions::slot_as<series::PickFn>(cell_type(value), action_slot::pick);
+    auto pick = actions::slot_as<PickFn>(cell_type(value), action_slot::pick);
     Cell picked = *(pick ? pick : &series::pick)(value, n, nullptr);
     *value = picked;
     return value;
 }
 
 Cell* poke_at(Cell* series, int32_t n, const Cell* new_value) {
-    auto poke = actions::slot_as<series::PokeFn>(cell_type(series), action_slot::poke);
+    auto poke = actions::slot_as<PokeFn>(cell_type(series), action_slot::poke);
     Cell stored = *new_value;
     (poke ? poke : &series::poke)(series, n, &stored, nullptr);
     *series = stored;
@@ -206,7 +206,7 @@ int compare_slot(const Cell* a, const Cell* b, int code) {
     return compare(a, b, code, false);
 }
 
-Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const Cell* path) {
+Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const Cell* path, bool) {
     Cell path_copy = path ? *path : Cell{type_id::none, 0, 0, 0};
     Cell element_copy = *element;
     uint8_t element_type = cell_type(element);

@@ -14,20 +14,6 @@
 
 namespace zep {
 
-// Slot signatures the registry does not declare yet.
-// eval-path: (value, path element, value to set or null for a get, path).
-using EvalPathFn = Cell* (*)(Cell* value, const Cell* element, const Cell* new_value,
-                             const Cell* path);
-// append, insert, change: (series, value, part count or -1, /only, dup count
-// (1 when absent), notify flag). insert and change ignore the notify flag.
-using AppendFn = Cell* (*)(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
-                           bool notify);
-using SortFn = Cell* (*)(Cell* series, bool case_, const Cell* skip, const Cell* comparator,
-                         const Cell* part, bool all, bool reverse, bool stable);
-using SwapFn = Cell* (*)(Cell* series, Cell* other);
-using TrimFn = Cell* (*)(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all,
-                         const Cell* with);
-
 namespace string {
 
 // Set-operation codes.
@@ -51,7 +37,8 @@ int32_t form(const Cell* value, Cell* out_string, int32_t part_limit);
 // characters of the text are molded.
 int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat,
              int32_t part_limit, int32_t indent);
-Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const Cell* path);
+Cell* eval_path(Cell* value, const Cell* element, const Cell* new_value, const Cell* path,
+                bool case_ = false);
 int compare_slot(const Cell* a, const Cell* b, int code);
 Cell* find(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool same, bool any,
            Cell* with, Cell* skip, bool last, bool reverse, bool tail, bool match);
@@ -60,6 +47,7 @@ Cell* select(Cell* series, Cell* value, Cell* part, bool only, bool case_, bool 
 Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, const Cell* part,
            bool all, bool reverse, bool stable);
 
+// insert and change ignore the notify flag.
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
 Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
 Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);

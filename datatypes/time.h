@@ -60,10 +60,16 @@ int32_t mold(const Cell* value, Cell* out_string, bool only, bool all, bool flat
 // Path access: selector hour, minute, second, 1, 2 or 3. Without a new value
 // the field is written into `out`; with one the field is set in place and
 // the new value, copied into `out`, is the result.
-Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                Cell* out);
+Cell* eval_path_into(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                     Cell* out);
 // pick: the field named by the index (1 to 3 or a field word) into `out`.
-Cell* pick(const Cell* value, const Cell* index, Cell* out);
+Cell* pick_into(const Cell* value, const Cell* index, Cell* out);
+// The pick and eval-path slots: as pick_into and eval_path_into, with the
+// answer in a cell pushed on the argument stack.
+Cell* pick(Cell* value, int32_t index, const Cell* index_cell);
+Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                bool case_);
+
 void add();
 void subtract();
 void multiply();

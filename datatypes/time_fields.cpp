@@ -108,8 +108,8 @@ Cell* get_field(double seconds, int index) {
     return stack::push(&field);
 }
 
-Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                Cell* out) {
+Cell* eval_path_into(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                     Cell* out) {
     int field = -1;
     uint8_t type = cell_type(selector);
     if (type == type_id::integer) {
@@ -126,7 +126,7 @@ Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const 
     return out;
 }
 
-Cell* pick(const Cell* value, const Cell* index, Cell* out) {
+Cell* pick_into(const Cell* value, const Cell* index, Cell* out) {
     int field = -1;
     uint8_t type = cell_type(index);
     if (is_word_type(type)) {
@@ -137,6 +137,14 @@ Cell* pick(const Cell* value, const Cell* index, Cell* out) {
     }
     if (field < 0) scalar::raise_out_of_range(index);
     return field_value(get(value), field, out);
+}
+
+Cell* pick(Cell* value, int32_t, const Cell* index_cell) {
+    return pick_into(value, index_cell, stack::push_slot());
+}
+
+Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path, bool) {
+    return eval_path_into(value, selector, new_value, path, stack::push_slot());
 }
 
 } // namespace zep::time

@@ -166,13 +166,7 @@ std::string utf8_of(const Cell* text) {
 // A uniform draw in 0..limit.
 uint8_t random_byte(uint8_t limit, bool secure) {
     if (limit == 0) return 0;
-    uint32_t n = uint32_t{limit} + 1;
-    uint32_t bound = 2147483647u / n * n;
-    uint32_t draw;
-    do {
-        draw = secure ? random::secure_next() : random::next();
-    } while (draw >= bound);
-    return static_cast<uint8_t>(draw % n);
+    return static_cast<uint8_t>(random::int_range(int32_t{limit} + 1, secure) - 1);
 }
 
 // Byte-wise comparison with the shorter tuple padded with zeros.
@@ -426,7 +420,7 @@ int32_t length(Cell* value) {
     return static_cast<int32_t>(length_of(value));
 }
 
-Cell* pick(const Cell* value, const Cell* index, Cell* out) {
+Cell* pick_into(const Cell* value, const Cell* index, Cell* out) {
     if (cell_type(index) == type_id::integer) {
         int32_t i = value::integer_of(index);
         if (i >= 1 && static_cast<uint32_t>(i) <= length_of(value)) {
@@ -438,7 +432,7 @@ Cell* pick(const Cell* value, const Cell* index, Cell* out) {
     return out;
 }
 
-Cell* reverse(Cell* value) {
+Cell* reverse(Cell* value, Cell*, Cell*) {
     uint8_t* bytes = bytes_of(value);
     uint32_t n = length_of(value);
     for (uint32_t i = 0; i < n / 2; ++i) {
@@ -449,12 +443,20 @@ Cell* reverse(Cell* value) {
     return value;
 }
 
-Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                Cell* out) {
+Cell* eval_path_into(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                     Cell* out) {
     if (cell_type(selector) != type_id::integer) float_errors::invalid_path(path, selector);
-    if (!new_value) return pick(value, selector, out);
+    if (!new_value) return pick_into(value, selector, out);
     set_byte(value, value::integer_of(selector), new_value);
     return value;
+}
+
+Cell* pick(Cell* value, int32_t, const Cell* index_cell) {
+    return pick_into(value, index_cell, stack::push_slot());
+}
+
+Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path, bool) {
+    return eval_path_into(value, selector, new_value, path, stack::push_slot());
 }
 
 } // namespace zep::tuple

@@ -71,11 +71,17 @@ void xor_();
 Cell* complement(Cell* value);
 int32_t length(Cell* value);
 // pick: byte `index` (1-based) as an integer!, none outside the tuple.
-Cell* pick(const Cell* value, const Cell* index, Cell* out);
-Cell* reverse(Cell* value);
+Cell* pick_into(const Cell* value, const Cell* index, Cell* out);
+// reverse: the bytes in reverse order (/part and /skip do not apply).
+Cell* reverse(Cell* value, Cell* part = nullptr, Cell* skip = nullptr);
 // Path access by an integer! index: get writes the byte (or none) into
 // `out` and answers it; set goes through set_byte and answers the tuple.
+Cell* eval_path_into(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
+                     Cell* out);
+// The pick and eval-path slots: as pick_into and eval_path_into, with the
+// answer in a cell pushed on the argument stack.
+Cell* pick(Cell* value, int32_t index, const Cell* index_cell);
 Cell* eval_path(Cell* value, const Cell* selector, const Cell* new_value, const Cell* path,
-                Cell* out);
+                bool case_);
 
 } // namespace zep::tuple

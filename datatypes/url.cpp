@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstring>
 
-#include "datatypes/path_slots.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
@@ -237,11 +236,10 @@ void init() {
     slots.set<action_slot::make>(&url::make)
         .set<action_slot::to>(&url::to)
         .set<action_slot::mold>(&url::mold)
-        .set<action_slot::eval_path>(
-            datatype::operation(static_cast<slot::EvalPathFn>(&url::eval_path)))
-        .set<action_slot::open>(datatype::operation(static_cast<slot::OpenFn>(&url::open)))
-        .set<action_slot::read>(datatype::operation(static_cast<slot::ReadFn>(&url::read)))
-        .set<action_slot::write>(datatype::operation(static_cast<slot::WriteFn>(&url::write)))
+        .set<action_slot::eval_path>(&url::eval_path)
+        .set<action_slot::open>(&url::open)
+        .set<action_slot::read>(&url::read)
+        .set<action_slot::write>(&url::write)
         .set<action_slot::random>(datatype::unsupported)
         .set<action_slot::reflect>(datatype::unsupported)
         .set<action_slot::sort>(datatype::unsupported)

@@ -13,6 +13,10 @@ namespace {
 std::mt19937 generator;
 } // namespace
 
+void init() {
+    generator.seed(std::mt19937::default_seed);
+}
+
 void seed(uint32_t seed) {
     generator.seed(seed);
 }

@@ -5,6 +5,9 @@
 
 namespace zep::random {
 
+// Start-up: the reproducible generator starts from its default seed, so a
+// fresh interpreter draws the same sequence until something seeds it.
+void init();
 // Restarts the reproducible generator from the seed.
 void seed(uint32_t seed);
 // The next output of the reproducible generator: 0 to 2,147,483,647.

@@ -35,9 +35,32 @@ expected_state = {
     "type word": "logic!",
     "collector on": "1",
 }
+# Every datatype built so far, by type id: start-up registers each with its
+# type word and, but for context! (which has no actions), a filled action row.
+BUILT_TYPES = {
+    1: "datatype!", 2: "unset!", 3: "none!", 4: "logic!", 5: "block!", 6: "paren!",
+    7: "string!", 8: "file!", 9: "url!", 10: "char!", 11: "integer!", 12: "float!",
+    13: "symbol!", 14: "context!", 15: "word!", 16: "set-word!", 17: "lit-word!",
+    18: "get-word!", 19: "refinement!", 20: "issue!", 25: "path!", 26: "lit-path!",
+    27: "set-path!", 28: "get-path!", 30: "bitset!", 31: "triple!", 33: "typeset!",
+    36: "hash!", 37: "pair!", 38: "percent!", 39: "tuple!", 40: "map!", 42: "series!",
+    43: "time!", 47: "date!",
+}
 if state.returncode != 0:
     failures.append(f"state: status {state.returncode}: {state.stderr!r}")
-facts = dict(line.split(": ", 1) for line in state.stdout.decode().splitlines())
+lines = state.stdout.decode().splitlines()
+types = {}
+for line in lines:
+    if line.startswith("row "):
+        number, rest = line[len("row "):].split(": ", 1)
+        types[int(number)] = rest
+for type_id, name in BUILT_TYPES.items():
+    slots = 0 if name == "context!" else 1
+    if types.get(type_id) != f"{name} word 1 slots {slots}":
+        failures.append(f"type {type_id}: {types.get(type_id)!r}, expected {name} registered")
+for type_id in sorted(set(types) - set(BUILT_TYPES)):
+    failures.append(f"type {type_id}: {types[type_id]!r} registered but not expected")
+facts = dict(line.split(": ", 1) for line in lines if not line.startswith("row "))
 for name, value in expected_state.items():
     if facts.get(name) != value:
         failures.append(f"state: {name} is {facts.get(name)!r}, expected {value!r}")

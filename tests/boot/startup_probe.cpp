@@ -33,6 +33,27 @@ Ref root_node(uint32_t index) {
     return reinterpret_cast<Cell*>(buffer_head(node_buffer(roots::block)))[index].data2;
 }
 
+// True when the type's row of the action table holds at least one slot.
+bool has_slots(uint8_t type) {
+    for (int slot = 1; slot <= action_slot::count; ++slot) {
+        if (actions::slot_of(type, slot)) return true;
+    }
+    return false;
+}
+
+// One line per registered type in id order: its name, whether its type
+// word names it, and whether its action row holds anything.
+void print_types() {
+    for (int type = 1; type < type_rows; ++type) {
+        const TypeRow& row = datatype::type_table[type];
+        if (!row.name) continue;
+        bool word_ok = cell_type(&row.word) == type_id::word &&
+                       std::strcmp(symbol::utf8_text(row.word.data2), row.name) == 0;
+        std::printf("row %d: %s word %d slots %d\n", type, row.name, word_ok,
+                    has_slots(static_cast<uint8_t>(type)));
+    }
+}
+
 void print_state() {
     std::printf("root cells: %u\n", roots::length());
     std::printf("argument stack held: %d\n", root_node(0) == stack::argument_block);
@@ -50,6 +71,7 @@ void print_state() {
     std::printf("type word: %s\n",
                 symbol::utf8_text(datatype::type_table[type_id::logic].word.data2));
     std::printf("collector on: %d\n", memory::collector_enabled);
+    print_types();
 }
 
 int run(void*) {

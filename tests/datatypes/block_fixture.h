@@ -25,15 +25,6 @@ namespace zep::testing {
 
 class BlockTest : public StackTest {
   protected:
-    void SetUp() override {
-        StackTest::SetUp();
-        series::init();
-        block::init();
-        // A text row that takes the shared series actions (copy among them).
-        datatype::register_type(type_id::string, type_id::series, "string!",
-                                datatype::SlotList(datatype::inherit));
-    }
-
     // Builds a block (on the argument stack, so the cell stays put).
     static Cell* make(const std::string& text) {
         size_t at = 0;

@@ -24,10 +24,6 @@ class FloatTest : public RuntimeTest {
   protected:
     void SetUp() override {
         RuntimeTest::SetUp();
-        float_::init();
-        percent::init();
-        pair::init();
-        tuple::init();
         float_::is_pretty_print = true;
     }
     void TearDown() override {

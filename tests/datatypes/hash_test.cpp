@@ -8,7 +8,6 @@
 
 #include "datatypes/block.h"
 #include "datatypes/hash.h"
-#include "datatypes/path_slots.h"
 #include "datatypes/series.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
@@ -96,10 +95,6 @@ class HashTest : public testing::PathTypesTest {
 };
 
 TEST_F(HashTest, IndexStaysConsistentThroughRandomEdits) {
-    using AppendFn = decltype(&block::append);
-    using ChangeFn = decltype(&block::change);
-    using PokeFn = series::PokeFn;
-    using ReverseFn = series::ReverseFn;
     std::mt19937 rng(7);
     auto pick = [&](int n) { return static_cast<int32_t>(rng() % static_cast<uint32_t>(n)); };
 
@@ -131,7 +126,7 @@ TEST_F(HashTest, IndexStaysConsistentThroughRandomEdits) {
             slot<AppendFn>(action_slot::insert)(scratch, value, -1, false, 1, false);
             break;
         case 3:
-            slot<ChangeFn>(action_slot::change)(scratch, value, pick(3), false, 1);
+            slot<AppendFn>(action_slot::change)(scratch, value, pick(3), false, 1, true);
             break;
         case 4:
             slot<RemoveFn>(action_slot::remove)(scratch, &count, nullptr);
@@ -145,12 +140,12 @@ TEST_F(HashTest, IndexStaysConsistentThroughRandomEdits) {
         case 7:
             *other = *scratch;
             other->data1 = static_cast<uint32_t>(total ? pick(total + 1) : 0);
-            slot<series::MoveFn>(action_slot::move)(scratch, other, &count);
+            slot<MoveFn>(action_slot::move)(scratch, other, &count);
             break;
         case 8:
             *other = *scratch;
             other->data1 = static_cast<uint32_t>(total ? pick(total) : 0);
-            slot<decltype(&block::swap)>(action_slot::swap)(scratch, other);
+            slot<SwapFn>(action_slot::swap)(scratch, other);
             break;
         case 9:
             slot<ReverseFn>(action_slot::reverse)(scratch, nullptr, nullptr);
@@ -164,18 +159,18 @@ TEST_F(HashTest, IndexStaysConsistentThroughRandomEdits) {
         case 11:
             if (pick(2)) {
                 scratch->data1 = 0;
-                slot<slot::SortFn>(action_slot::sort)(scratch, false, nullptr, nullptr, nullptr,
-                                                      false, pick(2) == 1, false);
+                slot<SortFn>(action_slot::sort)(scratch, false, nullptr, nullptr, nullptr, false,
+                                                pick(2) == 1, false);
             } else {
-                slot<slot::TrimFn>(action_slot::trim)(scratch, false, false, false, false, false,
-                                                      nullptr);
+                slot<TrimFn>(action_slot::trim)(scratch, false, false, false, false, false,
+                                                nullptr);
             }
             break;
         case 12: {
             Cell copied;
             Cell whole = *h;
             whole.data1 = 0;
-            slot<series::CopyFn>(action_slot::copy)(&whole, &copied, nullptr, false, nullptr);
+            slot<CopyFn>(action_slot::copy)(&whole, &copied, nullptr, false, nullptr);
             *h = copied;
             break;
         }

@@ -21,10 +21,6 @@ class NumberTest : public StackTest {
   protected:
     void SetUp() override {
         StackTest::SetUp();
-        float_::init();
-        integer::init();
-        char_::init();
-        time::init();
         mark_receiver();
     }
     static void mark_receiver() {

@@ -38,10 +38,6 @@ Cell frame_word;
 
 void start() {
     boot::init_core();
-    float_::init();
-    integer::init();
-    char_::init();
-    time::init();
     value::set_word(&frame_word, type_id::word, 0, symbol::make("probe"));
     stack::mark_try(&frame_word);
 }

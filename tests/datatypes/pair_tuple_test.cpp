@@ -100,7 +100,10 @@ TEST_F(FloatTest, PairArithmetic) {
         Cell a = pr(1, 1), b = text("1");
         pair::operate(&a, &b, float_::op::add);
     }));
-    EXPECT_TRUE(math_error("overflow", [] { frame(pair::negate, pr(INT32_MIN, 0)); }));
+    EXPECT_TRUE(math_error("overflow", [] {
+        Cell p = pr(INT32_MIN, 0);
+        pair::negate(&p);
+    }));
     EXPECT_EQ(render(frame(pair::absolute, pr(-3, 4))), "3x4");
 }
 
@@ -124,15 +127,15 @@ TEST_F(FloatTest, PairSmallActions) {
     Cell x_word = *words::global_word(words::global::push); // not x or y
     Cell x_sel;
     value::set_word(&x_sel, type_id::word, 0, words::symbol_of(words::symbol::x));
-    EXPECT_EQ(value::integer_of(pair::pick(&a, &x_sel, &out)), 1);
+    EXPECT_EQ(value::integer_of(pair::pick_into(&a, &x_sel, &out)), 1);
     Cell two = integer(2), three = integer(3);
-    EXPECT_EQ(value::integer_of(pair::eval_path(&a, &two, nullptr, &a, &out)), 2);
-    EXPECT_EQ(cell_type(pair::pick(&a, &three, &out)), type_id::none);
+    EXPECT_EQ(value::integer_of(pair::eval_path_into(&a, &two, nullptr, &a, &out)), 2);
+    EXPECT_EQ(cell_type(pair::pick_into(&a, &three, &out)), type_id::none);
     Cell set_to = flt(9.9);
-    pair::eval_path(&a, &x_sel, &set_to, &a, &out);
+    pair::eval_path_into(&a, &x_sel, &set_to, &a, &out);
     EXPECT_EQ(render(a), "9x2");
-    EXPECT_TRUE(
-        script_error("invalid-path", [&] { pair::eval_path(&a, &x_word, nullptr, &a, &out); }));
+    EXPECT_TRUE(script_error("invalid-path",
+                             [&] { pair::eval_path_into(&a, &x_word, nullptr, &a, &out); }));
     pair::reverse(&a);
     EXPECT_EQ(render(a), "2x9");
 
@@ -150,6 +153,11 @@ TEST_F(FloatTest, PairSmallActions) {
         EXPECT_LE(pair::y_of(&r), -1);
         EXPECT_GE(pair::y_of(&r), -10);
     }
+    // The smallest coordinate draws from the whole negative range.
+    Cell lowest = pr(INT32_MIN, 1);
+    pair::random(&lowest, false, false, false);
+    EXPECT_LE(pair::x_of(&lowest), -1);
+    EXPECT_EQ(pair::y_of(&lowest), 1);
 }
 
 TEST_F(FloatTest, TupleMakeAndForm) {
@@ -226,18 +234,18 @@ TEST_F(FloatTest, TupleSmallActions) {
     EXPECT_EQ(render(*tuple::complement(&(padded = tup({0, 255, 10})))), "255.0.245");
     EXPECT_EQ(tuple::length(&a), 3);
     Cell out, two = integer(2), four = integer(4);
-    EXPECT_EQ(value::integer_of(tuple::pick(&a, &two, &out)), 2);
-    EXPECT_EQ(cell_type(tuple::pick(&a, &four, &out)), type_id::none);
+    EXPECT_EQ(value::integer_of(tuple::pick_into(&a, &two, &out)), 2);
+    EXPECT_EQ(cell_type(tuple::pick_into(&a, &four, &out)), type_id::none);
     Cell v = integer(300);
-    tuple::eval_path(&a, &four, &v, &a, &out); // grows to 4 bytes, clamped
+    tuple::eval_path_into(&a, &four, &v, &a, &out); // grows to 4 bytes, clamped
     EXPECT_EQ(render(a), "1.2.3.255");
     Cell seven = integer(7);
     tuple::set_byte(&a, 6, &seven);
     EXPECT_EQ(render(a), "1.2.3.255.0.7");
     EXPECT_TRUE(script_error("out-of-range", [&] { tuple::set_byte(&a, 13, &seven); }));
     Cell word_selector = *words::global_word(words::global::push);
-    EXPECT_TRUE(script_error("invalid-path",
-                             [&] { tuple::eval_path(&a, &word_selector, nullptr, &a, &out); }));
+    EXPECT_TRUE(script_error(
+        "invalid-path", [&] { tuple::eval_path_into(&a, &word_selector, nullptr, &a, &out); }));
     EXPECT_EQ(render(*tuple::reverse(&a)), "7.0.255.3.2.1");
 
     for (int i = 0; i < 50; ++i) {

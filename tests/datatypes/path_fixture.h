@@ -1,5 +1,5 @@
-// Start-up for the path, paren, issue, url, file, map and hash tests: the
-// runtime core with these datatypes registered after their parents.
+// Helpers for the path, paren, issue, url, file, map and hash tests, on the
+// runtime core as start-up makes it.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -27,26 +27,6 @@ namespace zep::testing {
 
 class PathTypesTest : public RuntimeTest {
   protected:
-    void SetUp() override {
-        RuntimeTest::SetUp();
-        string::init_scratch();
-        series::init();
-        block::init();
-        path::init();
-        lit_path::init();
-        set_path::init();
-        get_path::init();
-        paren::init();
-        map::init();
-        hash::init();
-        issue::init();
-        url::init();
-        file::init();
-    }
-    void TearDown() override {
-        string::release_scratch();
-        RuntimeTest::TearDown();
-    }
     // The catalogue code of the error the body raises (-1 when none).
     template <class Body> static int32_t raised(Body&& body) { return raised_code(body); }
     static int32_t code(error::Category category, const char* id) {

@@ -1,6 +1,6 @@
-// A fixture for the bitset!, typeset!, triple! and date! tests: stacks,
-// symbols and the raise, those types registered, month names for dates, and
-// helpers that build blocks and strings and catch raised errors.
+// A fixture for the bitset!, typeset!, triple! and date! tests: the runtime
+// core as start-up makes it, month names for dates, and helpers that build
+// blocks and strings and catch raised errors.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -28,20 +28,6 @@ class ScalarTest : public StackTest {
         StackTest::SetUp();
         Cell receiver = word(sym.other);
         stack::mark_try(&receiver); // receives what the tests raise
-        std::memcpy(saved_types, datatype::type_table, sizeof saved_types);
-        std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
-        datatype::init_tables();
-        bitset::init();
-        triple::init();
-        typeset::init();
-        date::init();
-        // Dates write their time through the time! form slot; until time!
-        // is built into this test binary, a whole-second writer stands in.
-        if (!actions::slot_of(type_id::time, action_slot::form)) {
-            datatype::SlotList slots;
-            slots.set<action_slot::form>(&form_time);
-            datatype::register_type(type_id::time, 0, "time!", slots);
-        }
         months = block_of({});
         for (const char* name : {"January", "February", "March", "April", "May", "June", "July",
                                  "August", "September", "October", "November", "December"}) {
@@ -54,19 +40,7 @@ class ScalarTest : public StackTest {
     }
     void TearDown() override {
         date::set_months_source(nullptr);
-        std::memcpy(datatype::type_table, saved_types, sizeof saved_types);
-        std::memcpy(actions::action_table, saved_actions, sizeof saved_actions);
-        context::global = 0;
-        symbol::table = 0;
         StackTest::TearDown();
-    }
-
-    static int32_t form_time(const Cell* value, Cell* out, int32_t limit) {
-        auto s = static_cast<long>(value::double_of(value));
-        char text[32];
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s % 3600 / 60, s % 60);
-        string::append_text(out, text);
-        return limit - static_cast<int32_t>(std::strlen(text));
     }
 
     static Cell block_of(std::initializer_list<Cell> cells) {
@@ -137,8 +111,6 @@ class ScalarTest : public StackTest {
     }
 
     static inline Cell months;
-    TypeRow saved_types[type_rows];
-    ActionSlot saved_actions[type_rows * slots_per_row];
 };
 
 } // namespace zep::testing

@@ -1,6 +1,6 @@
-// The string action tests' world: memory, stacks, words, the case tables and
-// the registered types that forming needs, a try frame that receives what
-// the tests raise, and text values built from UTF-32 in a chosen unit.
+// The string action tests' world: the runtime core as start-up makes it, a
+// try frame that receives what the tests raise, and text values built from
+// UTF-32 in a chosen unit.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -22,20 +22,9 @@ namespace zep::testing {
 
 class StringActionsTest : public StackTest {
   protected:
-    static void SetUpTestSuite() { case_::init_tables(); }
     void SetUp() override {
         StackTest::SetUp();
-        datatype::init_tables();
-        series::init();
-        none::init();
-        logic::init();
-        word::init();
-        string::init();
         mark_try();
-    }
-    void TearDown() override {
-        string::release_scratch();
-        StackTest::TearDown();
     }
     static void mark_try() {
         Cell t = word(sym.other);

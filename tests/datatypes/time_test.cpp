@@ -88,35 +88,35 @@ TEST_F(TimeTest, Make) {
 TEST_F(TimeTest, FieldsThroughPickAndPaths) {
     Cell v = t(5400.25), out;
     Cell hour = field_word("HOUR"), minute = field_word("minute"), sec = field_word("second");
-    EXPECT_EQ(value::integer_of(time::pick(&v, &hour, &out)), 1);
-    EXPECT_EQ(value::integer_of(time::pick(&v, &minute, &out)), 30);
+    EXPECT_EQ(value::integer_of(time::pick_into(&v, &hour, &out)), 1);
+    EXPECT_EQ(value::integer_of(time::pick_into(&v, &minute, &out)), 30);
     Cell three = i(3);
-    EXPECT_EQ(value::double_of(time::pick(&v, &three, &out)), 0.25);
+    EXPECT_EQ(value::double_of(time::pick_into(&v, &three, &out)), 0.25);
     Cell four = i(4), other = field_word("day");
-    EXPECT_EQ(raised([&] { time::pick(&v, &four, &out); }), "script/out-of-range");
-    EXPECT_EQ(raised([&] { time::pick(&v, &other, &out); }), "script/cannot-use");
+    EXPECT_EQ(raised([&] { time::pick_into(&v, &four, &out); }), "script/out-of-range");
+    EXPECT_EQ(raised([&] { time::pick_into(&v, &other, &out); }), "script/cannot-use");
 
     Cell path;
     value::set_series(&path, type_id::path, 0);
     Cell five = i(5), one_and_half = f(1.5);
     v = t(5400);
-    time::eval_path(&v, &hour, &five, &path, &out);
+    time::eval_path_into(&v, &hour, &five, &path, &out);
     EXPECT_EQ(seconds(v), 5 * 3600 + 1800);
     EXPECT_EQ(value::integer_of(&out), 5);
     v = t(5400);
-    time::eval_path(&v, &sec, &one_and_half, &path, &out);
+    time::eval_path_into(&v, &sec, &one_and_half, &path, &out);
     EXPECT_EQ(seconds(v), 5401.5);
     v = t(5400);
-    time::eval_path(&v, &minute, &five, &path, &out);
+    time::eval_path_into(&v, &minute, &five, &path, &out);
     EXPECT_EQ(seconds(v), 3900);
-    EXPECT_EQ(raised([&] { time::eval_path(&v, &other, nullptr, &path, &out); }),
+    EXPECT_EQ(raised([&] { time::eval_path_into(&v, &other, nullptr, &path, &out); }),
               "script/invalid-path");
-    EXPECT_EQ(raised([&] { time::eval_path(&v, &minute, &one_and_half, &path, &out); }),
+    EXPECT_EQ(raised([&] { time::eval_path_into(&v, &minute, &one_and_half, &path, &out); }),
               "script/invalid-arg");
     Cell two = i(2);
-    EXPECT_EQ(value::integer_of(time::eval_path(&v, &two, nullptr, &path, &out)), 5);
+    EXPECT_EQ(value::integer_of(time::eval_path_into(&v, &two, nullptr, &path, &out)), 5);
     Cell far = t(1e16);
-    EXPECT_EQ(raised([&] { time::pick(&far, &hour, &out); }), "math/overflow");
+    EXPECT_EQ(raised([&] { time::pick_into(&far, &hour, &out); }), "math/overflow");
 }
 
 TEST_F(TimeTest, Arithmetic) {
@@ -135,9 +135,9 @@ TEST_F(TimeTest, Arithmetic) {
     r = call(remainder, t(125), i(60));
     EXPECT_EQ(cell_type(&r), type_id::time);
     EXPECT_EQ(seconds(r), 5);
-    auto negate = actions::slot_as<FrameFn>(type_id::time, action_slot::negate);
-    r = call(negate, t(5));
-    EXPECT_EQ(seconds(r), -5);
+    auto negate = actions::slot_as<NegateFn>(type_id::time, action_slot::negate);
+    r = t(5);
+    EXPECT_EQ(seconds(*negate(&r)), -5);
     EXPECT_EQ(raised([&] { call(time::multiply, t(1), t(1)); }), "script/not-related");
     Cell date;
     value::set_cell(&date, type_id::date);

@@ -4,7 +4,6 @@
 
 #include "datatypes/file.h"
 #include "datatypes/issue.h"
-#include "datatypes/path_slots.h"
 #include "datatypes/url.h"
 #include "evaluator/compiled_support.h"
 #include "tests/datatypes/path_fixture.h"
@@ -97,7 +96,7 @@ TEST_F(UrlFileTest, PathStepsJoinWithOneSlashAndKeepTheType) {
     Cell step = word_of("x");
     EXPECT_EQ(raised([&] { url::eval_path(&base, &step, &step, nullptr, false); }),
               code(Category::script, "bad-path-set"));
-    auto slot = actions::slot_as<slot::EvalPathFn>(type_id::file, action_slot::eval_path);
+    auto slot = actions::slot_as<EvalPathFn>(type_id::file, action_slot::eval_path);
     EXPECT_EQ(slot, &url::eval_path);
 }
 

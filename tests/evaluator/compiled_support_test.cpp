@@ -5,11 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "datatypes/datatype.h"
-#include "datatypes/logic.h"
-#include "datatypes/none.h"
 #include "datatypes/string_buffer.h"
-#include "datatypes/unset.h"
 #include "datatypes/word.h"
 #include "runtime/error_catalog.h"
 #include "tests/evaluator/stack_fixture.h"
@@ -204,10 +200,6 @@ TEST_F(CompiledSupportTest, RefinementSetUp) {
 }
 
 TEST_F(CompiledSupportTest, FindCase) {
-    datatype::init();
-    unset::init();
-    none::init();
-    logic::init();
     Cell yes, no, one = integer(1), two = integer(2);
     value::set_logic(&yes, true);
     value::set_logic(&no, false);
