@@ -130,8 +130,8 @@ TEST_F(CollectorTest, MarkCallbacksRunInOrderAndRemovedOnesDoNot) {
     gc::add_mark_callback(second_callback);
     gc::add_mark_callback(third_callback);
     gc::remove_mark_callback(second_callback);
-    heard_callbacks.clear();
     series::alloc_bytes(4000);
+    heard_callbacks.clear();
     gc::collect();
     EXPECT_EQ(heard_callbacks, (std::vector<int>{1, 3}));
     EXPECT_EQ(value::integer_of(node_cells(callback_block.data2) + 2), 2); // kept by the callback
