@@ -1,11 +1,13 @@
 #include "boot/startup.h"
 
+#include "datatypes/binary.h"
 #include "datatypes/bitset.h"
 #include "datatypes/block.h"
 #include "datatypes/char.h"
 #include "datatypes/context.h"
 #include "datatypes/datatype.h"
 #include "datatypes/date.h"
+#include "datatypes/email.h"
 #include "datatypes/file.h"
 #include "datatypes/float.h"
 #include "datatypes/hash.h"
@@ -13,16 +15,20 @@
 #include "datatypes/issue.h"
 #include "datatypes/logic.h"
 #include "datatypes/map.h"
+#include "datatypes/money.h"
 #include "datatypes/none.h"
 #include "datatypes/pair.h"
 #include "datatypes/paren.h"
 #include "datatypes/path.h"
 #include "datatypes/percent.h"
+#include "datatypes/point.h"
+#include "datatypes/ref.h"
 #include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
+#include "datatypes/tag.h"
 #include "datatypes/time.h"
 #include "datatypes/triple.h"
 #include "datatypes/tuple.h"
@@ -43,6 +49,7 @@
 #include "runtime/root_block.h"
 #include "runtime/slots.h"
 #include "runtime/value_make.h"
+#include "services/lexer.h"
 #include "services/random.h"
 
 namespace zep::boot {
@@ -61,6 +68,7 @@ void register_datatypes() {
     series::init();
     block::init();
     string::init();
+    binary::init();
     integer::init();
     symbol::init();
     context::init();
@@ -88,7 +96,13 @@ void register_datatypes() {
     percent::init();
     tuple::init();
     time::init();
+    tag::init();
+    email::init();
     date::init();
+    money::init();
+    ref::init();
+    point::init2();
+    point::init3();
 }
 
 // The root block, holding the two stack blocks and the symbol block; answers
@@ -132,6 +146,7 @@ void init_core() {
     stack::init();
     cycles::init();
     cycles::reset();
+    lexer::init();
     slots::init();
     roots::hold(slots::registry);
     error::install_raise();

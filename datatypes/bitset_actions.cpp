@@ -6,6 +6,7 @@
 #include "datatypes/bitset.h"
 #include "datatypes/bitset_internal.h"
 #include "datatypes/registry.h"
+#include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "datatypes/unit_text.h"
@@ -31,19 +32,10 @@ Cell answer_none{type_id::none, 0, 0, 0};
 
 // Reports a change to the bitset's owner, when it has one.
 void notify_word(const Cell* bitset, const Cell* action, const Cell* new_value) {
-    if (node_buffer(value::series_node(bitset))->flags & series_flag::owned)
-        ownership::check(bitset, action, new_value, 0, length(bitset));
+    series::notify(bitset, action, new_value, 0, length(bitset));
 }
 void notify(const Cell* bitset, Id action, const Cell* new_value) {
     notify_word(bitset, words::global_word(action), new_value);
-}
-
-// A refinement argument is absent when null or when it lies in the argument
-// stack below the current arguments base.
-bool is_given(const Cell* argument) {
-    if (!argument) return false;
-    std::less<const Cell*> before;
-    return !(!before(argument, stack::arguments.begin) && before(argument, stack::arguments.base));
 }
 
 [[noreturn]] void invalid_type(const Cell* value) {
@@ -308,7 +300,7 @@ Cell* poke(Cell* series, int32_t index, Cell* new_value, const Cell* index_cell)
 }
 
 Cell* remove(Cell* series, Cell* part, Cell*) {
-    if (!is_given(part)) error::fire(error::Category::script, "missing-arg");
+    if (!series::is_given(part)) error::fire(error::Category::script, "missing-arg");
     Cell action;
     value::set_word(&action, type_id::word, 0, words::symbol_of(words::symbol::remove));
     notify_word(series, &action, part);

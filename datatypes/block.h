@@ -123,13 +123,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
            bool all, bool reverse, bool stable);
 int sort_compare(const Cell* a, const Cell* b, int code, int32_t flags);
 int sort_compare_with(const Cell* a, const Cell* b, const Cell* function, int32_t flags);
-// The evaluator's seam for sort/compare with a function value: calls the
-// function with the two arguments and writes its result. Null until the
-// evaluator installs it (a sort/compare with a function then raises
-// internal not-done).
-using CallHook = void (*)(const Cell* function, const Cell* first, const Cell* second,
-                          Cell* result);
-void set_call_hook(CallHook hook);
+// sort/compare with a function! calls it through series::call_two.
 
 // The set operations behind unique (8), union (9), intersect (10),
 // exclude (11) and difference (12): the series in the current call's first

@@ -28,8 +28,6 @@ namespace {
 
 using detail::cells_of;
 
-CallHook call_hook = nullptr;
-
 constexpr int32_t reverse_bit = 1;
 constexpr int32_t whole_bit = 2;
 
@@ -69,7 +67,7 @@ int answer_of(const Cell* result) {
 }
 
 int call_compare(const Cell* a, const Cell* b, CallContext* context, int32_t flags) {
-    if (!call_hook) error::fire(error::Category::internal, "not-done");
+    if (!series::call_two) error::fire(error::Category::internal, "not-done");
     Cell x;
     Cell y;
     if (flags & whole_bit) {
@@ -88,9 +86,9 @@ int call_compare(const Cell* a, const Cell* b, CallContext* context, int32_t fla
     gc::Root keep_y(&y);
     gc::Root keep_result(&result);
     if (flags & reverse_bit)
-        call_hook(&context->function, &x, &y, &result);
+        series::call_two(&context->function, &x, &y, &result);
     else
-        call_hook(&context->function, &y, &x, &result);
+        series::call_two(&context->function, &y, &x, &result);
     return answer_of(&result);
 }
 
@@ -146,10 +144,6 @@ void sort_rooted(const Cell* block, int32_t h, int32_t count, int32_t size, bool
 }
 
 } // namespace
-
-void set_call_hook(CallHook hook) {
-    call_hook = hook;
-}
 
 int sort_compare(const Cell* a, const Cell* b, int code, int32_t flags) {
     if (flags & reverse_bit) std::swap(a, b);

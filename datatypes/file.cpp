@@ -106,7 +106,7 @@ void to_local_path(const Cell* file, Cell* destination, bool with_current_dir) {
 }
 
 std::string to_local_cstring(const Cell* file) {
-    std::string text = url::utf8_of(file);
+    std::string text = string::utf8_of(file);
     if (text.find('\0') != std::string::npos) error::fire(Category::script, "invalid-arg", file);
     return text;
 }

@@ -162,10 +162,18 @@ int compare(const Cell* value, const Cell* other, int code) {
         b = get(other);
     } else if (other_type == type_id::money && float_partners::money_compare &&
                float_partners::money_from_float) {
+        // Floats beyond the range money can hold are ordered by their sign:
+        // a huge float lies beyond every amount, a tiny non-zero one sits
+        // just beside zero.
         double magnitude = std::fabs(a);
-        if (magnitude > 0 && magnitude < money_smallest) return -1;
-        if (magnitude >= money_largest) return 1;
+        if (magnitude >= money_largest) return a > 0 ? 1 : -1;
         Cell amount;
+        if (magnitude > 0 && magnitude < money_smallest) {
+            float_partners::money_from_float(&amount, 0.0, false);
+            int against_zero = float_partners::money_compare(&amount, other, compare_code::sort);
+            if (against_zero != 0) return against_zero;
+            return a > 0 ? 1 : -1;
+        }
         float_partners::money_from_float(&amount, a, false);
         return float_partners::money_compare(&amount, other, code);
     } else {

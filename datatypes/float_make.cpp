@@ -47,20 +47,6 @@ bool is_text_type(uint8_t type) {
            type == type_id::tag || type == type_id::email || type == type_id::ref;
 }
 
-// The text from the head, as UTF-8 (for the lexer's value loader).
-std::string utf8_of(const Cell* text) {
-    std::string out;
-    uint32_t n = string::length(text);
-    uint32_t head =
-        static_cast<uint32_t>(value::series_head(text) < 0 ? 0 : value::series_head(text));
-    unsigned char bytes[4];
-    for (uint32_t i = 0; i < n; ++i) {
-        uint32_t k = unicode::encode_utf8(string::char_at(text, head + i), bytes);
-        out.append(reinterpret_cast<const char*>(bytes), k);
-    }
-    return out;
-}
-
 double float_from_text(const Cell* spec, uint8_t type) {
     Cell text = *spec;
     uint32_t n = string::length(&text);
@@ -74,11 +60,8 @@ double float_from_text(const Cell* spec, uint8_t type) {
 
 // percent! from text: the text loads as one number.
 double percent_from_text(const Cell* spec, uint8_t type) {
-    std::string text = utf8_of(spec);
     Cell loaded;
-    if (!word::scan_value || !word::scan_value(reinterpret_cast<const unsigned char*>(text.data()),
-                                               static_cast<uint32_t>(text.size()), &loaded))
-        float_errors::bad_to_arg(type, spec);
+    if (!word::scan_text(spec, &loaded)) float_errors::bad_to_arg(type, spec);
     switch (cell_type(&loaded)) {
     case type_id::integer:
         return value::integer_of(&loaded);

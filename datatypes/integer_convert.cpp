@@ -4,6 +4,7 @@
 
 #include "datatypes/integer.h"
 #include "datatypes/integer_support.h"
+#include "datatypes/money.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "evaluator/compiled_support.h"
@@ -110,6 +111,9 @@ Cell* to(Cell* result, const Cell* spec, uint8_t) {
         break;
     case type_id::binary:
         n = from_binary(spec);
+        break;
+    case type_id::money:
+        n = money::to_integer(spec);
         break;
     default:
         scalar::raise_bad_to_arg(type_id::integer, spec);

@@ -134,19 +134,6 @@ int32_t coordinate_from(const Cell* value) {
     error::fire(error::Category::syntax, "malconstruct", &copy);
 }
 
-std::string utf8_of(const Cell* text) {
-    std::string out;
-    uint32_t n = string::length(text);
-    int32_t head = value::series_head(text);
-    uint32_t start = head < 0 ? 0 : static_cast<uint32_t>(head);
-    unsigned char bytes[4];
-    for (uint32_t i = 0; i < n; ++i) {
-        uint32_t k = unicode::encode_utf8(string::char_at(text, start + i), bytes);
-        out.append(reinterpret_cast<const char*>(bytes), k);
-    }
-    return out;
-}
-
 // A random coordinate in 1..v (or v..-1 for v below 0); 0 stays 0.
 int32_t random_coordinate(int32_t v, bool secure) {
     return v == 0 ? 0 : random::int_range(v, secure);
@@ -249,12 +236,8 @@ Cell* make(Cell* result, const Cell* spec, uint8_t) {
         return make_in(result, x, y);
     }
     case type_id::string: {
-        std::string text = utf8_of(spec);
         Cell loaded;
-        if (!word::scan_value ||
-            !word::scan_value(reinterpret_cast<const unsigned char*>(text.data()),
-                              static_cast<uint32_t>(text.size()), &loaded) ||
-            cell_type(&loaded) != type_id::pair)
+        if (!word::scan_text(spec, &loaded) || cell_type(&loaded) != type_id::pair)
             float_errors::bad_to_arg(type_id::pair, spec);
         return make_in(result, x_of(&loaded), y_of(&loaded));
     }

@@ -13,6 +13,7 @@
 
 namespace zep::series {
 
+CallTwoFn call_two = nullptr;
 Cell* (*vector_push_element)(const unsigned char*, uint32_t, uint32_t) = nullptr;
 bool (*vector_set_value)(unsigned char*, const Cell*, uint32_t, uint32_t) = nullptr;
 
@@ -115,22 +116,28 @@ void fire_refine(const char* refinement, const Cell* argument) {
     error::fire(error::Category::script, "invalid-refine-arg", &word, &copy);
 }
 
-bool notify(const Cell* series, const char* action, const Cell* value, int32_t index,
+bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index,
             int32_t part) {
     if (!ownership::table()) return false;
     bool owned = cell_type(series) == type_id::image
                      ? (series->header & ownership::image_owned_flag) != 0
                      : (node_buffer(series->data2)->flags & series_flag::owned) != 0;
     if (!owned) return false;
+    // Copies: the handler may move the buffers the arguments lie in.
     Cell subject = *series;
+    Cell word = *action;
     Cell fresh;
     if (value)
         fresh = *value;
     else
         value::set_none(&fresh);
-    Cell word;
-    word_named(action, &word);
     return ownership::check(&subject, &word, &fresh, index, part);
+}
+
+bool notify(const Cell* series, const char* action, const Cell* value, int32_t index,
+            int32_t part) {
+    Cell word;
+    return notify(series, word_named(action, &word), value, index, part);
 }
 
 // ---- Position actions --------------------------------------------------------

@@ -60,10 +60,18 @@ int32_t part_count(const Cell* value, const Cell* part);
 // An unbound word! of the name (for error arguments and notifications).
 Cell* word_named(const char* name, Cell* out);
 
-// Owner notification around a change: the action word's spelling, the value
-// involved (null: none), the position and the count. Answers whether the
-// series has an owner that was notified.
+// Owner notification around a change: the action word (or its spelling),
+// the value involved (null: none), the position and the count. Answers
+// whether the series has an owner that was notified.
+bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index, int32_t part);
 bool notify(const Cell* series, const char* action, const Cell* value, int32_t index, int32_t part);
+
+// The evaluator's seam for sort/compare with a function! value: calls the
+// function with the two arguments and writes its result. Null until the
+// evaluator installs it; a sort that needs it then raises internal not-done.
+using CallTwoFn = void (*)(const Cell* function, const Cell* first, const Cell* second,
+                           Cell* result);
+extern CallTwoFn call_two;
 
 // Element access installed by vector! (null until then): push the element
 // at a byte address as a value of the element type; store a value into one

@@ -3,25 +3,18 @@
 
 #include <cstring>
 
+#include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
-#include "runtime/ownership.h"
 #include "runtime/unicode/units.h"
 #include "runtime/value_make.h"
 
 namespace zep::string::support {
 
-bool is_given(const Cell* argument) {
-    if (!argument) return false;
-    const stack::ArgumentStack& s = stack::arguments;
-    return !(s.begin && argument >= s.begin && argument < s.base);
-}
-
-bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index,
+bool notify(const Cell* series, words::global::Id action, const Cell* value, int32_t index,
             int32_t count) {
-    if (!(node_buffer(series->data2)->flags & series_flag::owned)) return false;
-    return ownership::check(series, action, value, index, count);
+    return series::notify(series, words::global_word(action), value, index, count);
 }
 
 void fire_refine_arg(words::refinement::Id refinement, const Cell* argument) {

@@ -10,18 +10,10 @@
 
 namespace zep::string::support {
 
-// False for a refinement argument that was not given: null, or a cell of
-// the argument stack below the current arguments base.
-bool is_given(const Cell* argument);
-
-// Notifies the owner of the series when its buffer is owned; true when an
-// owner was notified.
-bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index,
+// series::notify with the action's global word; true when an owner was
+// notified.
+bool notify(const Cell* series, words::global::Id action, const Cell* value, int32_t index,
             int32_t count);
-inline bool notify(const Cell* series, words::global::Id action, const Cell* value, int32_t index,
-                   int32_t count) {
-    return notify(series, words::global_word(action), value, index, count);
-}
 
 // script invalid-refine-arg naming the refinement and the argument.
 [[noreturn]] void fire_refine_arg(words::refinement::Id refinement, const Cell* argument);

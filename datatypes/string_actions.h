@@ -64,14 +64,5 @@ Cell* set_operation(bool case_, const Cell* skip, int op);
 // `first`; neither argument's buffer is changed.
 Cell* set_operation_on(Cell* first, const Cell* second, bool case_, const Cell* skip, int op);
 
-// ---- Seams -------------------------------------------------------------------
-
-// Calls a function! with two arguments and stores its result; sort/compare
-// with a function uses it. The evaluator installs it; until then such a sort
-// raises internal not-done.
-using CallTwoFn = void (*)(const Cell* function, const Cell* first, const Cell* second,
-                           Cell* result);
-void set_call_two(CallTwoFn call);
-
 } // namespace string
 } // namespace zep

@@ -15,6 +15,7 @@
 // never an address taken before the call.
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "runtime/cell.h"
 #include "runtime/memory.h"
@@ -180,6 +181,10 @@ void exchange_regions(unsigned char* first, uint32_t first_length, unsigned char
                       uint32_t second_length, uint32_t gap);
 // The float value of a decimal text of `length` units at a unit-1 address.
 double parse_float(const unsigned char* address, uint32_t length);
+
+// The characters of a text value from its head (clamped) to its tail, as
+// UTF-8.
+std::string utf8_of(const Cell* text);
 
 // Makes the scratch buffer (the string! datatype's registration calls it);
 // release_scratch gives it back.

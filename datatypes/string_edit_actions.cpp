@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -145,7 +146,7 @@ Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
 
 Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
     uint32_t head = support::clamped_head(series);
-    support::notify(series, &words::symbol_words[words::symbol_word::insert], value, head, 0);
+    series::notify(series, &words::symbol_words[words::symbol_word::insert], value, head, 0);
     Addition addition = addition_of(value, part, only);
     uint32_t count = dup < 1 ? 0 : splice(series, head, 0, addition, dup);
     support::notify(series, words::global::inserted, value, head, static_cast<int32_t>(count));
@@ -202,7 +203,7 @@ Cell* take(Cell* series, Cell* part, bool deep, bool last) {
     if (!series_take) support::fire_not_done();
     uint8_t type = cell_type(series);
     Cell* result = series_take(series, part, deep, last);
-    if (support::is_given(part) || cell_type(result) != type) return result;
+    if (series::is_given(part) || cell_type(result) != type) return result;
     support::UnitView units = support::view_of(result);
     if (units.total != 1) return result;
     Cell taken = *result;

@@ -3,6 +3,7 @@
 // or from the end (/last), in steps of /skip units, within /part.
 #include <cstring>
 
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -203,16 +204,16 @@ int64_t locate(Cell* series, Cell* value, Cell* part, bool case_, bool same, boo
     if (total == 0 || (!reverse && head >= total)) return -1;
     if (head < 0) head = 0;
     if (head > total) head = total;
-    if (any || support::is_given(with)) support::fire_not_done();
+    if (any || series::is_given(with)) support::fire_not_done();
 
     Search search;
-    if (support::is_given(skip)) {
+    if (series::is_given(skip)) {
         int32_t size = value::integer_of(skip);
         if (cell_type(skip) != type_id::integer || size < 1) support::fire_out_of_range(skip);
         search.step = static_cast<uint32_t>(size);
     }
     int64_t limit = -1;
-    if (support::is_given(part)) {
+    if (series::is_given(part)) {
         int32_t count = support::part_length(series, part);
         if (count < 1) return -1;
         // Backward, the part counts the units before the head.

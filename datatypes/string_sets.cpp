@@ -4,6 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -43,7 +44,7 @@ std::unordered_set<uint32_t> record_keys(const Records& r, uint32_t size, bool c
 Cell* set_operation_on(Cell* first, const Cell* second, bool case_, const Cell* skip, int op) {
     if (op < set_op::unique || op > set_op::difference) support::fire_invalid_arg(first);
     uint32_t size = 1;
-    if (support::is_given(skip)) {
+    if (series::is_given(skip)) {
         int32_t n = cell_type(skip) == type_id::integer ? value::integer_of(skip) : 0;
         if (n < 1) support::fire_refine_arg(words::refinement::skip, skip);
         size = static_cast<uint32_t>(n);

@@ -3,6 +3,7 @@
 // (/compare with an integer) or by a function (/compare with a function).
 #include <cstring>
 
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -16,8 +17,6 @@
 namespace zep::string {
 
 namespace {
-
-CallTwoFn call_two = nullptr;
 
 enum class Fold { none, ascii_lower, upper };
 
@@ -138,7 +137,7 @@ int compare_with_function(const void* a, const void* b, intptr_t, intptr_t extra
     Cell* second = push_record(static_cast<const unsigned char*>(order.reverse ? b : a), order);
     Cell* answer = stack::push_slot();
     value::set_none(answer);
-    call_two(order.function, first, second, answer);
+    series::call_two(order.function, first, second, answer);
     int result = function_answer(answer);
     stack::pop(3);
     return result;
@@ -146,16 +145,12 @@ int compare_with_function(const void* a, const void* b, intptr_t, intptr_t extra
 
 } // namespace
 
-void set_call_two(CallTwoFn call) {
-    call_two = call;
-}
-
 Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, const Cell* part,
            bool all, bool reverse, bool stable) {
     support::UnitView units = support::view_of(series);
     int64_t head = support::clamped_head(series);
     int64_t length = units.total - head;
-    if (support::is_given(part)) {
+    if (series::is_given(part)) {
         int32_t n = support::part_length(series, part);
         if (n < 0) {
             head += n;
@@ -171,7 +166,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
     }
     if (length == 0) return series;
 
-    bool has_skip = support::is_given(skip);
+    bool has_skip = series::is_given(skip);
     int64_t size = 1;
     if (has_skip) {
         size = cell_type(skip) == type_id::integer ? value::integer_of(skip) : 0;
@@ -194,14 +189,14 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
     order.record_units = static_cast<uint32_t>(size);
     sort::Compare cmp = compare_units;
 
-    bool has_comparator = support::is_given(comparator);
+    bool has_comparator = series::is_given(comparator);
     if (has_comparator && cell_type(comparator) == type_id::integer) {
         if (!has_skip || all) support::fire_bad_refines();
         int32_t offset = value::integer_of(comparator);
         if (offset < 1 || offset > size) support::fire_out_of_range(comparator);
         order.offset = static_cast<uint32_t>(offset - 1);
     } else if (has_comparator && cell_type(comparator) == type_id::function) {
-        if (!call_two) support::fire_not_done();
+        if (!series::call_two) support::fire_not_done();
         order.function = comparator;
         cmp = compare_with_function;
     } else if (has_comparator) {

@@ -8,6 +8,8 @@
 #include "datatypes/string_internal.h"
 #include "runtime/float_text.h"
 #include "runtime/heap.h"
+#include "runtime/unicode/text_cell.h"
+#include "runtime/unicode/utf8.h"
 #include "runtime/unicode/widen.h"
 
 namespace zep::string {
@@ -178,6 +180,18 @@ struct ScratchRestore {
 };
 
 } // namespace
+
+std::string utf8_of(const Cell* text) {
+    unicode::TextRange r = unicode::text_range(text);
+    std::string out;
+    out.reserve(r.length);
+    unsigned char bytes[4];
+    for (uint32_t i = 0; i < r.length; ++i) {
+        uint32_t cp = unicode::read_unit(r.start + uint64_t{i} * r.unit, r.unit);
+        out.append(reinterpret_cast<const char*>(bytes), unicode::encode_utf8(cp, bytes));
+    }
+    return out;
+}
 
 void init_scratch() {
     static bool hooked = false;

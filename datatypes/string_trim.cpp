@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "datatypes/series.h"
 #include "datatypes/string_action_support.h"
 #include "datatypes/string_actions.h"
 #include "datatypes/string_buffer.h"
@@ -115,7 +116,7 @@ Text set_of(const Cell* with) {
 } // namespace
 
 Cell* trim(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all, const Cell* with) {
-    bool has_with = support::is_given(with);
+    bool has_with = series::is_given(with);
     if (auto_ && !all && !has_with) support::fire_not_done();
     Text set = has_with ? set_of(with) : Text{'\t', '\n', '\r', ' '};
     uint32_t start = support::clamped_head(series);

@@ -8,6 +8,7 @@
 #include "datatypes/integer_support.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
+#include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
@@ -17,8 +18,6 @@
 namespace zep::time {
 
 namespace {
-
-TextLoader text_loader = nullptr;
 
 constexpr uint32_t max_block_values = 3;
 
@@ -61,11 +60,10 @@ double from_block(const Cell* spec) {
 }
 
 double from_text(const Cell* spec) {
-    if (!text_loader) raise_type_error(spec);
     Cell* loaded = stack::push_slot();
     value::set_none(loaded);
-    text_loader(spec, loaded);
-    if (cell_type(loaded) != type_id::time) raise_type_error(spec);
+    if (!word::scan_text(spec, loaded) || cell_type(loaded) != type_id::time)
+        raise_type_error(spec);
     double seconds = value::double_of(loaded);
     stack::pop(1);
     return seconds;
@@ -94,10 +92,6 @@ void init() {
     slots.set<action_slot::negate>(datatype::inherit);
     slots.set<action_slot::remainder>(datatype::inherit);
     datatype::register_type(type_id::time, type_id::float_, "time!", slots);
-}
-
-void set_text_loader(TextLoader loader) {
-    text_loader = loader;
 }
 
 Cell* push(double seconds) {

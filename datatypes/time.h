@@ -45,12 +45,6 @@ int32_t append_form(double seconds, Cell* out_string, int32_t part_limit);
 // script bad-to-arg naming time! and the value.
 [[noreturn]] void raise_type_error(const Cell* value);
 
-// The lexer's loader of one value from a text (the text, the cell that
-// receives the value). make/to time! from text goes through it; the lexer
-// installs it.
-using TextLoader = void (*)(const Cell* text, Cell* out);
-void set_text_loader(TextLoader loader);
-
 // ---- Action slots ----------------------------------------------------------
 
 Cell* make(Cell* result, const Cell* spec, uint8_t type);

@@ -150,19 +150,6 @@ Cell* from_block(Cell* result, const Cell* block) {
     return result;
 }
 
-std::string utf8_of(const Cell* text) {
-    std::string out;
-    uint32_t n = string::length(text);
-    int32_t head = value::series_head(text);
-    uint32_t start = head < 0 ? 0 : static_cast<uint32_t>(head);
-    unsigned char bytes[4];
-    for (uint32_t i = 0; i < n; ++i) {
-        uint32_t k = unicode::encode_utf8(string::char_at(text, start + i), bytes);
-        out.append(reinterpret_cast<const char*>(bytes), k);
-    }
-    return out;
-}
-
 // A uniform draw in 0..limit.
 uint8_t random_byte(uint8_t limit, bool secure) {
     if (limit == 0) return 0;
@@ -328,12 +315,8 @@ Cell* make(Cell* result, const Cell* spec, uint8_t) {
     case type_id::binary:
         return from_binary(result, spec);
     case type_id::string: {
-        std::string text = utf8_of(spec);
         Cell loaded;
-        if (!word::scan_value ||
-            !word::scan_value(reinterpret_cast<const unsigned char*>(text.data()),
-                              static_cast<uint32_t>(text.size()), &loaded) ||
-            cell_type(&loaded) != type_id::tuple)
+        if (!word::scan_text(spec, &loaded) || cell_type(&loaded) != type_id::tuple)
             float_errors::bad_to_arg(type_id::tuple, spec);
         return value::copy_cell(&loaded, result);
     }

@@ -17,9 +17,9 @@
 namespace zep::url {
 
 RequestFn request = nullptr;
-PortFn make_port = nullptr;
-PortReadFn port_read = nullptr;
-PortWriteFn port_write = nullptr;
+MakePortFn make_port = nullptr;
+ReadFn port_read = nullptr;
+WriteFn port_write = nullptr;
 
 namespace {
 
@@ -146,7 +146,7 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type) {
 }
 
 int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
-    std::string encoded = encode_bytes(utf8_of(value), mode::url);
+    std::string encoded = encode_bytes(string::utf8_of(value), mode::url);
     if (part_limit < 0) part_limit = 0;
     if (encoded.size() > static_cast<uint32_t>(part_limit)) encoded.resize(part_limit);
     string::append_bytes(out_string, reinterpret_cast<const unsigned char*>(encoded.data()),

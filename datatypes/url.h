@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "datatypes/registry.h"
 #include "runtime/cell.h"
 
 namespace zep::url {
@@ -36,8 +37,6 @@ std::string encode_bytes(const std::string& bytes, uint8_t mode);
 
 // ---- Text values -----------------------------------------------------------
 
-// The UTF-8 text of a text value from its head (clamped) to its tail.
-std::string utf8_of(const Cell* text);
 // The code points of a text value from its head to its tail.
 std::u32string code_points_of(const Cell* text);
 // Appends code points to a text value.
@@ -66,17 +65,12 @@ extern RequestFn request;
 // Makes (and for open, opens with the open flags) a port for a url through
 // the library's url parser; answers false when the url does not parse.
 // flags: bit 0 /new, 1 /read, 2 /write, 3 /seek.
-using PortFn = bool (*)(const Cell* url, bool open, uint32_t flags, const Cell* allow,
-                        Cell* result);
-extern PortFn make_port;
-// A port's read and write actions.
-using PortReadFn = Cell* (*)(Cell* port, const Cell* part, const Cell* seek, bool binary,
-                             bool lines, bool info, const Cell* as);
-using PortWriteFn = Cell* (*)(Cell* port, const Cell* data, bool binary, bool lines, bool info,
-                              bool append, const Cell* part, const Cell* seek, const Cell* allow,
-                              const Cell* as);
-extern PortReadFn port_read;
-extern PortWriteFn port_write;
+using MakePortFn = bool (*)(const Cell* url, bool open, uint32_t flags, const Cell* allow,
+                            Cell* result);
+extern MakePortFn make_port;
+// A port's read and write actions (the port type's read and write slots).
+extern ReadFn port_read;
+extern WriteFn port_write;
 
 // ---- Datatype ----------------------------------------------------------------
 

@@ -117,16 +117,6 @@ std::u32string code_points_of(const Cell* text) {
     return out;
 }
 
-std::string utf8_of(const Cell* text) {
-    std::string out;
-    unsigned char bytes[4];
-    for (char32_t cp : code_points_of(text)) {
-        uint32_t n = unicode::encode_utf8(cp, bytes);
-        out.append(reinterpret_cast<const char*>(bytes), n);
-    }
-    return out;
-}
-
 void append_code_points(Cell* text, const std::u32string& cps) {
     Ref node = text->data2;
     SeriesBuffer* b = node_buffer(node);
@@ -138,7 +128,7 @@ void decode(const unsigned char* text, size_t length, Cell* target) {
 }
 
 void encode(const Cell* source, Cell* target, uint8_t mode) {
-    std::string encoded = encode_bytes(utf8_of(source), mode);
+    std::string encoded = encode_bytes(string::utf8_of(source), mode);
     string::append_bytes(target, reinterpret_cast<const unsigned char*>(encoded.data()),
                          static_cast<uint32_t>(encoded.size()));
 }

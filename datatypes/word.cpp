@@ -190,6 +190,12 @@ bool transcode_name(const Cell* word, Cell* out) {
                                     static_cast<uint32_t>(name.size()), out);
 }
 
+bool scan_text(const Cell* text, Cell* out) {
+    std::string utf8 = string::utf8_of(text);
+    return scan_value && scan_value(reinterpret_cast<const unsigned char*>(utf8.data()),
+                                    static_cast<uint32_t>(utf8.size()), out);
+}
+
 Cell* get(Cell* word) {
     return context::get_word_value(word, bound_context(word));
 }

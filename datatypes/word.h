@@ -58,6 +58,9 @@ Cell* index_of(Cell* value);
 extern bool (*scan_value)(const unsigned char* utf8, uint32_t length, Cell* out);
 // Loads the word's UTF-8 name through the lexer into out; false when it fails.
 bool transcode_name(const Cell* word, Cell* out);
+// Loads a text value's characters from its head through the lexer into out;
+// false when no lexer is installed or the text is not exactly one value.
+bool scan_text(const Cell* text, Cell* out);
 
 } // namespace zep::word
 

@@ -5,6 +5,7 @@
 #include "runtime/error_exit.h"
 #include "runtime/platform.h"
 #include "runtime/record.h"
+#include "runtime/unicode/units.h"
 
 namespace zep {
 
@@ -25,17 +26,6 @@ constexpr size_t flush_threshold = 1020;
 void flush() {
     platform::write_all(STDOUT_FILENO, out_buffer, pending);
     pending = 0;
-}
-
-uint32_t unit_at(const unsigned char* p, uint32_t unit_size) {
-    switch (unit_size) {
-    case 1:
-        return p[0];
-    case 2:
-        return p[0] | uint32_t{p[1]} << 8;
-    default:
-        return p[0] | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-    }
 }
 
 void put_code_point(uint32_t cp) {
@@ -71,7 +61,8 @@ void encode_and_write(const void* units, size_t byte_length, uint32_t unit_size,
         runtime::error_exit(101, runtime::save_fault_frame());
     auto* p = static_cast<const unsigned char*>(units);
     size_t count = byte_length / unit_size;
-    for (size_t i = 0; i < count; ++i, p += unit_size) put_code_point(unit_at(p, unit_size));
+    for (size_t i = 0; i < count; ++i, p += unit_size)
+        put_code_point(unicode::read_unit(p, unit_size));
     if (new_line) put_code_point('\n');
     flush();
 }

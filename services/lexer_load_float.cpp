@@ -1,26 +1,35 @@
 #include "services/lexer_load_float.h"
 
 #include <cstring>
+#include <limits>
+#include <string>
 
 #include "runtime/float_text.h"
+#include "runtime/unicode/units.h"
 
 namespace zep::lexer {
 
 namespace {
 
-uint32_t char_at(const unsigned char* p, uint32_t unit) {
-    uint32_t cp = 0;
-    std::memcpy(&cp, p, unit); // little-endian units
-    return cp;
-}
-
-bool is_digit(char c) {
+bool is_digit(uint8_t c) {
     return c >= '0' && c <= '9';
 }
 
-// Checks the shape: sign? digits [mark digits] [e sign? digits], with at
-// least one digit before the exponent. The mark is already ".".
-bool is_decimal_text(const char* p, const char* end) {
+uint8_t upper(uint8_t c) {
+    return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c;
+}
+
+bool is_text(const uint8_t* p, const uint8_t* end, const char* text) {
+    size_t n = std::strlen(text);
+    if (static_cast<size_t>(end - p) != n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (upper(p[i]) != upper(static_cast<uint8_t>(text[i]))) return false;
+    return true;
+}
+
+} // namespace
+
+bool is_float_syntax(const uint8_t* p, const uint8_t* end) {
     if (p < end && (*p == '+' || *p == '-')) ++p;
     int digits = 0;
     while (p < end && is_digit(*p)) ++p, ++digits;
@@ -38,37 +47,58 @@ bool is_decimal_text(const char* p, const char* end) {
     return p == end;
 }
 
-bool is_special_text(const char* p, const char* end) {
-    size_t n = static_cast<size_t>(end - p);
-    auto is = [&](const char* text) {
-        if (n != std::strlen(text)) return false;
-        for (size_t i = 0; i < n; ++i) {
-            char c = p[i] >= 'a' && p[i] <= 'z' ? static_cast<char>(p[i] - 32) : p[i];
-            char t = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
-            if (c != t) return false;
+bool read_float_text(const uint8_t* p, const uint8_t* end, int exponent_adjustment, double* value) {
+    // Text with separators or a comma is rewritten into a plain copy first.
+    std::string plain;
+    if (std::memchr(p, '\'', static_cast<size_t>(end - p)) ||
+        std::memchr(p, ',', static_cast<size_t>(end - p))) {
+        plain.reserve(static_cast<size_t>(end - p));
+        for (const uint8_t* q = p; q < end; ++q) {
+            if (*q == '\'') continue;
+            plain.push_back(*q == ',' ? '.' : static_cast<char>(*q));
         }
-        return true;
-    };
-    return is("1.#INF") || is("-1.#INF") || is("+1.#INF") || is("1.#NaN") || is("-1.#NaN") ||
-           is("+1.#NaN");
+        p = reinterpret_cast<const uint8_t*>(plain.data());
+        end = p + plain.size();
+    }
+    if (!is_float_syntax(p, end)) return false;
+    ptrdiff_t unread = 0;
+    *value = float_::from_text(reinterpret_cast<const char*>(p), reinterpret_cast<const char*>(end),
+                               exponent_adjustment, &unread);
+    return unread == 0;
 }
 
-} // namespace
+bool read_float_special(const uint8_t* p, const uint8_t* end, double* value) {
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    if (end - p != 6 || p[0] != '1' || p[1] != '.' || p[2] != '#') return false;
+    if (is_text(p + 3, end, "NaN")) {
+        uint64_t bits = 0x7FF8000000000000ull;
+        std::memcpy(value, &bits, sizeof bits);
+        return true;
+    }
+    if (!is_text(p + 3, end, "INF")) return false;
+    *value = negative ? -std::numeric_limits<double>::infinity()
+                      : std::numeric_limits<double>::infinity();
+    return true;
+}
 
 double load_float(const unsigned char* characters, uint32_t count, uint32_t unit, bool* error) {
     *error = true;
     if (count == 0 || count > float_text_limit) return 0.0;
-    char text[float_text_limit];
-    uint32_t n = 0;
+    uint8_t text[float_text_limit];
     for (uint32_t i = 0; i < count; ++i) {
-        uint32_t cp = char_at(characters + uint64_t{i} * unit, unit);
-        if (cp == '\'') continue;
-        if (cp > 0x7F) return 0.0;
-        text[n++] = cp == ',' ? '.' : static_cast<char>(cp);
+        uint32_t c = unicode::read_unit(characters + uint64_t{i} * unit, unit);
+        if (c > 0x7F) return 0.0;
+        text[i] = static_cast<uint8_t>(c);
     }
-    if (!is_decimal_text(text, text + n) && !is_special_text(text, text + n)) return 0.0;
+    double x = 0.0;
+    if (!read_float_text(text, text + count, 0, &x) && !read_float_special(text, text + count, &x))
+        return 0.0;
     *error = false;
-    return float_::from_text(text, text + n, 0);
+    return x;
 }
 
 } // namespace zep::lexer

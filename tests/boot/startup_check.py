@@ -43,8 +43,9 @@ BUILT_TYPES = {
     13: "symbol!", 14: "context!", 15: "word!", 16: "set-word!", 17: "lit-word!",
     18: "get-word!", 19: "refinement!", 20: "issue!", 25: "path!", 26: "lit-path!",
     27: "set-path!", 28: "get-path!", 30: "bitset!", 31: "triple!", 33: "typeset!",
-    36: "hash!", 37: "pair!", 38: "percent!", 39: "tuple!", 40: "map!", 42: "series!",
-    43: "time!", 47: "date!",
+    36: "hash!", 37: "pair!", 38: "percent!", 39: "tuple!", 40: "map!", 41: "binary!",
+    42: "series!", 43: "time!", 44: "tag!", 45: "email!", 47: "date!", 49: "money!", 50: "ref!",
+    51: "point2D!", 52: "point3D!",
 }
 if state.returncode != 0:
     failures.append(f"state: status {state.returncode}: {state.stderr!r}")

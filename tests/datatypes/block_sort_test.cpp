@@ -139,7 +139,7 @@ TEST_F(BlockSortTest, CompareWithAFunctionGoesThroughTheHook) {
     value::set_cell(&function, type_id::function, 0);
     EXPECT_EQ(raised([&] { sorted("b a", nullptr, &function); }),
               code(error::Category::internal, "not-done"));
-    block::set_call_hook(&call_comparator);
+    series::call_two = &call_comparator;
     heard = 0;
     EXPECT_EQ(sorted("a c b", nullptr, &function, false, false, true), "c b a");
     EXPECT_GT(heard, 0);
@@ -155,7 +155,7 @@ TEST_F(BlockSortTest, CompareWithAFunctionGoesThroughTheHook) {
     EXPECT_EQ(block::sort_compare_with(&a, &b, &function, 0), 1);
     EXPECT_EQ(block::sort_compare_with(&b, &a, &function, 0), -1);
     EXPECT_EQ(block::sort_compare_with(&b, &a, &function, 1), 1); // reverse bit
-    block::set_call_hook(nullptr);
+    series::call_two = nullptr;
 }
 
 // Collects (after making garbage) at every comparison, then orders nested

@@ -247,6 +247,10 @@ TEST_F(FloatTest, MakeAndTo) {
     EXPECT_TRUE(script_error("bad-to-arg", [&] { made(block_of({flt(1.0), text("2")})); }));
     EXPECT_TRUE(script_error("bad-to-arg", [&] { made(pr(1, 2)); }));
     // percent! from text loads one value through the lexer.
+    Cell half = made(text("50%"), type_id::percent);
+    EXPECT_DOUBLE_EQ(value::double_of(&half), 0.5);
+    EXPECT_TRUE(script_error("bad-to-arg", [&] { made(text("50% 1"), type_id::percent); }));
+    word::scan_value = nullptr;
     EXPECT_TRUE(script_error("bad-to-arg", [&] { made(text("50%"), type_id::percent); }));
     word::scan_value = [](const unsigned char*, uint32_t, Cell* out) {
         value::set_double(out, type_id::percent, 0.5);

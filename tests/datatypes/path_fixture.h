@@ -57,7 +57,7 @@ class PathTypesTest : public RuntimeTest {
         return w;
     }
     // The UTF-8 of a text value from its head.
-    static std::string utf8(const Cell& value) { return url::utf8_of(&value); }
+    static std::string utf8(const Cell& value) { return string::utf8_of(&value); }
     // The value molded (or formed) through its type's slot.
     static std::string mold(const Cell& value, bool only = false, bool flat = false,
                             int32_t limit = INT32_MAX) {

@@ -118,7 +118,7 @@ TEST_F(StringSortTest, FunctionComparators) {
     EXPECT_EQ(
         raised([&] { string::sort(&s, false, nullptr, &function, nullptr, false, false, false); }),
         code(error::Category::internal, "not-done"));
-    string::set_call_two(call_lesser);
+    series::call_two = call_lesser;
     for (uint32_t unit : {1u, 2u, 4u}) {
         Cell t = text(U"c\u03C9ab", unit == 1 ? 2 : unit);
         string::sort(&t, false, nullptr, &function, nullptr, false, false, false);
@@ -129,7 +129,7 @@ TEST_F(StringSortTest, FunctionComparators) {
         string::sort(&records, false, &two, &function, nullptr, true, false, true);
         EXPECT_EQ(all_text(records), U"b1c2a3");
     }
-    string::set_call_two(nullptr);
+    series::call_two = nullptr;
 }
 
 TEST_F(StringSortTest, SetOperationsKeepTheFirstOccurrence) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "datatypes/symbol.h"
+#include "datatypes/word.h"
 #include "evaluator/runtime_words.h"
 #include "runtime/memory.h"
 #include "tests/datatypes/integer_fixture.h"
@@ -78,11 +79,28 @@ TEST_F(TimeTest, Make) {
         EXPECT_EQ(cell_type(&result), type_id::time);
         EXPECT_EQ(seconds(result), c.seconds);
     }
-    for (const Cell& bad : {block({i(1), i(-2), i(0)}), block({i(1), i(2), i(3), i(4)}),
-                            block({f(1.5)}), block({i(1), text("2")}), text("1:00"), ch('a')}) {
+    for (const Cell& bad :
+         {block({i(1), i(-2), i(0)}), block({i(1), i(2), i(3), i(4)}), block({f(1.5)}),
+          block({i(1), text("2")}), text("1:00 2"), text("1:"), ch('a')}) {
         Cell result;
         EXPECT_EQ(raised([&] { time::make(&result, &bad, type_id::time); }), "script/bad-to-arg");
     }
+    // Text loads through the lexer as one time! value; anything else it
+    // loads is refused.
+    word::scan_value = [](const unsigned char* utf8, uint32_t length, Cell* out) {
+        std::string text(reinterpret_cast<const char*>(utf8), length);
+        if (text == "1:00")
+            value::set_double(out, type_id::time, 3600);
+        else
+            value::set_integer(out, 1);
+        return true;
+    };
+    Cell result, hour = text("1:00");
+    time::make(&result, &hour, type_id::time);
+    EXPECT_EQ(seconds(result), 3600);
+    Cell one = text("1");
+    EXPECT_EQ(raised([&] { time::make(&result, &one, type_id::time); }), "script/bad-to-arg");
+    word::scan_value = nullptr;
 }
 
 TEST_F(TimeTest, FieldsThroughPickAndPaths) {

@@ -1,0 +1,355 @@
+// binary!: construction, conversion, form and mold, comparison and the
+// append/insert/change of values as bytes.
+#include "datatypes/binary.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "datatypes/binary_internal.h"
+#include "datatypes/bitset.h"
+#include "datatypes/registry.h"
+#include "datatypes/series.h"
+#include "datatypes/string_action_support.h"
+#include "datatypes/string_actions.h"
+#include "datatypes/string_buffer.h"
+#include "datatypes/tuple.h"
+#include "datatypes/url.h"
+#include "evaluator/compiled_support.h"
+#include "evaluator/stack.h"
+#include "runtime/arena.h"
+#include "runtime/memory.h"
+#include "runtime/raise.h"
+#include "runtime/unicode/utf8.h"
+#include "runtime/value_make.h"
+
+namespace zep::binary {
+
+namespace {
+
+constexpr int32_t no_limit = INT32_MAX;
+
+[[noreturn]] void fire_bad_to(uint8_t type, const Cell* spec) {
+    Cell datatype;
+    value::set_datatype(&datatype, type);
+    Cell arg = *spec;
+    error::fire(error::Category::script, "bad-to-arg", &datatype, &arg);
+}
+
+bool is_block_like(uint8_t type) {
+    return type == type_id::block || type == type_id::paren || type == type_id::hash;
+}
+
+void append_utf8(std::string& out, uint32_t cp) {
+    unsigned char buffer[4];
+    uint32_t n = unicode::encode_utf8(cp, buffer);
+    out.append(reinterpret_cast<const char*>(buffer), n);
+}
+
+// The text a value forms to, as UTF-8.
+std::string formed_utf8(const Cell* value) {
+    Cell* text = stack::push_slot();
+    string::make_at(text, 16);
+    Cell copy = *value;
+    if (auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form))
+        form_slot(&copy, text, no_limit);
+    std::string out = string::utf8_of(text);
+    stack::pop(1);
+    return out;
+}
+
+void cut(std::string& bytes, int32_t part) {
+    if (part >= 0 && bytes.size() > static_cast<uint32_t>(part)) bytes.resize(part);
+}
+
+// Answers the buffer after making room for `needed` bytes from its head.
+SeriesBuffer* room_for(SeriesBuffer* b, uint64_t needed) {
+    if (needed > memory::max_data_size) string::support::fire_no_memory();
+    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b))) {
+        uint64_t doubled = uint64_t{b->size} * 2;
+        b = series::expand(b,
+                           needed < doubled && doubled <= memory::max_data_size ? doubled : needed);
+    }
+    return b;
+}
+
+// Replaces `removed` bytes at `at` by the bytes repeated `dup` times; answers
+// the number of bytes written.
+uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const std::string& bytes,
+                int32_t dup) {
+    SeriesBuffer* b = node_buffer(series->data2);
+    uint64_t added = uint64_t{bytes.size()} * static_cast<uint64_t>(dup < 0 ? 0 : dup);
+    uint64_t total = b->tail - b->head;
+    if (added > UINT32_MAX) string::support::fire_no_memory();
+    uint64_t new_total = total - removed + added;
+    b = room_for(b, new_total);
+    unsigned char* base = buffer_head(b);
+    std::memmove(base + at + added, base + at + removed, total - at - removed);
+    unsigned char* out = base + at;
+    for (int32_t d = 0; d < dup; ++d) {
+        if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
+        out += bytes.size();
+    }
+    b->tail = b->head + static_cast<Ref>(new_total);
+    return static_cast<uint32_t>(added);
+}
+
+// Appends the hexadecimal notation of the bytes from the value's position.
+int32_t write_notation(const Cell* value, Cell* out_string, int32_t part_limit) {
+    std::string bytes = bytes_from_head(value);
+    std::string text = "#{";
+    text += codec::encode(16, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())
+                .value_or("");
+    text += "}";
+    int64_t limit = part_limit < 0 ? 0 : part_limit;
+    if (static_cast<int64_t>(text.size()) > limit) text.resize(static_cast<size_t>(limit));
+    string::append_bytes(out_string, reinterpret_cast<const unsigned char*>(text.data()),
+                         static_cast<uint32_t>(text.size()));
+    return static_cast<int32_t>(limit - static_cast<int64_t>(text.size()));
+}
+
+} // namespace
+
+// ---- Internal helpers ----------------------------------------------------------
+
+std::string bytes_from_head(const Cell* value) {
+    SeriesBuffer* b = node_buffer(value->data2);
+    uint32_t total = b->tail - b->head;
+    int32_t head = value::series_head(value);
+    uint32_t from = head < 0 ? 0 : std::min<uint32_t>(static_cast<uint32_t>(head), total);
+    return std::string(reinterpret_cast<const char*>(buffer_head(b)) + from, total - from);
+}
+
+std::string bytes_of(const Cell* value, int32_t part) {
+    std::string out;
+    uint8_t type = cell_type(value);
+    switch (type) {
+    case type_id::char_:
+        append_utf8(out, value->data2);
+        break;
+    case type_id::integer: {
+        int32_t n = value::integer_of(value);
+        if (n < 0 || n > 255) string::support::fire_out_of_range(value);
+        out.push_back(static_cast<char>(n));
+        break;
+    }
+    case type_id::binary:
+        out = bytes_from_head(value);
+        break;
+    default:
+        if (string::is_any_string(type)) {
+            out = string::utf8_of(value);
+            if (type == type_id::tag) out = "<" + out + ">";
+        } else if (is_block_like(type)) {
+            Cell block = *value;
+            for (uint32_t i = string::support::clamped_head(&block);; ++i) {
+                SeriesBuffer* b = node_buffer(block.data2);
+                if (uint64_t{i} * sizeof(Cell) >= b->tail - b->head) break;
+                Cell element = arena::at<Cell>(b->head)[i];
+                out += bytes_of(&element, -1);
+            }
+        } else {
+            out = formed_utf8(value);
+        }
+    }
+    cut(out, part);
+    return out;
+}
+
+// ---- Construction and access ----------------------------------------------------
+
+Cell* load_at(const unsigned char* bytes, uint32_t length, Cell* cell) {
+    Ref node = series::alloc_bytes(length);
+    SeriesBuffer* b = node_buffer(node);
+    if (length) std::memcpy(buffer_head(b), bytes, length);
+    b->tail = b->head + length;
+    value::set_series(cell, type_id::binary, node);
+    return cell;
+}
+
+Cell* load(const unsigned char* bytes, uint32_t length) {
+    return load_at(bytes, length, stack::push_slot());
+}
+
+Cell* make_at(Cell* cell, uint32_t size) {
+    value::set_series(cell, type_id::binary, series::alloc_bytes(size));
+    return cell;
+}
+
+uint32_t length_at(const Cell* value) {
+    SeriesBuffer* b = node_buffer(value->data2);
+    uint32_t total = b->tail - b->head;
+    int32_t head = value::series_head(value);
+    if (head < 0) return total;
+    return static_cast<uint32_t>(head) >= total ? 0 : total - static_cast<uint32_t>(head);
+}
+
+unsigned char* head_pointer(const Cell* value) {
+    SeriesBuffer* b = node_buffer(value->data2);
+    uint32_t total = b->tail - b->head;
+    int32_t head = value::series_head(value);
+    uint32_t at = head < 0 ? 0 : std::min<uint32_t>(static_cast<uint32_t>(head), total);
+    return buffer_head(b) + at;
+}
+
+int32_t get_byte(const Cell* value, int32_t offset) {
+    if (offset < 0 || static_cast<uint32_t>(offset) >= length_at(value)) return -1;
+    return head_pointer(value)[offset];
+}
+
+void get_char_arg(unsigned char* byte, const Cell* value) {
+    uint8_t type = cell_type(value);
+    if (type != type_id::char_ && type != type_id::integer)
+        string::support::fire_invalid_arg(value);
+    if (value->data2 > 255) string::support::fire_out_of_range(value);
+    *byte = static_cast<unsigned char>(value->data2);
+}
+
+// ---- Action slots ----------------------------------------------------------------
+
+void init() {
+    auto from_string = [](int slot) {
+        datatype::SlotWord word;
+        word.operation = actions::slot_of(type_id::string, static_cast<uint32_t>(slot));
+        return word;
+    };
+    datatype::SlotList slots(datatype::inherit);
+    slots.set<action_slot::make>(from_string(action_slot::make))
+        .set<action_slot::to>(&to)
+        .set<action_slot::form>(&form)
+        .set<action_slot::mold>(&mold)
+        .set<action_slot::compare>(&compare)
+        .set<action_slot::eval_path>(from_string(action_slot::eval_path))
+        .set<action_slot::append>(datatype::operation(static_cast<AppendFn>(&append)))
+        .set<action_slot::insert>(datatype::operation(static_cast<AppendFn>(&insert)))
+        .set<action_slot::change>(datatype::operation(static_cast<AppendFn>(&change)))
+        .set<action_slot::find>(from_string(action_slot::find))
+        .set<action_slot::select>(from_string(action_slot::select))
+        .set<action_slot::sort>(from_string(action_slot::sort))
+        .set<action_slot::swap>(from_string(action_slot::swap))
+        .set<action_slot::take>(from_string(action_slot::take))
+        .set<action_slot::trim>(from_string(action_slot::trim));
+    datatype::register_type(type_id::binary, type_id::series, "binary!", slots);
+}
+
+Cell* make(Cell* result, const Cell* spec, uint8_t type) {
+    uint8_t spec_type = cell_type(spec);
+    if (spec_type == type_id::integer || spec_type == type_id::float_) {
+        double size =
+            spec_type == type_id::float_ ? value::double_of(spec) : double(value::integer_of(spec));
+        if (!(size > -2147483649.0 && size < 2147483648.0))
+            error::fire_named(error::Category::math, "overflow");
+        if (size < 0) string::support::fire_out_of_range(spec);
+        return make_at(result, static_cast<uint32_t>(size));
+    }
+    if (spec_type == type_id::money) {
+        Cell datatype;
+        value::set_datatype(&datatype, type);
+        error::fire_make_error(&datatype, spec);
+    }
+    return to(result, spec, type);
+}
+
+Cell* to(Cell* result, const Cell* spec, uint8_t type) {
+    uint8_t spec_type = cell_type(spec);
+    std::string bytes;
+    switch (spec_type) {
+    case type_id::integer: {
+        uint32_t n = spec->data2;
+        for (int s = 24; s >= 0; s -= 8) bytes.push_back(static_cast<char>(n >> s));
+        break;
+    }
+    case type_id::float_: {
+        uint64_t bits = uint64_t{spec->data3} << 32 | spec->data2;
+        for (int s = 56; s >= 0; s -= 8) bytes.push_back(static_cast<char>(bits >> s));
+        break;
+    }
+    case type_id::tuple:
+        bytes.assign(reinterpret_cast<const char*>(tuple::bytes_of(spec)), tuple::length_of(spec));
+        break;
+    case type_id::bitset:
+        bytes.assign(reinterpret_cast<const char*>(bitset::get_data(spec)),
+                     bitset::byte_count(spec));
+        break;
+    case type_id::char_:
+    case type_id::binary:
+        bytes = bytes_of(spec, -1);
+        break;
+    default:
+        if (string::is_any_string(spec_type)) {
+            bytes = string::utf8_of(spec);
+        } else if (is_block_like(spec_type)) {
+            bytes = bytes_of(spec, -1);
+        } else {
+            fire_bad_to(type, spec);
+        }
+    }
+    return load_at(reinterpret_cast<const unsigned char*>(bytes.data()),
+                   static_cast<uint32_t>(bytes.size()), result);
+}
+
+int32_t form(const Cell* value, Cell* out_string, int32_t part_limit) {
+    return write_notation(value, out_string, part_limit);
+}
+
+int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
+    return write_notation(value, out_string, part_limit);
+}
+
+int compare(const Cell* a, const Cell* b, int code) {
+    if (cell_type(b) != type_id::binary) {
+        if (code == compare_code::strict_equal || code == compare_code::same ||
+            code == compare_code::find || code == compare_code::equal ||
+            code == compare_code::not_equal)
+            return 1;
+        return compare_code::not_comparable;
+    }
+    if (code == compare_code::same) return a->data2 == b->data2 && a->data1 == b->data1 ? 0 : 1;
+    uint32_t la = length_at(a);
+    uint32_t lb = length_at(b);
+    int c = std::memcmp(head_pointer(a), head_pointer(b), std::min(la, lb));
+    if (c == 0) c = (la > lb) - (la < lb);
+    return (c > 0) - (c < 0);
+}
+
+Cell* insert_or_append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
+                       bool append_mode) {
+    (void)only; // a block's elements are always added one by one as bytes
+    uint32_t total = length_at(series) + string::support::clamped_head(series);
+    uint32_t at = append_mode ? total : string::support::clamped_head(series);
+    ::zep::series::notify(series,
+                          append_mode ? words::global_word(words::global::append)
+                                      : &words::symbol_words[words::symbol_word::insert],
+                          value, static_cast<int32_t>(at), 0);
+    std::string bytes = bytes_of(value, part);
+    uint32_t count = dup < 1 ? 0 : splice(series, at, 0, bytes, dup);
+    string::support::notify(series, append_mode ? words::global::appended : words::global::inserted,
+                            value, static_cast<int32_t>(at), static_cast<int32_t>(count));
+    series->data1 = append_mode ? 0 : at + count;
+    return series;
+}
+
+Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
+    return insert_or_append(series, value, part, only, dup, true);
+}
+
+Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
+    return insert_or_append(series, value, part, only, dup, false);
+}
+
+Cell* change(Cell* series, const Cell* value, int32_t part, bool, int32_t dup, bool) {
+    uint32_t head = string::support::clamped_head(series);
+    uint32_t available = length_at(series);
+    string::support::notify(series, words::global::change, value, static_cast<int32_t>(head), 0);
+    std::string bytes = bytes_of(value, -1);
+    uint64_t written = dup < 1 ? 0 : uint64_t{bytes.size()} * static_cast<uint64_t>(dup);
+    uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;
+    if (removed > available) removed = available;
+    uint32_t count = dup < 1 ? 0 : splice(series, head, static_cast<uint32_t>(removed), bytes, dup);
+    string::support::notify(series, words::global::changed, value, static_cast<int32_t>(head),
+                            static_cast<int32_t>(count));
+    series->data1 = head + count;
+    return series;
+}
+
+} // namespace zep::binary
