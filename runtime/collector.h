@@ -49,9 +49,6 @@ uint32_t node_compactions();
 // place.
 void add_mark_callback(MarkCallback callback);
 void remove_mark_callback(MarkCallback callback);
-// The lexer's hook for its live states (it marks them through the
-// functions below); called during marking when set.
-extern MarkCallback lexer_mark_active;
 // The image layer's hook, called for every reached image! cell after its
 // node is marked; null until image! exists.
 extern void (*image_collect_release)(Cell* image);

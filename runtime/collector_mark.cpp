@@ -16,10 +16,10 @@
 #include "runtime/ownership.h"
 #include "runtime/root_block.h"
 #include "runtime/slots.h"
+#include "services/lexer.h"
 
 namespace zep::gc {
 
-MarkCallback lexer_mark_active = nullptr;
 void (*image_collect_release)(Cell* image) = nullptr;
 
 namespace detail {
@@ -138,6 +138,10 @@ void mark_cell(Cell* c) {
     }
 }
 
+void mark_one_cell(Cell* c) {
+    mark_cell(c);
+}
+
 void mark_node_root(Ref* field) {
     mark_block(field);
 }
@@ -243,7 +247,7 @@ void mark_roots() {
     mark_context(&context::global);
     mark_block(&slots::registry);
     mark_runtime_cells();
-    if (lexer_mark_active) lexer_mark_active();
+    lexer::mark_active(mark_one_cell);
     run_mark_callbacks();
     mark_registered_roots();
     drain();

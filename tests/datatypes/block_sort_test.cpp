@@ -171,11 +171,11 @@ void collecting_comparator(const Cell*, const Cell* first, const Cell* second, C
 TEST_F(BlockSortTest, RecordsSurviveCollectionsInTheComparator) {
     Cell function;
     value::set_cell(&function, type_id::function, 0);
-    block::set_call_hook(&collecting_comparator);
+    series::call_two = &collecting_comparator;
     for (bool stable : {false, true})
         EXPECT_EQ(sorted("[b x] [d w] [a y] [c z] [e v]", nullptr, &function, false, false, stable),
                   "[e v] [d w] [c z] [b x] [a y]");
-    block::set_call_hook(nullptr);
+    series::call_two = nullptr;
 }
 
 class BlockSetTest : public BlockTest {
