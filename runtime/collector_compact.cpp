@@ -133,8 +133,9 @@ struct Compactor {
         f = memory::series_frame_at(frame);
         f->heap = write;
 #ifdef ZEP_GC_TORTURE
-        memory::fill(static_cast<unsigned char*>(arena::ptr(f->heap)),
-                     static_cast<unsigned char*>(arena::ptr(f->end)), poison_byte);
+        // The space the buffers left reads as garbage.
+        memory::fill(static_cast<unsigned char*>(arena::ptr(write)),
+                     static_cast<unsigned char*>(arena::ptr(heap)), poison_byte);
 #endif
     }
 };
@@ -220,14 +221,9 @@ void evacuate_all() {
             b += bytes;
         }
     }
-    for (Ref frame : old) {
-#ifdef ZEP_GC_TORTURE
-        SeriesFrame* f = memory::series_frame_at(frame);
-        memory::fill(static_cast<unsigned char*>(arena::ptr(memory::frame_data(frame))),
-                     static_cast<unsigned char*>(arena::ptr(f->end)), poison_byte);
-#endif
-        memory::free_virtual(frame);
-    }
+    // The old frames' pages are discarded and, in the torture build, made to
+    // fault when touched (see arena::free_pages).
+    for (Ref frame : old) memory::free_virtual(frame);
     if (!record.first_series_frame) memory::alloc_series_frame();
     record.next_frame_size = saved_next_size;
     record.current_series_frame = record.last_series_frame;
