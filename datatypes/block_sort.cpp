@@ -2,10 +2,11 @@
 // merge sort (stable) or quicksort, compared by the cells' compare actions
 // or by a function value called through the evaluator's hook.
 //
-// A comparator written in the language can allocate, and so collect: a
-// sort by function therefore works on a copy of the records outside the
-// block (with the merge sort's temporary records), kept visible to the
-// collector, and copies the result back.
+// A comparison can allocate, and so collect: a comparator written in the
+// language can do anything, and comparing words makes their symbols' name
+// strings on first use. A sort therefore works on a copy of the records
+// outside the block (with the merge sort's temporary records), kept visible
+// to the collector, and copies the result back.
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -117,12 +118,12 @@ CallContext* push_context(const Cell* function, int32_t size, bool whole) {
     return context;
 }
 
-// Sorts `count` cells from h in records of `size` by the function in the
-// call context: the records and the merge sort's buffer live in one rooted
-// array while the comparator runs; the sorted records go back into the block
-// (as far as it still reaches, should the comparator have shortened it).
+// Sorts `count` cells from h in records of `size`: the records and the
+// merge sort's buffer live in one rooted array while the comparisons run;
+// the sorted records go back into the block (as far as it still reaches,
+// should a comparator have shortened it).
 void sort_rooted(const Cell* block, int32_t h, int32_t count, int32_t size, bool stable,
-                 int32_t flags, intptr_t context) {
+                 int32_t flags, intptr_t extra, sort::Compare compare) {
     size_t records = static_cast<size_t>(count / size);
     size_t n = static_cast<size_t>(count);
     size_t spare = stable ? records / 2 * static_cast<size_t>(size) : 0;
@@ -131,10 +132,10 @@ void sort_rooted(const Cell* block, int32_t h, int32_t count, int32_t size, bool
     gc::Root keep(work.data(), work.size());
     size_t width = sizeof(Cell) * static_cast<uint32_t>(size);
     if (stable)
-        sort::merge_stable_with(work.data(), records, width, flags, context, by_function,
+        sort::merge_stable_with(work.data(), records, width, flags, extra, compare,
                                 reinterpret_cast<std::byte*>(work.data() + n));
     else
-        sort::quick(work.data(), records, width, flags, context, by_function);
+        sort::quick(work.data(), records, width, flags, extra, compare);
     int32_t reach = std::min(count, std::max(0, series::total_length(block) - h));
     std::memcpy(cells_of(block) + h, work.data(), static_cast<size_t>(reach) * sizeof(Cell));
 }
@@ -205,7 +206,6 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
     } else if (all) {
         bad_refines();
     }
-    int32_t records = count / size;
     int code = case_ ? compare_code::case_sort : compare_code::sort;
     int32_t flags = reverse ? reverse_bit : 0;
     bool by_call = false;
@@ -236,17 +236,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
         extra = reinterpret_cast<intptr_t>(push_context(compare, size, (flags & whole_bit) != 0));
         compare_fn = by_function;
     }
-    size_t width = sizeof(Cell) * static_cast<uint32_t>(size);
-    if (by_call) {
-        sort_rooted(&block, h, count, size, stable, flags, extra);
-    } else {
-        Cell* first = cells_of(&block) + h;
-        if (stable)
-            sort::merge_stable(first, static_cast<size_t>(records), width, flags, extra,
-                               compare_fn);
-        else
-            sort::quick(first, static_cast<size_t>(records), width, flags, extra, compare_fn);
-    }
+    sort_rooted(&block, h, count, size, stable, flags, extra, compare_fn);
     stack::arguments.top = top;
     if (Ref table = detail::table_of(&block))
         hash::rebuild(table, static_cast<uint32_t>(series::total_length(&block)));

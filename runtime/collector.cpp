@@ -40,6 +40,9 @@ void collect_hook() {
 uint32_t collect() {
     if (running) return memory::collections_done;
     set_running(true);
+#ifdef ZEP_GC_TORTURE
+    detail::check_free_chains("before the collection");
+#endif
     if (!compaction_held) detail::compact_node_frames();
     memory::record.interior_pointers_end = memory::record.interior_pointers;
     detail::mark_roots();
@@ -60,6 +63,9 @@ uint32_t collect() {
     detail::nodes_moved = false;
     detail::clear_static_marks();
     memory::record.interior_pointers_end = memory::record.interior_pointers;
+#ifdef ZEP_GC_TORTURE
+    detail::check_free_chains("after the collection");
+#endif
     ++memory::collections_done;
     set_running(false);
     return memory::collections_done;

@@ -26,6 +26,11 @@ inline Ref moved_to(Ref node) {
 
 // Empties sparse, stable node frames into the others (before marking).
 void compact_node_frames();
+// The torture build's check that every node frame's free chain stays inside
+// its frame: a write through a node whose series had died (a Ref that C++
+// code held unrooted across an allocation) breaks it. Ends the process with
+// a message naming the moment.
+void check_free_chains(const char* when);
 
 // Marks every root; then the owner table's survivors after its sweep.
 void mark_roots();

@@ -2,6 +2,9 @@
 // emptied into the others, so that it can be freed at the end of the
 // collection. Each moved node leaves a forward to its new node, through
 // which marking rewrites every field that still names the old one.
+#include <cstdio>
+#include <cstdlib>
+
 #include "runtime/collector.h"
 #include "runtime/collector_internal.h"
 #include "runtime/memory.h"
@@ -37,6 +40,20 @@ void empty_frame(Ref frame) {
 }
 
 } // namespace
+
+void check_free_chains(const char* when) {
+    for (Ref f = memory::record.first_node_frame; f; f = memory::node_frame_at(f)->next) {
+        const NodeFrame* nf = memory::node_frame_at(f);
+        uint32_t count = 0;
+        for (Ref node = nf->free_head; node; node = *arena::at<Ref>(node)) {
+            if (!holds_node(f, node) || ++count > nf->capacity) {
+                std::fprintf(stderr, "node frame %u: free chain broken %s number %u\n", f, when,
+                             memory::collections_done);
+                std::abort();
+            }
+        }
+    }
+}
 
 void compact_node_frames() {
     using memory::record;

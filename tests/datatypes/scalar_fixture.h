@@ -94,11 +94,11 @@ class ScalarTest : public StackTest {
     }
     // The value's mold through its type's slot.
     static std::string mold(const Cell& value, bool only = false) {
-        Cell out;
-        string::make_at(&out, 16);
-        actions::slot_as<MoldFn>(cell_type(&value), action_slot::mold)(&value, &out, only, false,
-                                                                       false, INT_MAX, 0);
-        return text_of(&out);
+        gc::RootedCell out;
+        string::make_at(out.get(), 16);
+        actions::slot_as<MoldFn>(cell_type(&value), action_slot::mold)(&value, out.get(), only,
+                                                                       false, false, INT_MAX, 0);
+        return text_of(out.get());
     }
     // Whether the body raised the catalogue error category/id.
     template <class Body>
