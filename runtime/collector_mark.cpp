@@ -1,5 +1,7 @@
 // Marking: from the roots, through every cell by its type, with an explicit
 // stack of blocks whose cells wait to be marked.
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "datatypes/context.h"
@@ -142,6 +144,21 @@ void mark_one_cell(Cell* c) {
     mark_cell(c);
 }
 
+#ifdef ZEP_GC_TORTURE
+// A node reached from a root must name a buffer that names it back: anything
+// else is a value whose series died while C++ code held it unrooted.
+void check_node(Ref node) {
+    Ref content = *arena::at<Ref>(node);
+    bool valid = content != 0 && (content & 3) == 0 && memory::node_frame_of(node) != 0 &&
+                 !memory::node_frame_of(content) && buffer_at(content)->node == node;
+    if (!valid) {
+        std::fprintf(stderr, "collection %u reached node %u, which names no live series\n",
+                     memory::collections_done, node);
+        std::abort();
+    }
+}
+#endif
+
 void mark_node_root(Ref* field) {
     mark_block(field);
 }
@@ -188,6 +205,9 @@ bool mark_node(Ref* field) {
     if (node == 0) return false;
     Ref to = detail::moved_to(node);
     if (to != node) *field = node = to;
+#ifdef ZEP_GC_TORTURE
+    check_node(node);
+#endif
     SeriesBuffer* b = node_buffer(node);
     if (b->flags & series_flag::mark) return false;
     b->flags |= series_flag::mark;

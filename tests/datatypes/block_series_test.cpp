@@ -297,12 +297,15 @@ TEST_F(SeriesTest, OwnerHearsBeforeAndAfterEachChange) {
     record[0] = *b;
     // An object! over a real context, with a change-handler record.
     Ref handler = value::series_node(make(""));
-    Ref context = context::make_node(1, false, true, 0, context::kind::object);
     Cell field = word_cell("field");
-    record = hash::find_key(ownership::table(), b->data2); // the allocations moved it
-    value::set_cell(&record[1], type_id::object, context, 0, handler);
+    Cell owner;
+    value::set_cell(&owner, type_id::object,
+                    context::make_node(1, false, true, 0, context::kind::object), 0, handler);
+    stack::push(&owner); // the owner table holds its owners weakly
+    // Finding a record can rehash (the allocations above moved it).
+    record = hash::find_key(ownership::table(), b->data2);
+    record[1] = owner;
     record[2] = field;
-    stack::push(&record[1]); // the owner table holds its owners weakly
     node_buffer(b->data2)->flags |= series_flag::owned;
     heard.clear();
     Cell x = word_cell("x");

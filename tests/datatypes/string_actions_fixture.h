@@ -15,6 +15,7 @@
 #include "datatypes/word.h"
 #include "runtime/case_fold.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "runtime/unicode/units.h"
 #include "tests/evaluator/stack_fixture.h"
 
