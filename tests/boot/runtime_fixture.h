@@ -9,6 +9,7 @@
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
+#include "runtime/gc_roots.h"
 #include "runtime/root_block.h"
 #include "runtime/value_make.h"
 #include "tests/runtime/memory_fixture.h"
