@@ -12,9 +12,9 @@
 #include "datatypes/none.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
-#include "runtime/gc_roots.h"
 #include "datatypes/unset.h"
 #include "evaluator/stack.h"
+#include "runtime/gc_roots.h"
 #include "runtime/value_make.h"
 #include "tests/boot/runtime_fixture.h"
 
