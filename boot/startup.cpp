@@ -51,6 +51,7 @@
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/case_fold.h"
+#include "runtime/collector.h"
 #include "runtime/handles.h"
 #include "runtime/memory.h"
 #include "runtime/output_hooks.h"
@@ -173,9 +174,13 @@ void init_core() {
     slots::init();
     roots::hold(slots::registry);
     error::install_raise();
+    gc::init_stats();
+    gc::enable();
 }
 
 void forget_core() {
+    memory::collector_enabled = false;
+    memory::start_collection = nullptr;
     error::set_fire_hook(nullptr);
     error::forget_catalog();
     error::trace_hook = nullptr;

@@ -12,6 +12,7 @@
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
 #include "runtime/error_exit.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/value_make.h"
 
@@ -82,6 +83,12 @@ Cell* set_operation(bool case_, const Cell* skip, int op) {
     bool two = op != set_op::unique;
     Input first = input_of(base);
     Input second = two ? input_of(base + 1) : Input{};
+    // The inputs and the tables (the result's and the temporary ones) stay
+    // reachable while records are appended.
+    gc::Root keep_first(&first.value);
+    gc::Root keep_second(&second.value);
+    gc::RootTable keep_first_table(first.table);
+    gc::RootTable keep_second_table(second.table);
     int code = case_ ? compare_code::strict_equal : compare_code::equal;
     bool to_hash = cell_type(&first.value) == type_id::hash ||
                    (two && cell_type(&second.value) == type_id::hash);
@@ -91,6 +98,7 @@ Cell* set_operation(bool case_, const Cell* skip, int op) {
     room = std::clamp<int64_t>(room, 1, INT32_MAX / 16);
     Cell* result = push_new(static_cast<int32_t>(room));
     Ref table = hash::make_table(static_cast<uint32_t>(room), result, hash::kind::hash, 0);
+    gc::RootTable keep_table(table);
     if (op == set_op::intersect || op == set_op::exclude || op == set_op::difference)
         index_keys(second);
     if (op == set_op::difference) index_keys(first);

@@ -2,9 +2,12 @@
 // merge sort (stable) or quicksort, compared by the cells' compare actions
 // or by a function value called through the evaluator's hook.
 //
-// Collector note: the sorts hold raw addresses into the block while they
-// call the comparator; a comparator written in the language can allocate,
-// so the collector must not move a block while it is being sorted.
+// A comparison can allocate, and so collect: a comparator written in the
+// language can do anything, and comparing words makes their symbols' name
+// strings on first use. A sort therefore works on a copy of the records
+// outside the block (with the merge sort's temporary records), kept visible
+// to the collector, and copies the result back.
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -15,6 +18,7 @@
 #include "datatypes/series.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/sort.h"
 #include "runtime/value_make.h"
@@ -79,6 +83,9 @@ int call_compare(const Cell* a, const Cell* b, CallContext* context, int32_t fla
     }
     Cell result;
     value::set_none(&result);
+    gc::Root keep_x(&x);
+    gc::Root keep_y(&y);
+    gc::Root keep_result(&result);
     if (flags & reverse_bit)
         series::call_two(&context->function, &x, &y, &result);
     else
@@ -111,6 +118,28 @@ CallContext* push_context(const Cell* function, int32_t size, bool whole) {
     return context;
 }
 
+// Sorts `count` cells from h in records of `size`: the records and the
+// merge sort's buffer live in one rooted array while the comparisons run;
+// the sorted records go back into the block (as far as it still reaches,
+// should a comparator have shortened it).
+void sort_rooted(const Cell* block, int32_t h, int32_t count, int32_t size, bool stable,
+                 int32_t flags, intptr_t extra, sort::Compare compare) {
+    size_t records = static_cast<size_t>(count / size);
+    size_t n = static_cast<size_t>(count);
+    size_t spare = stable ? records / 2 * static_cast<size_t>(size) : 0;
+    std::vector<Cell> work(n + spare, Cell{type_id::none, 0, 0, 0});
+    std::memcpy(work.data(), cells_of(block) + h, n * sizeof(Cell));
+    gc::Root keep(work.data(), work.size());
+    size_t width = sizeof(Cell) * static_cast<uint32_t>(size);
+    if (stable)
+        sort::merge_stable_with(work.data(), records, width, flags, extra, compare,
+                                reinterpret_cast<std::byte*>(work.data() + n));
+    else
+        sort::quick(work.data(), records, width, flags, extra, compare);
+    int32_t reach = std::min(count, std::max(0, series::total_length(block) - h));
+    std::memcpy(cells_of(block) + h, work.data(), static_cast<size_t>(reach) * sizeof(Cell));
+}
+
 [[noreturn]] void bad_refines() {
     error::fire(error::Category::script, "bad-refines");
 }
@@ -140,6 +169,8 @@ int sort_compare_with(const Cell* a, const Cell* b, const Cell* function, int32_
     int32_t size = (flags & whole_bit) ? flags_size(flags) : flags_size(flags) + 1;
     std::vector<Cell> x(a, a + size);
     std::vector<Cell> y(b, b + size);
+    gc::Root keep_x(x.data(), x.size());
+    gc::Root keep_y(y.data(), y.size());
     CallContext* context = push_context(function, size, (flags & whole_bit) != 0);
     int answer = call_compare(x.data(), y.data(), context, flags);
     stack::arguments.top = top;
@@ -175,7 +206,6 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
     } else if (all) {
         bad_refines();
     }
-    int32_t records = count / size;
     int code = case_ ? compare_code::case_sort : compare_code::sort;
     int32_t flags = reverse ? reverse_bit : 0;
     bool by_call = false;
@@ -206,12 +236,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
         extra = reinterpret_cast<intptr_t>(push_context(compare, size, (flags & whole_bit) != 0));
         compare_fn = by_function;
     }
-    Cell* first = cells_of(&block) + h;
-    size_t width = sizeof(Cell) * static_cast<uint32_t>(size);
-    if (stable)
-        sort::merge_stable(first, static_cast<size_t>(records), width, flags, extra, compare_fn);
-    else
-        sort::quick(first, static_cast<size_t>(records), width, flags, extra, compare_fn);
+    sort_rooted(&block, h, count, size, stable, flags, extra, compare_fn);
     stack::arguments.top = top;
     if (Ref table = detail::table_of(&block))
         hash::rebuild(table, static_cast<uint32_t>(series::total_length(&block)));

@@ -8,6 +8,7 @@
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
 #include "runtime/memory.h"
@@ -137,6 +138,7 @@ void clear_stack_values(Ref context) {
 Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, uint32_t kind) {
     if (slots == 0) slots = 1;
     Ref node = series::alloc_cells(2);
+    gc::RootRef keep(node); // the tables below allocate
     SeriesBuffer* b = node_buffer(node);
     b->tail = b->head + 2 * sizeof(Cell);
     auto* cells = reinterpret_cast<Cell*>(buffer_head(b));

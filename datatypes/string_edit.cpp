@@ -7,6 +7,7 @@
 #include "datatypes/string_buffer.h"
 #include "datatypes/string_internal.h"
 #include "runtime/error_exit.h"
+#include "runtime/gc_roots.h"
 #include "runtime/raise.h"
 #include "runtime/unicode/widen.h"
 
@@ -119,6 +120,7 @@ SeriesBuffer* copy_units(SeriesBuffer* source, SeriesBuffer* target, uint32_t si
     // Allocation may move the source: it is found again through its node.
     Ref source_node = source->node;
     Ref target_node = 0;
+    gc::RootRef keep_target(target_node);
     if (!target) {
         target_node = series::alloc_unit(static_cast<uint32_t>(std::max<uint64_t>(
                                              (uint64_t{size} + new_unit - 1) / new_unit, 1)),

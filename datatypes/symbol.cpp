@@ -7,6 +7,7 @@
 
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
 #include "runtime/memory.h"
@@ -66,6 +67,7 @@ bool is_valid(uint32_t id) {
 uint32_t append_symbol(Ref symbols, uint32_t alias_id) {
     uint32_t length = static_cast<uint32_t>(scratch.size());
     Ref name = series::alloc_bytes(length + 1);
+    gc::RootRef keep(name); // the symbol block may grow below
     SeriesBuffer* b = node_buffer(name);
     std::memcpy(buffer_head(b), scratch.data(), length);
     buffer_head(b)[length] = 0;

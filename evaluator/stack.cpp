@@ -409,18 +409,18 @@ void get_caller(Cell* out) {
 
 void mark_gc(MarkFn mark_block, MarkFn mark_context) {
     uint32_t self = words::symbol_of(words::symbol::self) & 0xFFFF;
-    for (const Frame* f = frames.begin; f < frames.top; ++f) {
+    for (Frame* f = frames.begin; f < frames.top; ++f) {
         if (f->word_context) {
             if (symbol_of(f) == self)
-                mark_block(f->word_context);
+                mark_block(&f->word_context);
             else
-                mark_context(f->word_context);
+                mark_context(&f->word_context);
         }
         if (f->function_context) {
-            mark_context(f->function_context);
+            mark_context(&f->function_context);
             if (f->saved_values &&
                 !(context_header(f->function_context)->header & context::flag::values_on_stack))
-                mark_block(f->saved_values);
+                mark_block(&f->saved_values);
         }
     }
 }

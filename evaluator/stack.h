@@ -270,8 +270,9 @@ int32_t trace_positions(int32_t level, const Cell* stack_field, Cell* output, in
 void collect_trace(Cell* block);
 // The collector's hook: marks each record's word context (as a block when
 // the name is `self`), function context and, unless that context keeps its
-// values on this stack, the saved values series.
-using MarkFn = void (*)(Ref node);
+// values on this stack, the saved values series. Each gets the address of the
+// record's field, which it rewrites when the node moved.
+using MarkFn = void (*)(Ref* node);
 void mark_gc(MarkFn mark_block, MarkFn mark_context);
 
 } // namespace zep::stack

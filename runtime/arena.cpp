@@ -19,6 +19,14 @@ std::map<uint64_t, uint64_t> free_ranges;
 uint64_t bump = page_size; // the first page stays unused so that offset 0 is null
 uint64_t in_use = 0;
 
+#ifdef ZEP_GC_TORTURE
+void make_accessible(uint64_t start, uint64_t bytes) {
+    mprotect(base + start, bytes, PROT_READ | PROT_WRITE);
+}
+#else
+void make_accessible(uint64_t, uint64_t) {}
+#endif
+
 } // namespace
 
 void init() {
@@ -45,12 +53,14 @@ Ref alloc_pages(uint64_t bytes) {
         free_ranges.erase(it);
         if (rest) free_ranges.emplace(start + bytes, rest);
         in_use += bytes;
+        make_accessible(start, bytes);
         return static_cast<Ref>(start);
     }
     if (bytes > reserved_bytes - bump) return 0;
     uint64_t start = bump;
     bump += bytes;
     in_use += bytes;
+    make_accessible(start, bytes);
     return static_cast<Ref>(start);
 }
 
@@ -58,6 +68,10 @@ void free_pages(Ref start, uint64_t bytes) {
     if (start == 0 || bytes == 0) return;
     // Discard the contents: the pages read as zero when taken again.
     madvise(base + start, bytes, MADV_DONTNEED);
+#ifdef ZEP_GC_TORTURE
+    // Freed pages fault when touched, so a stale pointer is caught at once.
+    mprotect(base + start, bytes, PROT_NONE);
+#endif
     in_use -= bytes;
     uint64_t s = start, len = bytes;
     auto next = free_ranges.lower_bound(s);

@@ -3,6 +3,7 @@
 // C++ frame; while the guard lives, a collection marks what the slot refers
 // to and rewrites the slot when what it refers to moves:
 //   gc::Root r(&cell);          a cell (or cells) whose values stay alive
+//   gc::RootedCell v;           a cell of its own, rooted while it lives
 //   gc::RootRef n(node);        a Ref local naming a series (kept alive; the
 //                               Ref is rewritten when node compaction moves it)
 //   gc::RootTable t(table);     a Ref local naming a hash table being built
@@ -69,6 +70,31 @@ class RootTable {
 
   private:
     Ref* slot_;
+};
+
+// A cell of its own, registered while it lives: the simplest home for a value
+// that a C++ function makes or receives and keeps across allocations. It
+// starts as none!.
+class RootedCell {
+  public:
+    RootedCell() : cell_{type_id::none, 0, 0, 0} {
+        detail::push_root({RootKind::cells, &cell_, 1});
+    }
+    explicit RootedCell(const Cell& value) : cell_(value) {
+        detail::push_root({RootKind::cells, &cell_, 1});
+    }
+    ~RootedCell() { detail::pop_root(&cell_); }
+    RootedCell(const RootedCell&) = delete;
+    RootedCell& operator=(const RootedCell&) = delete;
+
+    Cell* get() { return &cell_; }
+    const Cell* get() const { return &cell_; }
+    Cell& operator*() { return cell_; }
+    const Cell& operator*() const { return cell_; }
+    Cell* operator->() { return &cell_; }
+
+  private:
+    Cell cell_;
 };
 
 template <class T> class RootPointer {

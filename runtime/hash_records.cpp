@@ -45,9 +45,9 @@ void rehash_records(Ref table, uint32_t request) {
     for (uint32_t offset = 0; offset + unit <= used; offset += unit)
         if (record_at(t, static_cast<int32_t>(offset))->header == record_live) ++live;
     uint64_t bytes = uint64_t{live > 0 ? live : 1} * unit;
-    Ref fresh = series::alloc_bytes(static_cast<uint32_t>(bytes));
     uint32_t buckets = std::max<uint32_t>(next_pow2(request), 8);
     reset_buckets(table, buckets, static_cast<uint32_t>(buckets * 0.77 + 0.5));
+    Ref fresh = series::alloc_bytes(static_cast<uint32_t>(bytes));
     t = table_at(table);
     Ref old = t->data;
     t->data = fresh;
@@ -111,33 +111,54 @@ Cell* remove_by_pointer(Ref table, Ref key_node) {
     return record + 1;
 }
 
-void mark(Ref table, const Marker& marker) {
+void mark(Ref* table_field, const Marker& marker) {
+    if (*table_field == 0) return;
+    marker.mark_series(table_field);
+    Ref table = *table_field;
     Table* t = table_at(table);
-    marker.mark_series(table);
-    marker.mark_series(t->flags);
-    marker.mark_series(t->keys);
+    marker.mark_series(&t->flags);
+    marker.mark_series(&t->keys);
     if (!is_pointer_table(t)) {
-        marker.mark_cells(t->data);
+        marker.mark_block(&t->data);
         if (t->kind != kind::hash) return;
-        marker.mark_series(t->item_buckets);
-        marker.mark_series(t->chains);
-        uint32_t n = series::length_in_units(t->chains);
-        for (uint32_t i = 1; i <= n; ++i)
-            if (Ref chain = series::u32_at(table_at(table)->chains, i)) marker.mark_series(chain);
+        marker.mark_series(&t->item_buckets);
+        marker.mark_series(&t->chains);
+        if (t->chains == 0) return; // a table being made
+        SeriesBuffer* chains = node_buffer(t->chains);
+        auto* entry = reinterpret_cast<Ref*>(buffer_head(chains));
+        auto* last = reinterpret_cast<Ref*>(buffer_tail(chains));
+        for (; entry < last; ++entry)
+            if (*entry) marker.mark_series(entry);
         return;
     }
-    marker.mark_series(t->data);
+    marker.mark_series(&t->data);
+    // The owner table is weak: its records are marked after the sweep.
+    if (t->kind != kind::owners) mark_records(table, marker);
+}
+
+void mark_records(Ref table, const Marker& marker) {
+    Table* t = table_at(table);
+    if (!is_pointer_table(t)) return;
     uint32_t unit = t->item_buckets;
     uint32_t used = data_bytes(t);
     for (uint32_t offset = 0; offset + unit <= used; offset += unit) {
-        t = table_at(table);
-        const Cell* record = record_at(t, static_cast<int32_t>(offset));
+        Cell* record = record_at(t, static_cast<int32_t>(offset));
         if (record->header != record_live || record->data1 == 0) continue;
-        Ref key = record->data1;
-        if (buffer_unit(node_buffer(key)) == sizeof(Cell))
-            marker.mark_cells(key);
-        else
-            marker.mark_series(key);
+        marker.mark_block(&record->data1);
+        marker.mark_values(record + 1, record + unit / sizeof(Cell));
+    }
+}
+
+void remap_keys(Ref table, Ref (*moved)(Ref node)) {
+    Table* t = table_at(table);
+    if (!is_pointer_table(t)) return;
+    uint32_t unit = t->item_buckets;
+    uint32_t used = data_bytes(t);
+    for (uint32_t offset = 0; offset + unit <= used; offset += unit) {
+        Cell* record = record_at(t, static_cast<int32_t>(offset));
+        if (record->header != record_live) continue;
+        record->data1 = moved(record->data1);
+        if (t->kind == kind::owners) record[2].data1 = moved(record[2].data1);
     }
 }
 

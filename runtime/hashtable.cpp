@@ -8,6 +8,7 @@
 
 #include "datatypes/registry.h"
 #include "runtime/error_exit.h"
+#include "runtime/gc_roots.h"
 #include "runtime/gc_state.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
@@ -45,10 +46,12 @@ Ref make_array(uint64_t bytes, uint8_t byte) {
 }
 
 void reset_buckets(Ref table, uint32_t buckets, uint32_t upper) {
+    // Each array goes into the record as soon as it exists, so that the
+    // next allocation's collection keeps it.
     Ref flags = make_array(flag_bytes(buckets), 0xAA);
+    table_at(table)->flags = flags;
     Ref keys = make_array(uint64_t{buckets} * 4, 0);
     Table* t = table_at(table);
-    t->flags = flags;
     t->keys = keys;
     t->buckets = buckets;
     t->upper = upper;
@@ -155,6 +158,7 @@ void index_item(Ref table, uint32_t item) {
         int32_t entry = key_entries(t)[bucket];
         if (entry >= 0) {
             Ref chain = series::make_with_unit(4, 4);
+            gc::RootRef keep(chain);
             series::append_int(chain, static_cast<uint32_t>(entry));
             series::append_int(chain, item);
             Ref store = table_at(table)->chains;
@@ -298,6 +302,7 @@ Ref make_table(uint32_t size, const Cell* block, uint32_t kind, int32_t extra, R
     if (kind == kind::symbols && n >= 4000) n *= 2;
     uint32_t buckets = next_pow2(static_cast<uint64_t>(static_cast<double>(n) / 0.77));
     Ref record = make_array(sizeof(Table), 0);
+    gc::RootTable keep(record);
     reset_buckets(record, buckets, static_cast<uint32_t>(buckets * 0.77));
     table_at(record)->kind = kind;
     if (kind >= kind::pointers) {
@@ -315,10 +320,9 @@ Ref make_table(uint32_t size, const Cell* block, uint32_t kind, int32_t extra, R
     if (kind == kind::hash) {
         Ref item_buckets = make_array(uint64_t{std::max<uint32_t>(size, 4)} * 4, 0xFF);
         node_buffer(item_buckets)->tail = node_buffer(item_buckets)->head;
+        table_at(record)->item_buckets = item_buckets;
         Ref chains = series::make_with_unit(4, 4);
-        Table* t = table_at(record);
-        t->item_buckets = item_buckets;
-        t->chains = chains;
+        table_at(record)->chains = chains;
     }
     if (block) {
         table_at(record)->data = block->data2;
@@ -504,17 +508,19 @@ void clear_all(Ref table) {
 }
 
 Ref copy_table(Ref table, Ref new_data) {
+    gc::RootRef keep_data(new_data);
     Ref record = copy_node(table);
+    gc::RootTable keep(record);
+    // Until each copy is made, the record names the source's buffers.
+    table_at(record)->data = new_data;
     Ref flags = copy_node(table_at(table)->flags);
+    table_at(record)->flags = flags;
     Ref keys = copy_node(table_at(table)->keys);
-    Table* t = table_at(record);
-    t->flags = flags;
-    t->keys = keys;
-    t->data = new_data;
-    if (t->kind != kind::hash) return record;
+    table_at(record)->keys = keys;
+    if (table_at(record)->kind != kind::hash) return record;
     Ref item_buckets = copy_node(table_at(table)->item_buckets);
-    Ref chains = copy_node(table_at(table)->chains);
     table_at(record)->item_buckets = item_buckets;
+    Ref chains = copy_node(table_at(table)->chains);
     table_at(record)->chains = chains;
     uint32_t n = series::length_in_units(chains);
     for (uint32_t i = 1; i <= n; ++i) {

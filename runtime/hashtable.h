@@ -138,13 +138,24 @@ extern void (*normalize_map_key)(Cell* key);
 // Money keys are hashed in canonical form: installed by money!; null until then.
 extern void (*canonical_money)(Cell* value);
 
-// The collector's hooks. mark_series marks one series' buffer; mark_cells
-// marks a block's buffer and the values in it.
+// The collector's hooks. Each takes the address of a field holding a node
+// (so that it can rewrite a moved node): mark_series marks one buffer,
+// mark_block a buffer and, when it holds cells, what they refer to;
+// mark_values marks what a range of cells refers to.
 struct Marker {
-    void (*mark_series)(Ref node);
-    void (*mark_cells)(Ref node);
+    void (*mark_series)(Ref* node);
+    void (*mark_block)(Ref* node);
+    void (*mark_values)(Cell* first, Cell* last);
 };
-void mark(Ref table, const Marker& marker);
+// Marks the table's own buffers and its data; kinds 3-4 also each live
+// record's key and value cells, except the owner table (kind 4), which is
+// weak: sweep_unmarked drops its dead records, then mark_records marks the
+// ones that stay.
+void mark(Ref* table, const Marker& marker);
+void mark_records(Ref table, const Marker& marker);
+// Kinds 3-4: rewrites each live record's key node (kind 4: and the node
+// named by its second value cell) through `moved`, after node compaction.
+void remap_keys(Ref table, Ref (*moved)(Ref node));
 // Kinds 3-4: drops records whose key node (kind 4: or the node in the first
 // payload word of the second value cell) is unmarked.
 void sweep_unmarked(Ref table);

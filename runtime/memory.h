@@ -113,10 +113,12 @@ constexpr uint32_t interior_pointer_step = 1000;
 constexpr uint32_t release_queue_capacity = 20000;
 
 // A native slot that holds an address inside a series frame; the collector
-// records these while marking and rewrites them after compaction.
+// records these while marking and rewrites them after compaction. The slot
+// is the address of a pointer object of any pointee type; it is read and
+// written as bytes.
 struct InteriorPointer {
     unsigned char* address;
-    unsigned char** slot;
+    void* slot;
 };
 
 // The memory record: one global instance. Every frame/series link is a Ref.

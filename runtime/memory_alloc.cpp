@@ -156,6 +156,10 @@ SeriesBuffer* alloc_buffer(uint32_t count, uint32_t unit, int32_t offset) {
     check_unit(unit);
     uint32_t size = detail::data_size(count, unit);
     if (offset != -1) head_offset(offset, size); // refuse a bad offset before allocating
+#ifdef ZEP_GC_TORTURE
+    // Every allocation may collect: the torture build makes every one do so.
+    detail::collect_if_enabled();
+#endif
     uint32_t footprint = size + buffer_overhead;
     SeriesBuffer* b;
     uint32_t placement = 0;

@@ -203,6 +203,10 @@ Ref table() {
     return owner_table;
 }
 
+Ref* table_field() {
+    return &owner_table;
+}
+
 void sweep() {
     if (owner_table) hash::sweep_unmarked(owner_table);
 }

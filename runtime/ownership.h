@@ -55,6 +55,8 @@ bool check(const Cell* series, const Cell* action, const Cell* new_value, int32_
 
 // The owner table (a collector root); 0 before init.
 Ref table();
+// The global holding it, for the collector to rewrite when its node moves.
+Ref* table_field();
 // Removes the entries whose series did not survive a collection: the
 // collector calls it after marking.
 void sweep();

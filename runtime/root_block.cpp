@@ -1,5 +1,6 @@
 #include "runtime/root_block.h"
 
+#include "runtime/gc_roots.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 
@@ -12,7 +13,8 @@ void init() {
 }
 
 Cell* append(const Cell* value) {
-    Cell copy = *value; // the value may live in a buffer the append moves
+    Cell copy = *value;   // the value may live in a buffer the append moves
+    gc::Root keep(&copy); // and nothing may hold it while the block grows
     if (!block) init();
     Cell* cell = series::alloc_tail_cell(node_buffer(block));
     *cell = copy;

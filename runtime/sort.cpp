@@ -393,7 +393,12 @@ void merge_stable(void* base, size_t n, size_t s, intptr_t flags, intptr_t extra
     if (__builtin_mul_overflow(s, n / 2, &buffer_bytes) || buffer_bytes > max_buffer_bytes)
         error::fire_named(error::Category::script, "too-long");
     MergeBuffer buffer(buffer_bytes);
+    merge_stable_with(base, n, s, flags, extra, cmp, buffer.data());
+}
 
+void merge_stable_with(void* base, size_t n, size_t s, intptr_t flags, intptr_t extra, Compare cmp,
+                       std::byte* buffer) {
+    if (n < 2 || s == 0) return;
     const Ordering order{s, cmp, flags, extra};
     auto* bytes = static_cast<std::byte*>(base);
     Records records(bytes, order);
@@ -407,7 +412,7 @@ void merge_stable(void* base, size_t n, size_t s, intptr_t flags, intptr_t extra
         const size_t c = next_run(records, bytes, b, n);
         const unsigned power = boundary_power(a, b, c, n);
         while (depth > 0 && stack[depth - 1].power > power) {
-            merge_runs(bytes, stack[depth - 1].start, a, b, buffer.data(), order);
+            merge_runs(bytes, stack[depth - 1].start, a, b, buffer, order);
             a = stack[--depth].start;
         }
         stack[depth++] = {a, power};
@@ -415,7 +420,7 @@ void merge_stable(void* base, size_t n, size_t s, intptr_t flags, intptr_t extra
         b = c;
     }
     while (depth > 0) {
-        merge_runs(bytes, stack[depth - 1].start, a, n, buffer.data(), order);
+        merge_runs(bytes, stack[depth - 1].start, a, n, buffer, order);
         a = stack[--depth].start;
     }
 }

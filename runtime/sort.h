@@ -30,6 +30,11 @@ struct Ordering {
 // it cannot be allocated.
 void merge_stable(void* base, size_t n, size_t s, intptr_t flags, intptr_t extra, Compare cmp);
 
+// merge_stable through a caller's buffer of at least s x n/2 bytes (which a
+// caller can keep visible to the collector while the comparator runs).
+void merge_stable_with(void* base, size_t n, size_t s, intptr_t flags, intptr_t extra, Compare cmp,
+                       std::byte* buffer);
+
 // Sorts n records of s bytes at base; equal records may change order.
 // Allocates nothing.
 void quick(void* base, size_t n, size_t s, intptr_t flags, intptr_t extra, Compare cmp);

@@ -9,6 +9,8 @@
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
+#include "runtime/gc_roots.h"
+#include "runtime/root_block.h"
 #include "runtime/value_make.h"
 #include "tests/runtime/memory_fixture.h"
 
@@ -25,6 +27,14 @@ class RuntimeTest : public MemoryTest {
         MemoryTest::TearDown();
     }
 };
+
+// Keeps a value a test made alive until the test ends (in the root block,
+// which goes with the core), so that copies of it in C++ locals stay valid
+// across allocations.
+inline Cell kept(const Cell& value) {
+    roots::append(&value);
+    return value;
+}
 
 // Runs body under a try frame. Answers the catalogue code of the error it
 // raised, or -1 when it raised none; other non-local exits pass through. The

@@ -35,7 +35,7 @@ expected_state = {
     "owner table kind": "4",
     "global context words": "1",
     "type word": "logic!",
-    "collector on": "0",
+    "collector on": "1",
 }
 # Every datatype built so far, by type id: start-up registers each with its
 # type word and, but for context! (which has no actions), a filled action row.

@@ -11,7 +11,7 @@ class BitsetTest : public testing::ScalarTest {
     static Cell make(const Cell& spec) {
         Cell out;
         bitset::make(&out, &spec, type_id::bitset);
-        return out;
+        return testing::kept(out);
     }
     static Cell not_block(std::initializer_list<Cell> rest) {
         Cell block = block_of({});
@@ -51,7 +51,8 @@ TEST_F(BitsetTest, MakeMeasuresTheHighestBit) {
 TEST_F(BitsetTest, ComplementedSetsAnswerBeyondTheirBytes) {
     Cell a = make(text("a"));
     Cell inverse = a;
-    bitset::complement(&inverse);
+    bitset::complement(&inverse); // a new series
+    testing::kept(inverse);
     EXPECT_TRUE(picks(inverse, integer(1000)));
     EXPECT_FALSE(picks(inverse, character('a')));
     EXPECT_EQ(mold(inverse), "make bitset! [not #{00000000000000000000000040}]");

@@ -18,6 +18,7 @@
 #include "runtime/case_fold.h"
 #include "runtime/cell_ops.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "tests/evaluator/stack_fixture.h"
 
 namespace zep::testing {
@@ -34,6 +35,7 @@ class BlockTest : public StackTest {
     static Cell parse(const std::string& text, size_t& at) {
         Cell block;
         block::make_at(&block, 4);
+        gc::Root keep_block(&block);
         bool line = false;
         while (at < text.size()) {
             char c = text[at];
@@ -51,6 +53,8 @@ class BlockTest : public StackTest {
                 break;
             }
             Cell item;
+            value::set_none(&item);
+            gc::Root keep_item(&item);
             if (c == '[') {
                 ++at;
                 item = parse(text, at);

@@ -217,19 +217,16 @@ TEST_F(SeriesTest, DeepCopy) {
     Cell* b = make("a [b]");
     Cell* t = text_value("s");
     block::append_value(b, t);
-    Cell shallow;
+    Cell& shallow = *stack::push_slot();
     block::copy(b, &shallow, nullptr, false, nullptr);
-    Cell deep;
+    Cell& deep = *stack::push_slot();
     block::copy(b, &deep, nullptr, true, nullptr);
     EXPECT_EQ(block::cell_at(&shallow, 2)->data2, t->data2);
     EXPECT_NE(block::cell_at(&deep, 2)->data2, t->data2);
     EXPECT_NE(block::cell_at(&deep, 1)->data2, block::cell_at(b, 1)->data2);
     EXPECT_EQ(text(&deep), "a [b] ?7");
     block::append_value(b, b);
-    EXPECT_EQ(raised([&] {
-                  Cell out;
-                  block::copy(b, &out, nullptr, true, nullptr);
-              }),
+    EXPECT_EQ(raised([&] { block::copy(b, stack::push_slot(), nullptr, true, nullptr); }),
               code(error::Category::internal, "no-cycle"));
 }
 
@@ -298,8 +295,17 @@ TEST_F(SeriesTest, OwnerHearsBeforeAndAfterEachChange) {
     Cell* b = make("a b c");
     Cell* record = hash::put_new(ownership::table(), b->data2);
     record[0] = *b;
-    value::set_cell(&record[1], type_id::object, 1, 0, 1);
-    record[2] = word_cell("field");
+    // An object! over a real context, with a change-handler record.
+    Ref handler = value::series_node(make(""));
+    Cell field = word_cell("field");
+    Cell owner;
+    value::set_cell(&owner, type_id::object,
+                    context::make_node(1, false, true, 0, context::kind::object), 0, handler);
+    stack::push(&owner); // the owner table holds its owners weakly
+    // Finding a record can rehash (the allocations above moved it).
+    record = hash::find_key(ownership::table(), b->data2);
+    record[1] = owner;
+    record[2] = field;
     node_buffer(b->data2)->flags |= series_flag::owned;
     heard.clear();
     Cell x = word_cell("x");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "runtime/collector.h"
 #include "runtime/hashtable.h"
 #include "tests/datatypes/block_fixture.h"
 
@@ -116,8 +117,12 @@ TEST_F(BlockSortTest, RecordsAgreeWithStableSortModel) {
 // A comparator standing in for a function value: the cell's data1 says
 // whether it compares single values (1) or whole records (2).
 int heard = 0;
+// Stand-in function! cells carry no payload (a real one names its context
+// and blocks); a header bit asks for the comparison of whole records.
+constexpr uint32_t records_flag = 1u << 20;
+
 void call_comparator(const Cell* function, const Cell* first, const Cell* second, Cell* result) {
-    if (function->data1 == 2) {
+    if (function->header & records_flag) {
         // Whole records arrive as blocks: compare their second cells.
         const Cell* x = block::cell_at(first, 1);
         const Cell* y = block::cell_at(second, 1);
@@ -131,7 +136,7 @@ void call_comparator(const Cell* function, const Cell* first, const Cell* second
 
 TEST_F(BlockSortTest, CompareWithAFunctionGoesThroughTheHook) {
     Cell function;
-    value::set_cell(&function, type_id::function, 1);
+    value::set_cell(&function, type_id::function, 0);
     series::call_two = nullptr; // without the evaluator's seam
     EXPECT_EQ(raised([&] { sorted("b a", nullptr, &function); }),
               code(error::Category::internal, "not-done"));
@@ -140,7 +145,8 @@ TEST_F(BlockSortTest, CompareWithAFunctionGoesThroughTheHook) {
     EXPECT_EQ(sorted("a c b", nullptr, &function, false, false, true), "c b a");
     EXPECT_GT(heard, 0);
     Cell records;
-    value::set_cell(&records, type_id::function, 2);
+    value::set_cell(&records, type_id::function, 0);
+    records.header |= records_flag;
     EXPECT_EQ(sorted("x c y a z b", integer_arg(2), &records, true), "y a z b x c");
     // The conversion of the comparator's answers.
     Cell a = word_cell("a");
@@ -150,6 +156,26 @@ TEST_F(BlockSortTest, CompareWithAFunctionGoesThroughTheHook) {
     EXPECT_EQ(block::sort_compare_with(&a, &b, &function, 0), 1);
     EXPECT_EQ(block::sort_compare_with(&b, &a, &function, 0), -1);
     EXPECT_EQ(block::sort_compare_with(&b, &a, &function, 1), 1); // reverse bit
+    series::call_two = nullptr;
+}
+
+// Collects (after making garbage) at every comparison, then orders nested
+// blocks by their first word, descending.
+void collecting_comparator(const Cell*, const Cell* first, const Cell* second, Cell* result) {
+    series::alloc_cells(8);
+    gc::collect();
+    value::set_logic(result,
+                     actions::compare_values(block::cell_at(first, 0), block::cell_at(second, 0),
+                                             compare_code::sort) > 0);
+}
+
+TEST_F(BlockSortTest, RecordsSurviveCollectionsInTheComparator) {
+    Cell function;
+    value::set_cell(&function, type_id::function, 0);
+    series::call_two = &collecting_comparator;
+    for (bool stable : {false, true})
+        EXPECT_EQ(sorted("[b x] [d w] [a y] [c z] [e v]", nullptr, &function, false, false, stable),
+                  "[e v] [d w] [c z] [b x] [a y]");
     series::call_two = nullptr;
 }
 

@@ -16,6 +16,7 @@
 #include "runtime/case_fold.h"
 #include "runtime/cell_ops.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/value_make.h"
 #include "tests/evaluator/stack_fixture.h"
@@ -39,10 +40,16 @@ class ContextTest : public testing::StackTest {
     // A block cell holding the cells.
     static Cell block_of(std::initializer_list<Cell> cells) {
         Ref node = series::alloc_cells(static_cast<uint32_t>(cells.size()) + 1);
+        gc::RootRef keep(node);
         for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
         Cell block;
         value::set_series(&block, type_id::block, node);
-        return block;
+        return testing::kept(block);
+    }
+    // Keeps a context alive until the test ends.
+    static Ref held(Ref context) {
+        testing::kept(Cell{type_id::object, context, 0, 0});
+        return context;
     }
     static Cell* item(const Cell& block, uint32_t i) {
         return reinterpret_cast<Cell*>(buffer_head(node_buffer(value::series_node(&block)))) + i;
@@ -117,7 +124,7 @@ TEST_F(ContextTest, SymbolTableGrowsAndKeepsIds) {
 }
 
 TEST_F(ContextTest, AddFindSetAndGetThroughAliases) {
-    Ref ctx = context::make_node(2, false, false, 0, context::kind::object);
+    Ref ctx = held(context::make_node(2, false, false, 0, context::kind::object));
     Cell a = word_cell("alpha", type_id::word, ctx);
     Cell b = word_cell("beta", type_id::set_word, ctx);
     EXPECT_EQ(context::add_word(ctx, &a), 0);
@@ -150,7 +157,7 @@ TEST_F(ContextTest, AddFindSetAndGetThroughAliases) {
     EXPECT_EQ(value::integer_of(word::get(&self)), 7);
 
     // A function context whose values are absent.
-    Ref fn = context::make_node(1, true, false, 0, context::kind::function);
+    Ref fn = held(context::make_node(1, true, false, 0, context::kind::function));
     Cell local = word_cell("x", type_id::word, fn);
     local.data3 = static_cast<uint32_t>(context::add_word(fn, &local));
     EXPECT_TRUE(raises(
@@ -181,7 +188,7 @@ TEST_F(ContextTest, GlobalWordsShareSlotsAcrossCaseVariants) {
 }
 
 TEST_F(ContextTest, BindDeepBindsKnownWordsSelfAndSurvivesCycles) {
-    Ref ctx = context::make_node(4, false, true, 0, context::kind::object);
+    Ref ctx = held(context::make_node(4, false, true, 0, context::kind::object));
     Cell a = word_cell("a");
     Cell b = word_cell("b");
     context::add_word(ctx, &a);
@@ -207,7 +214,7 @@ TEST_F(ContextTest, MakeFromWordsAddSetWordsAndCloneIndependence) {
     Cell spec = block_of({word_cell("a"), word_cell("b", type_id::set_word),
                           word_cell("c", type_id::lit_word), word_cell("d", type_id::get_word),
                           word_cell("e", type_id::refinement), word_cell("A")});
-    Ref ctx = context::make_from_words(&spec, false, false, context::kind::function);
+    Ref ctx = held(context::make_from_words(&spec, false, false, context::kind::function));
     EXPECT_EQ(context::word_count(ctx), 4u);
     EXPECT_EQ(context::find_symbol(ctx, symbol::make("b"), true), -1);
     EXPECT_EQ(cell_type(context::value_at(ctx, 3)), type_id::unset);
@@ -219,7 +226,7 @@ TEST_F(ContextTest, MakeFromWordsAddSetWordsAndCloneIndependence) {
     Cell value;
     value::set_integer(&value, 1);
     context::put(ctx, item(spec, 0), &value);
-    Ref copy = context::clone(&holder, context::kind::object);
+    Ref copy = held(context::clone(&holder, context::kind::object));
     EXPECT_EQ(holder.data1, copy);
     EXPECT_EQ(context::word_count(copy), 5u);
     for (int32_t i = 0; i < 5; ++i) {
@@ -285,7 +292,7 @@ TEST_F(ContextTest, FormMoldAndIndex) {
     symbol::make("foo");
     for (const Case& c : cases) {
         Cell w = word_cell("Foo", c.type);
-        Cell out;
+        Cell& out = *stack::push_slot();
         string::make_at(&out, 8);
         int32_t left = actions::slot_as<MoldFn>(c.type, action_slot::mold)(&w, &out, false, false,
                                                                            false, 100, 0);
@@ -324,6 +331,7 @@ TEST_F(ContextTest, MapWordKeysFindOneEntryKeptAsSetWord) {
     value::set_integer(&one, 1);
     Cell block = block_of({word_cell("a"), one});
     Ref t = hash::make_table(2, &block, hash::kind::map, 0);
+    testing::kept(Cell{type_id::map, 0, block.data2, t});
     EXPECT_EQ(cell_type(item(block, 0)), type_id::set_word);
     for (uint8_t type : {type_id::word, type_id::set_word, type_id::lit_word, type_id::get_word}) {
         Cell key = word_cell("A", type);

@@ -15,6 +15,7 @@
 #include "datatypes/tuple.h"
 #include "evaluator/stack.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "runtime/value_make.h"
 #include "tests/boot/runtime_fixture.h"
 
@@ -57,16 +58,18 @@ class FloatTest : public RuntimeTest {
     static Cell text(const char* s) {
         Cell c;
         string::make_at(&c, static_cast<uint32_t>(std::strlen(s)) + 1);
+        gc::Root keep(&c);
         string::append_text(&c, s);
-        return c;
+        return kept(c);
     }
     // A block of the cells.
     static Cell block_of(std::initializer_list<Cell> cells) {
         Ref node = series::alloc_cells(static_cast<uint32_t>(cells.size()) + 1);
+        gc::RootRef keep(node);
         for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
         Cell block;
         value::set_series(&block, type_id::block, node);
-        return block;
+        return kept(block);
     }
     static Cell binary_of(std::initializer_list<uint8_t> bytes) {
         Ref node = series::alloc_bytes(static_cast<uint32_t>(bytes.size()) + 1);

@@ -183,7 +183,7 @@ TEST_F(HashTest, IndexStaysConsistentThroughRandomEdits) {
 }
 
 TEST_F(HashTest, MakeCopyAndNotation) {
-    Cell made;
+    Cell& made = *stack::push_slot();
     Cell three = integer(3);
     hash::make(&made, &three, type_id::hash);
     EXPECT_EQ(cell_type(&made), type_id::hash);
@@ -197,7 +197,7 @@ TEST_F(HashTest, MakeCopyAndNotation) {
     // A partial copy gets a table of its own over its items.
     Cell* source = stack::push(&made);
     source->data1 = 1;
-    Cell copied;
+    Cell& copied = *stack::push_slot();
     hash::copy(source, &copied, nullptr, false, nullptr);
     EXPECT_EQ(cell_type(&copied), type_id::hash);
     EXPECT_NE(copied.data3, made.data3);

@@ -102,7 +102,8 @@ class NumberTest : public StackTest {
         Cell* out = stack::push_slot();
         string::make_at(out, 16);
         string::append_text(out, s);
-        return *out;
+        // Kept beyond the stack: an error unwinds the stack to the try frame.
+        return kept(*out);
     }
 };
 

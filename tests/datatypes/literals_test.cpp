@@ -53,7 +53,7 @@ class LiteralsTest : public testing::RuntimeTest {
         Cell cell;
         binary::load_at(reinterpret_cast<const unsigned char*>(bytes.data()),
                         static_cast<uint32_t>(bytes.size()), &cell);
-        return cell;
+        return testing::kept(cell);
     }
     static std::string bytes(const Cell& value) {
         Cell copy = value;
@@ -69,7 +69,7 @@ class LiteralsTest : public testing::RuntimeTest {
         Cell cell;
         tag::load_at(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), &cell);
         cell.header = type;
-        return cell;
+        return testing::kept(cell);
     }
     static Cell integer(int32_t n) {
         Cell c;

@@ -37,7 +37,7 @@ class PathTypesTest : public RuntimeTest {
         Cell cell;
         file::load_at(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), &cell);
         cell.header = type;
-        return cell;
+        return kept(cell);
     }
     // A block of the cells, held on the argument stack.
     static Cell* block_of(std::initializer_list<Cell> cells, uint8_t type = type_id::block) {

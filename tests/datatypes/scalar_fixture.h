@@ -17,6 +17,7 @@
 #include "datatypes/triple.h"
 #include "datatypes/typeset.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "runtime/value_make.h"
 #include "tests/evaluator/stack_fixture.h"
 
@@ -28,11 +29,12 @@ class ScalarTest : public StackTest {
         StackTest::SetUp();
         Cell receiver = word(sym.other);
         stack::mark_try(&receiver); // receives what the tests raise
-        months = block_of({});
+        months = kept(block_of({}));
         for (const char* name : {"January", "February", "March", "April", "May", "June", "July",
                                  "August", "September", "October", "November", "December"}) {
             Cell text;
             string::make_at(&text, 10);
+            gc::Root keep(&text);
             string::append_text(&text, name);
             *series::alloc_tail_cell(node_buffer(value::series_node(&months))) = text;
         }
@@ -45,10 +47,11 @@ class ScalarTest : public StackTest {
 
     static Cell block_of(std::initializer_list<Cell> cells) {
         Ref node = series::alloc_cells(static_cast<uint32_t>(cells.size()) + 1);
+        gc::RootRef keep(node);
         for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
         Cell block;
         value::set_series(&block, type_id::block, node);
-        return block;
+        return kept(block);
     }
     static Cell integer(int32_t v) {
         Cell c;
@@ -73,8 +76,9 @@ class ScalarTest : public StackTest {
     static Cell text(const char* s) {
         Cell c;
         string::make_at(&c, 16);
+        gc::Root keep(&c);
         string::append_text(&c, s);
-        return c;
+        return kept(c);
     }
     static Cell word_named(const char* name) {
         Cell w;
@@ -90,11 +94,11 @@ class ScalarTest : public StackTest {
     }
     // The value's mold through its type's slot.
     static std::string mold(const Cell& value, bool only = false) {
-        Cell out;
-        string::make_at(&out, 16);
-        actions::slot_as<MoldFn>(cell_type(&value), action_slot::mold)(&value, &out, only, false,
-                                                                       false, INT_MAX, 0);
-        return text_of(&out);
+        gc::RootedCell out;
+        string::make_at(out.get(), 16);
+        actions::slot_as<MoldFn>(cell_type(&value), action_slot::mold)(&value, out.get(), only,
+                                                                       false, false, INT_MAX, 0);
+        return text_of(out.get());
     }
     // Whether the body raised the catalogue error category/id.
     template <class Body>

@@ -15,6 +15,7 @@
 #include "datatypes/word.h"
 #include "runtime/case_fold.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "runtime/unicode/units.h"
 #include "tests/evaluator/stack_fixture.h"
 
@@ -53,7 +54,7 @@ class StringActionsTest : public StackTest {
         for (uint32_t i = 0; i < n; ++i)
             unicode::write_unit(buffer_head(b) + uint64_t{i} * unit, unit, t[i]);
         b->tail = b->head + n * unit;
-        return Cell{type, static_cast<uint32_t>(head), node, 0};
+        return kept(Cell{type, static_cast<uint32_t>(head), node, 0});
     }
     static Cell ascii(const char* t, uint32_t unit = 1, int32_t head = 0) {
         std::u32string s;

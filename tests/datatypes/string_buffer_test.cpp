@@ -115,7 +115,7 @@ TEST_F(StringBuffer, BitsetAndAngleTests) {
     std::fill(buffer_head(bb), buffer_head(bb) + 16, 0);
     bb->tail = bb->head + 16; // 128 bits
     buffer_head(bb)['a' >> 3] |= 0x80 >> ('a' & 7);
-    Cell bitset{type_id::bitset, 0, bits, 0};
+    Cell bitset = zep::testing::kept(Cell{type_id::bitset, 0, bits, 0});
     Cell a = make_text(U"ab");
     Cell b = make_text(U"ba");
     Cell wide = make_text(U"\u0100", 2);

@@ -39,15 +39,17 @@ TEST_F(StringEditTest, DocumentedAppendInsertChangeCases) {
 }
 
 TEST_F(StringEditTest, AppendFormsBlockElementsWithinPart) {
+    const char* names[3] = {"one", "two", "three"};
+    uint32_t symbols[3];
+    for (int k = 0; k < 3; ++k) symbols[k] = symbol::make(names[k]);
     Ref node = series::alloc_cells(3);
     SeriesBuffer* b = node_buffer(node);
     auto* cells = arena::at<Cell>(b->head);
-    const char* names[3] = {"one", "two", "three"};
-    for (int k = 0; k < 3; ++k)
-        value::set_word(&cells[k], type_id::word, 0, symbol::make(names[k]));
+    for (int k = 0; k < 3; ++k) value::set_word(&cells[k], type_id::word, 0, symbols[k]);
     b->tail = b->head + 3 * sizeof(Cell);
     Cell block;
     value::set_series(&block, type_id::block, node);
+    testing::kept(block);
 
     Cell s = ascii("");
     EXPECT_EQ(all_text(*string::append(&s, &block, -1, false, 1, true)), U"onetwothree");

@@ -23,7 +23,7 @@ class StringTest : public RuntimeTest {
         for (uint32_t i = 0; i < n; ++i)
             unicode::write_unit(buffer_head(b) + uint64_t{i} * unit, unit, text[i]);
         b->tail = b->head + n * unit;
-        return Cell{type, static_cast<uint32_t>(head), node, 0};
+        return kept(Cell{type, static_cast<uint32_t>(head), node, 0});
     }
 
     // The whole text of the value's buffer, from index 0.

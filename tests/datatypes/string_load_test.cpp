@@ -16,13 +16,14 @@ using StringLoad = StringTest;
 
 TEST_F(StringLoad, Utf8AndUtf16IntoCellsAndBlocks) {
     const unsigned char utf8[] = "h\xC3\xA9\xE2\x82\xAC";
-    Cell c;
+    gc::RootedCell rooted;
+    Cell& c = *rooted;
     string::load_encoded(utf8, 6, &c, string::encoding::utf8);
     EXPECT_EQ(cell_type(&c), type_id::string);
     EXPECT_EQ(all_text(c), U"h\u00E9\u20AC");
 
     Ref block_node = series::alloc_cells(1);
-    Cell block{type_id::block, 0, block_node, 0};
+    Cell block = zep::testing::kept(Cell{type_id::block, 0, block_node, 0});
     const unsigned char utf16[] = {'a', 0, 0x3D, 0xD8, 0x00, 0xDE};
     Cell* loaded = string::load_in(utf16, 3, &block, string::encoding::utf16le);
     SeriesBuffer* b = node_buffer(block_node);

@@ -10,7 +10,8 @@ class StringMoldTest : public testing::StringActionsTest {
   protected:
     std::u32string molded(const Cell& value, bool all = false, int32_t limit = INT32_MAX,
                           int32_t* remaining = nullptr) {
-        Cell out;
+        gc::RootedCell rooted;
+        Cell& out = *rooted;
         string::make_at(&out, 16);
         int32_t left = string::mold(&value, &out, false, all, false, limit, 0);
         if (remaining) *remaining = left;

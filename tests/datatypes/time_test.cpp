@@ -22,7 +22,7 @@ class TimeTest : public testing::NumberTest {
         b->tail = b->head + static_cast<Ref>(cells.size() * 16);
         Cell c;
         value::set_series(&c, type_id::block, node);
-        return c;
+        return testing::kept(c);
     }
     static Cell field_word(const char* name) {
         Cell w;

@@ -14,6 +14,7 @@
 #include "datatypes/string_buffer.h"
 #include "datatypes/unset.h"
 #include "evaluator/stack.h"
+#include "runtime/gc_roots.h"
 #include "runtime/value_make.h"
 #include "tests/boot/runtime_fixture.h"
 
@@ -334,6 +335,7 @@ TEST_F(UnitTypesTest, ConstructorsWriteWholeHeaders) {
 
     Cell block;
     value::set_series(&block, type_id::block, series::alloc_cells(1));
+    gc::Root keep(&block);
     unset::make_in(&block);
     none::make_in(&block);
     logic::make_in(&block, true);

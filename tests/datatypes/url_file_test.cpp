@@ -24,7 +24,7 @@ class UrlFileTest : public testing::PathTypesTest {
         Cell cell;
         url::load_at(reinterpret_cast<const unsigned char*>(notation.data()), notation.size(),
                      &cell);
-        return cell;
+        return testing::kept(cell);
     }
 };
 

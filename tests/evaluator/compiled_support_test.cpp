@@ -165,6 +165,7 @@ TEST_F(CompiledSupportTest, CheckedWordAndFieldAccess) {
 
     // A function context whose function is not running has no values.
     Ref ctx = function_context();
+    testing::kept(Cell{type_id::object, ctx, 0, 0});
     Cell arg;
     word::make_at(symbol::make("arg"), &arg);
     context::add_word(ctx, &arg);

@@ -14,6 +14,7 @@
 #include "runtime/case_change.h"
 #include "runtime/case_fold.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/value_make.h"
 #include "tests/boot/runtime_fixture.h"
@@ -48,7 +49,10 @@ class Ownership : public zep::testing::RuntimeTest {
     // third payload word is set.
     static Cell object(bool with_handler) {
         Ref node = context::make_node(4, false, true, 0, context::kind::object);
-        return Cell{type_id::object, node, 0, with_handler ? 5u : 0u};
+        Cell made{type_id::object, node, 0, 0};
+        gc::Root keep(&made);
+        if (with_handler) made.data3 = block_of({}).data2; // the change-handler record
+        return zep::testing::kept(made);
     }
     static Cell word(const char* name) {
         Cell w;
@@ -61,12 +65,13 @@ class Ownership : public zep::testing::RuntimeTest {
         SeriesBuffer* b = node_buffer(node);
         std::memcpy(buffer_head(b), s, n);
         b->tail = b->head + n;
-        return Cell{type_id::string, 0, node, 0};
+        return zep::testing::kept(Cell{type_id::string, 0, node, 0});
     }
     static Cell block_of(std::initializer_list<Cell> items) {
         Ref node = series::alloc_cells(static_cast<uint32_t>(items.size()) + 1);
+        gc::RootRef keep(node);
         for (const Cell& c : items) *series::alloc_tail_cell(node_buffer(node)) = c;
-        return Cell{type_id::block, 0, node, 0};
+        return zep::testing::kept(Cell{type_id::block, 0, node, 0});
     }
     static uint32_t records() { return hash::table_at(ownership::table())->size; }
     static bool owned(const Cell& series) {
