@@ -22,7 +22,7 @@ Environment:
 
 The generated subset (what the model knows exactly):
   text input over "abcAB", block input of the words a b c and integers 1 2 3;
-  literals: strings (also "") and chars (case-insensitive), charsets made
+  literals: strings (also "") and chars (case-insensitive unless /case), charsets made
   made with `make bitset!` and `complement` (exact code points), lit-words, `quote n`,
   the datatypes word! and integer! (block input only);
   keywords skip, end, none, fail, any, some, opt, n and n m repetition,
@@ -106,23 +106,23 @@ def has_double_not(node):
 
 
 class Model:
-    def __init__(self, data):
+    def __init__(self, data, case=False):
         self.data = data
-        self.text = isinstance(data, str)
         self.n = len(data)
+        self.fold = (lambda t: t) if case else str.lower
 
     def literal(self, node, p):
         kind, n, d = node[0], self.n, self.data
         if kind == "str":
             s = node[1]
-            if d[p:p + len(s)].lower() == s.lower():
+            if self.fold(d[p:p + len(s)]) == self.fold(s):
                 return True, p + len(s)
             return False, p
         if p >= n:
             return False, p
         item = d[p]
         if kind == "char":
-            ok = item.lower() == node[1].lower()
+            ok = self.fold(item) == self.fold(node[1])
         elif kind == "cs":
             members, neg = CHARSETS[node[1]]
             ok = (item in members) != neg
@@ -199,12 +199,13 @@ BLOCK_CHAR = {("w", "a"): "a", ("w", "b"): "b", ("w", "c"): "c",
               ("i", 1): "1", ("i", 2): "2", ("i", 3): "3"}
 
 
-def to_regex(node):
+def to_regex(node, case=False):
     kind = node[0]
+    flag = "" if case else "i"
     if kind == "str":
-        return "(?i:%s)" % re.escape(node[1]) if node[1] else ""
+        return "(?%s:%s)" % (flag, re.escape(node[1])) if node[1] else ""
     if kind == "char":
-        return "(?i:%s)" % re.escape(node[1])
+        return "(?%s:%s)" % (flag, re.escape(node[1]))
     if kind == "cs":
         members, neg = CHARSETS[node[1]]
         return "[%s%s]" % ("^" if neg else "", re.escape(members))
@@ -223,29 +224,29 @@ def to_regex(node):
     if kind == "fail":
         return "(?!)"
     if kind == "block":
-        return "(?>%s)" % "|".join("".join(to_regex(n) for n in alt) for alt in node[1])
+        return "(?>%s)" % "|".join("".join(to_regex(n, case) for n in alt) for alt in node[1])
     if kind == "rep":
         _, lo, hi, body, _ = node
         quant = {(0, -1): "*", (1, -1): "+", (0, 1): "?"}.get(
             (lo, hi), "{%d,%d}" % (lo, hi) if hi != -1 else "{%d,}" % lo)
-        return "(?:%s)%s+" % (to_regex(body), quant)
+        return "(?:%s)%s+" % (to_regex(body, case), quant)
     if kind in ("to", "thru"):
         arg = node[1]
         if arg[0] == "end":
             return ".*+"
         if kind == "to":
-            return "(?>.*?(?=%s))" % to_regex(arg)
-        return "(?>.*?(?>%s))" % to_regex(arg)
+            return "(?>.*?(?=%s))" % to_regex(arg, case)
+        return "(?>.*?(?>%s))" % to_regex(arg, case)
     if kind == "not":
-        return "(?!%s)" % to_regex(node[1])
+        return "(?!%s)" % to_regex(node[1], case)
     if kind == "ahead":
-        return "(?=%s)" % to_regex(node[1])
+        return "(?=%s)" % to_regex(node[1], case)
     raise ValueError(kind)
 
 
-def regex_parse(top, data):
+def regex_parse(top, data, case):
     subject = data if isinstance(data, str) else "".join(BLOCK_CHAR[i] for i in data)
-    return re.match("(?>%s)\\Z" % to_regex(top), subject, re.DOTALL) is not None
+    return re.match("(?>%s)\\Z" % to_regex(top, case), subject, re.DOTALL) is not None
 
 
 # ---------------------------------------------------------------------------
@@ -277,6 +278,10 @@ def render(node):
     if kind in ("to", "thru", "not", "ahead"):
         return "%s %s" % (kind, render(node[1]))
     raise ValueError(kind)
+
+
+def call_text(top, data, case):
+    return "parse%s %s %s" % ("/case" if case else "", render_input(data), render(top))
 
 
 def render_input(data):
@@ -455,10 +460,12 @@ def make_cases(seed, count, per_grammar):
     rng = random.Random(seed)
     cases = []
     for _ in range(count):
-        gen = Generator(rng, rng.random() < 0.65)
+        text = rng.random() < 0.65
+        gen = Generator(rng, text)
         top = gen.block(rng.choice([1, 2, 2, 3]))
+        case = text and rng.random() < 0.25
         for data in gen.inputs(top, per_grammar):
-            cases.append((top, data))
+            cases.append((top, data, case))
     return cases
 
 
@@ -467,8 +474,8 @@ def make_cases(seed, count, per_grammar):
 # ---------------------------------------------------------------------------
 
 SCRIPT_HEAD = "Zep []\n" + CHARSET_DEFS + """
-run-case: func [input rule /local r] [
-    either error! = type? set/any 'r try [parse input rule] [
+run-case: func [input rule /strict /local r] [
+    either error! = type? set/any 'r try [either strict [parse/case input rule] [parse input rule]] [
         print ["error" r/id]
     ] [
         print mold :r
@@ -507,13 +514,13 @@ def main():
 
     # The model against the regular-expression oracle first: a disagreement
     # here is a fault of this check, not of the engine.
-    for top, data in cases:
+    for top, data, case in cases:
         if has_double_not(top):
             continue
-        want, alt = Model(data).parse(top), regex_parse(top, data)
+        want, alt = Model(data, case).parse(top), regex_parse(top, data, case)
         if want != alt:
-            sys.exit(f"model and regex disagree on parse {render_input(data)} {render(top)}:"
-                     f" model {want}, regex {alt}\nregex: {to_regex(top)}")
+            sys.exit(f"model and regex disagree on {call_text(top, data, case)}:"
+                     f" model {want}, regex {alt}\nregex: {to_regex(top, case)}")
 
     with tempfile.TemporaryDirectory() as tmp:
         if not parse_available(zep, tmp):
@@ -523,26 +530,27 @@ def main():
         size = batch * per_grammar
         for start in range(0, len(cases), size):
             chunk = cases[start:start + size]
-            body = "".join("run-case %s %s\n" % (render_input(d), render(t)) for t, d in chunk)
+            body = "".join("run-case%s %s %s\n" % ("/strict" if c else "", render_input(d), render(t))
+                           for t, d, c in chunk)
             status, out = run_script(zep, body, tmp)
             lines = out.splitlines()
             if status != 0 or len(lines) != len(chunk):
                 # Find the case that stopped the script by running it alone.
                 done = len(lines) if status != 0 else 0
-                t, d = chunk[min(done, len(chunk) - 1)]
+                t, d, c = chunk[min(done, len(chunk) - 1)]
                 sys.exit(f"batch at case {start + done} ended with status {status}"
                          f" after {len(lines)} of {len(chunk)} results;"
-                         f" case: parse {render_input(d)} {render(t)}\n{out[-2000:]}")
-            for i, ((top, data), got) in enumerate(zip(chunk, lines)):
-                want = "true" if Model(data).parse(top) else "false"
+                         f" case: {call_text(t, d, c)}\n{out[-2000:]}")
+            for i, ((top, data, case), got) in enumerate(zip(chunk, lines)):
+                want = "true" if Model(data, case).parse(top) else "false"
                 if got.strip() != want:
-                    failures.append((top, data, want, got.strip()))
+                    failures.append((call_text(top, data, case), want, got.strip()))
                     grammars_bad.add((start + i) // per_grammar)
         agreed = count - len(grammars_bad)
         print(f"{len(cases)} parses of {count} grammars (seed {seed}):"
               f" {len(cases) - len(failures)} agree; {agreed} grammars agree on every input")
-        for top, data, want, got in failures[:show]:
-            print(f"  parse {render_input(data)} {render(top)}\n    expected {want}, got {got}")
+        for call, want, got in failures[:show]:
+            print(f"  {call}\n    expected {want}, got {got}")
         return 1 if failures else 0
 
 
