@@ -30,9 +30,9 @@ The generated subset (what the model knows exactly):
   not and ahead; sub-blocks with `|` alternatives (empty ones too).
   Loops get a body that cannot match empty input (opt may take any body:
   its single round stops it). A repetition count takes a single value or
-  a sub-block; `not` takes a value, a sub-block, `ahead` or another `not`,
-  whose failure leaves the position known (`not` leaves the input where its
-  argument left it, so `not not "a"` consumes the "a").
+  a sub-block. `not`, like `ahead`, never consumes input: a negative
+  lookahead that moved the input (`not not "a"` taking the "a") would be a
+  plain fault, so the engine restores the position either way.
 """
 import os
 import random
@@ -49,7 +49,7 @@ CHARSETS = {
     "cs-a": ("a", False),
     "cs-ab": ("ab", False),
     "cs-bc": ("bc", False),
-    "cs-aB": ("aB", False),
+    "cs-a-big-b": ("aB", False),  # words ignore case: no "cs-aB"
     "cs-not-a": ("a", True),
 }
 CHARSET_DEFS = "\n".join(
@@ -86,22 +86,9 @@ def nullable(node):
     return False
 
 
-def has_double_not(node):
-    kind = node[0]
-    if kind == "not" and node[1][0] == "not":
-        return True
-    if kind == "block":
-        return any(has_double_not(n) for alt in node[1] for n in alt)
-    if kind == "rep":
-        return has_double_not(node[3])
-    if kind in ("to", "thru", "not", "ahead"):
-        return has_double_not(node[1])
-    return False
-
-
 # ---------------------------------------------------------------------------
-# The PEG model. match(node, pos) -> (matched, position). On failure the
-# position is where the rule left the input; only `not` passes it on.
+# The PEG model. match(node, pos) -> (matched, position); the position
+# matters only on success.
 # ---------------------------------------------------------------------------
 
 
@@ -178,8 +165,8 @@ class Model:
                     return True, start if kind == "to" else r
             return False, p
         if kind == "not":
-            ok, r = self.match(node[1], p)
-            return not ok, r
+            ok, _ = self.match(node[1], p)
+            return not ok, p
         if kind == "ahead":
             ok, _ = self.match(node[1], p)
             return ok, p
@@ -351,14 +338,6 @@ class Generator:
             if not nullable(lit):
                 return lit
 
-    def not_arg(self, depth):
-        pick = self.rng.random()
-        if pick < 0.15 and depth > 0:
-            return ("not", self.not_arg(depth - 1))
-        if pick < 0.3 and depth > 0:
-            return ("ahead", self.element(depth - 1))
-        return self.primary(depth)
-
     def search_arg(self, depth):
         r = self.rng
         pick = r.random()
@@ -392,7 +371,7 @@ class Generator:
         if pick < 0.85:
             return (r.choice(["to", "thru"]), self.search_arg(depth))
         if pick < 0.93:
-            return ("not", self.not_arg(depth))
+            return ("not", self.element(depth - 1))
         return ("ahead", self.element(depth - 1))
 
     # Inputs: random ones, and ones drawn from the grammar so that many match.
@@ -515,8 +494,6 @@ def main():
     # The model against the regular-expression oracle first: a disagreement
     # here is a fault of this check, not of the engine.
     for top, data, case in cases:
-        if has_double_not(top):
-            continue
         want, alt = Model(data, case).parse(top), regex_parse(top, data, case)
         if want != alt:
             sys.exit(f"model and regex disagree on {call_text(top, data, case)}:"
