@@ -148,6 +148,7 @@ Step Engine::push_counted(int32_t keyword_index, int32_t rule_kind, int32_t mini
 }
 
 Step Engine::finish_rule() {
+    event(Event::match);
     event(Event::pop);
     pop_frame();
     return Step::check;
@@ -250,6 +251,7 @@ Step Engine::match_literal(const Cell* rule) {
     int32_t length = literal_length(input(), input_end(), rule, code_);
     match_ = length >= 0;
     if (match_) set_position(position() + length);
+    event(Event::match);
     return Step::check;
 }
 
@@ -257,6 +259,7 @@ Step Engine::match_type(const Cell* type) {
     int32_t length = type_match_length(input(), input_end(), type);
     match_ = length >= 0;
     if (match_) set_position(position() + length);
+    event(Event::match);
     return Step::check;
 }
 
@@ -351,7 +354,6 @@ Step Engine::argument_literal(const RuleFrame& f, const Cell* rule) {
     } else {
         return match_literal(rule);
     }
-    event(Event::match);
     return finish_rule();
 }
 
