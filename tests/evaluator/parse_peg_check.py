@@ -15,7 +15,7 @@ not blamed on the engine.
 
 Environment:
     PEG_SEED    first seed (default 1)
-    PEG_COUNT   number of grammars (default 3000)
+    PEG_COUNT   number of grammars (default 10000)
     PEG_INPUTS  inputs tried per grammar (default 4)
     PEG_BATCH   grammars per script (default 500)
     PEG_SHOW    disagreements to print (default 10)
@@ -371,7 +371,7 @@ class Generator:
         alts = []
         for _ in range(r.choice([1, 1, 2, 2, 3])):
             alts.append([self.element(depth) for _ in range(r.choice([1, 1, 2, 2, 3]))])
-        if self.in_loop and r.random() < 0.25:
+        if self.in_loop and r.random() < 0.4:
             alt = r.choice(alts)
             alt.insert(r.randint(0, len(alt)), (r.choice(["break", "reject"]),))
         # An empty alternative makes the ones after it dead: only the last.
@@ -589,7 +589,7 @@ def report_stop(zep, tmp, chunk, status, out):
 def main():
     zep = os.path.join(os.path.abspath(sys.argv[1]), "zep")
     seed = int(os.environ.get("PEG_SEED", "1"))
-    count = int(os.environ.get("PEG_COUNT", "3000"))
+    count = int(os.environ.get("PEG_COUNT", "10000"))
     per_grammar = int(os.environ.get("PEG_INPUTS", "4"))
     batch = int(os.environ.get("PEG_BATCH", "500"))
     show = int(os.environ.get("PEG_SHOW", "10"))
