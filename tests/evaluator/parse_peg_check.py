@@ -14,7 +14,7 @@ possessive quantifiers), so a fault in the model shows up as such and is
 not blamed on the engine.
 
 Environment:
-    PEG_SEED    first seed (default 1)
+    PEG_SEED    seed of the generator (default 1)
     PEG_COUNT   number of grammars (default 10000)
     PEG_INPUTS  inputs tried per grammar (default 4)
     PEG_BATCH   grammars per script (default 500)
@@ -22,9 +22,9 @@ Environment:
 
 The generated subset (what the model knows exactly):
   text input over "abcAB", block input of the words a b c and integers 1 2 3;
-  literals: strings (also "") and chars (case-insensitive unless /case), charsets made
-  made with `make bitset!` and `complement` (exact code points), lit-words, `quote n`,
-  the datatypes word! and integer! (block input only);
+  literals: strings (also "") and chars (case-insensitive unless /case),
+  charsets made with `make bitset!` and `complement` (exact code points),
+  lit-words, `quote n`, the datatypes word! integer! block! (block input);
   keywords skip, end, none, fail, any, some, opt, while, n and n m
   repetition, to and thru (literal, sub-block, skip, datatype, quote or
   end), not and ahead, break and reject (only inside a loop's body, not
