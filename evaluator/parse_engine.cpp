@@ -121,6 +121,19 @@ void Engine::write_rule_start(int32_t position, int32_t length) {
     start->data3 = static_cast<uint32_t>(length);
 }
 
+void Engine::break_innermost_loop() {
+    Cell* stack = rule_stack();
+    for (int32_t back = 1; back <= used_cells(stack); back += frame_cells) {
+        Cell* kind = stack_cell(stack, back);
+        if (cell_type(kind) != type_id::pair) continue;
+        int32_t k = pair::x_of(kind);
+        if (k == kind::repeat || k == kind::while_) {
+            kind->data3 = 1;
+            return;
+        }
+    }
+}
+
 void Engine::pop_frame() {
     drop_cells(rule_stack(), frame_cells);
 }
@@ -400,15 +413,13 @@ Step Engine::complete() {
 
 Step Engine::complete_loop(const RuleFrame& f) {
     if (!match_) {
-        break_ = false;
         match_ = f.minimum == 0 || f.counter - 1 >= f.minimum;
         set_position(f.position);
         return finish_rule();
     }
     bool progress = position() != f.position || remaining_length() < f.length;
     bool done = false;
-    if (break_) {
-        break_ = false;
+    if (f.flag) {
         done = true;
     } else if (f.maximum >= 0 && f.counter >= f.maximum) {
         done = true;

@@ -49,7 +49,7 @@ constexpr uint32_t stack_limit = 10000;
 
 // A rule frame read out of the stack: (1) counts or the target word,
 // (2) keyword index, input position and length at the rule's start,
-// (3) kind and flag.
+// (3) kind and flag (1 for keep pick; for a loop, a break is pending).
 struct RuleFrame {
     int32_t minimum = 0, maximum = 0, counter = 0; // cell 1 when it is a triple!
     int32_t keyword = 0, position = 0, length = 0; // cell 2
@@ -217,6 +217,9 @@ class Engine {
     void write_rule_counts(int32_t minimum, int32_t maximum, int32_t counter);
     void write_rule_start(int32_t position, int32_t length);
     void pop_frame();
+    // break and reject: the innermost open loop ends after its current
+    // round (its frame's flag is set).
+    void break_innermost_loop();
     // Pushes a rule frame (first cell given) and sends the push event.
     void push_frame(const Cell* first, int32_t keyword_index, int32_t rule_kind, int32_t flag);
     // push_frame, then the cursor moves to the argument.
@@ -282,7 +285,6 @@ class Engine {
     int32_t limit_;
     int32_t cursor_ = 0;
     bool match_ = true;
-    bool break_ = false;
     bool tracing_ = false;
     bool stopped_ = false;
     int32_t collect_depth_ = 0;

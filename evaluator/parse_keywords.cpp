@@ -114,7 +114,7 @@ Step Engine::keyword(keyword::Id id, int32_t index) {
     case keyword::break_:
     case keyword::reject:
         // The rest of the block is skipped; the innermost loop ends.
-        break_ = true;
+        break_innermost_loop();
         match_ = id == keyword::break_;
         cursor_ = tail;
         return Step::check;

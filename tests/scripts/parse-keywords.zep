@@ -68,6 +68,8 @@ check [
 	true "aab" [any ["a" reject] "aab"]
 	false "ab" [some [reject] "ab"]
 	true [1 2 x] [any [integer! | break] 'x]
+	; the loop that was innermost when break ran ends, not a later one
+	true "abc" [some [[skip break] "x" | 3 skip]]
 ]
 
 ; into descends into a nested series that it must match whole.
