@@ -96,6 +96,13 @@ Ref call_spec_of(const Cell* function);
 int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
                    const Cell* path, int32_t path_index, int32_t mode, bool infix);
 
+// fetch_args for an ordinary call from code (fetch mode code, no path),
+// when the function and code cells are stable (stack cells or rooted): the
+// interpreter's common case, without copying, rooting or the refinement
+// bookkeeping that paths and apply need.
+int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
+                        bool infix);
+
 // Runs a function! whose arguments are stacked from the current base (the
 // frame marked for it): compiled code or the body. object_context is the
 // object context its calls use (0: the global context); name names it in

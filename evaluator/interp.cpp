@@ -508,22 +508,26 @@ int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* 
                     int32_t path_element) {
     bool infix = result_slot == nullptr;
     if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, name);
-    int32_t mode = path ? fetch_mode::path : fetch_mode::code;
+    auto fetch = [&] {
+        return path ? fetch_args(fn, code, position, end, path, path_element, fetch_mode::path,
+                                 infix)
+                    : fetch_code_args(fn, code, position, end, infix);
+    };
     switch (cell_type(fn)) {
     case type_id::native:
     case type_id::action:
         mark_polling_native(name);
-        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        position = fetch();
         break;
     case type_id::routine:
         mark_polling_native(name);
-        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        position = fetch();
         if (!is_exit_pending()) call_routine(fn, name);
         break;
     case type_id::function:
         stack::mark_interp_func(name);
         set_polls_exit();
-        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        position = fetch();
         if (!is_exit_pending()) call_function(fn, object_context, name, 0);
         break;
     default:
