@@ -110,6 +110,9 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
 // ordinary calls).
 void call_function(const Cell* function, Ref object_context, const Cell* name,
                    uint32_t trace_filter);
+// call_function on stable function and name cells (stack cells or rooted).
+void call_function_stable(const Cell* function, Ref object_context, const Cell* name,
+                          uint32_t trace_filter);
 // The interpreted body runner (see the pending-exit protocol above).
 void run_function_body(const Cell* function, const Cell* body, const Cell* name);
 // Runs a routine! whose arguments are stacked from the current base; name

@@ -528,7 +528,7 @@ int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* 
         stack::mark_interp_func(name);
         set_polls_exit();
         position = fetch();
-        if (!is_exit_pending()) call_function(fn, object_context, name, 0);
+        if (!is_exit_pending()) call_function_stable(fn, object_context, name, 0);
         break;
     default:
         runtime::error_exit(101, 0);
