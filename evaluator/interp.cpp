@@ -27,6 +27,20 @@ namespace detail {
 
 Cell* state_cells = nullptr;
 const char* native_stack_limit = nullptr;
+HeldStack held_stack;
+
+// The held stack follows the state cells in their block; the block's tail
+// ends at the held stack's top.
+void init_held_stack(Ref node) {
+    SeriesBuffer* b = node_buffer(node);
+    held_stack.buffer = b;
+    held_stack.top = node_cells(node) + state::count;
+    held_stack.end = held_stack.top + held_capacity;
+}
+
+void held_overflow() {
+    error::fire(error::Category::internal, "stack-overflow");
+}
 
 void check_native_depth() {
     char here;
@@ -147,7 +161,14 @@ int32_t eval_set_word(const Cell* code, int32_t position, int32_t end, bool push
     if (!is_exit_pending()) {
         if (traces(trace_bit::set))
             trace_event(trace_bit::set, code, position, stack::base(), stack::base() + 1);
-        word::set_checked();
+        Cell* assigned = stack::base() + 1;
+        Cell* slot = cell_type(assigned) == type_id::unset ? nullptr : plain_slot(stack::base());
+        if (slot) {
+            *slot = *assigned;
+            *stack::base() = *assigned;
+        } else {
+            word::set_checked();
+        }
     }
     if (push)
         stack::unwind();
@@ -242,7 +263,7 @@ bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, in
 } // namespace
 
 void init() {
-    Ref node = series::alloc_static(state::count, sizeof(Cell), 0);
+    Ref node = series::alloc_static(state::count + held_capacity, sizeof(Cell), 0);
     SeriesBuffer* b = node_buffer(node);
     b->tail = b->head + state::count * sizeof(Cell);
     state_cells = node_cells(node);
@@ -254,6 +275,7 @@ void init() {
         uint32_t symbol = symbol::make(event_names[i]);
         word::make_at_result(symbol, &state_cells[state::event_words + i]);
     }
+    init_held_stack(node);
     roots::hold(node);
     set_native_stack_limit();
     tracing = false;
@@ -267,6 +289,7 @@ void init() {
 
 void forget() {
     state_cells = nullptr;
+    held_stack = HeldStack{};
     tracing = false;
     error::trace_hook = nullptr;
     series::call_two = nullptr;
@@ -277,11 +300,10 @@ Cell* current_code() {
 }
 
 void eval_block(const Cell* block, bool chain) {
-    // [0] the code, [1] the current-code cell to restore on the way out.
-    Cell locals[2] = {*block, state_cells[state::current_code]};
-    gc::Root root(locals, 2);
     check_native_depth();
-    const Cell* code = &locals[0];
+    // [0] the code, [1] the current-code cell to restore on the way out.
+    Held locals(*block, state_cells[state::current_code]);
+    const Cell* code = locals.get(0);
     int32_t head = clamped_index(code);
     int32_t tail = cell_count(code);
     stack::mark_eval(body_word());
@@ -308,7 +330,7 @@ void eval_block(const Cell* block, bool chain) {
         }
     }
     if (traces(trace_bit::exit)) trace_event(trace_bit::exit, code, tail, nullptr, stack::base());
-    state_cells[state::current_code] = locals[1];
+    state_cells[state::current_code] = *locals.get(1);
     if (chain)
         stack::unwind_last();
     else
