@@ -58,6 +58,7 @@
 #pragma once
 #include <cstdint>
 
+#include "evaluator/stack.h"
 #include "runtime/cell.h"
 
 namespace zep::interp {
@@ -142,7 +143,9 @@ inline void clear_pending_exit() {
     pending_exit = 0;
 }
 // Sets frame_polls_exit on the top frame.
-void set_polls_exit();
+inline void set_polls_exit() {
+    if (stack::Frame* frame = stack::top_frame()) frame->header |= frame_polls_exit;
+}
 // Step 1 of the protocol. value may be null (unset!).
 bool request_exit(uint32_t code, const Cell* value);
 

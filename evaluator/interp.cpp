@@ -8,6 +8,7 @@
 #include "datatypes/function.h"
 #include "datatypes/native.h"
 #include "datatypes/op.h"
+#include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
@@ -15,6 +16,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/fast_paths.h"
 #include "evaluator/interp_internal.h"
+#include "evaluator/natives.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/error_exit.h"
@@ -231,10 +233,80 @@ const Cell* plain_number_at(const Cell* code, int32_t position, int32_t end) {
 // position is applied to the left operand and the number after it directly
 // (fast_paths.h), with the results the action or native call would give.
 // Answers false, having done nothing, when the shortcut does not apply.
+// Both operands integer!: the result of the common operators, computed in
+// place. Answers false (nothing done) for other operators and on overflow,
+// which the fast paths turn into a float!.
+bool integer_infix(uint8_t wrapped, int32_t index, int32_t a, int32_t b, Cell* result) {
+    if (wrapped == type_id::action) {
+        int32_t r = 0;
+        bool overflow;
+        switch (index) {
+        case action_slot::add:
+            overflow = __builtin_add_overflow(a, b, &r);
+            break;
+        case action_slot::subtract:
+            overflow = __builtin_sub_overflow(a, b, &r);
+            break;
+        case action_slot::multiply:
+            overflow = __builtin_mul_overflow(a, b, &r);
+            break;
+        default:
+            return false;
+        }
+        if (overflow) return false;
+        value::set_integer(result, r);
+        return true;
+    }
+    if (wrapped != type_id::native) return false;
+    bool outcome;
+    switch (index) {
+    case natives::index::is_equal:
+    case natives::index::is_strict_equal:
+        outcome = a == b;
+        break;
+    case natives::index::is_not_equal:
+        outcome = a != b;
+        break;
+    case natives::index::is_lesser:
+        outcome = a < b;
+        break;
+    case natives::index::is_greater:
+        outcome = a > b;
+        break;
+    case natives::index::is_lesser_or_equal:
+        outcome = a <= b;
+        break;
+    case natives::index::is_greater_or_equal:
+        outcome = a >= b;
+        break;
+    default:
+        return false;
+    }
+    value::set_logic(result, outcome);
+    return true;
+}
+
 bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, int32_t end,
                     bool push, Cell* start_top) {
     uint8_t wrapped = op::wrapped_type(op_value);
     int32_t index = native::index_of(op_value);
+    {
+        const Cell* left = push ? start_top : stack::base();
+        const Cell* right = cell_type(left) == type_id::integer
+                                ? plain_number_at(code, position + 1, end)
+                                : nullptr;
+        Cell result;
+        if (right && cell_type(right) == type_id::integer &&
+            integer_infix(wrapped, index, value::integer_of(left), value::integer_of(right),
+                          &result)) {
+            // As the on-top fast paths leave it: the result at start_top and,
+            // in result-slot mode, in the result slot too.
+            *start_top = result;
+            stack::arguments.top = start_top + 1;
+            if (!push) *stack::base() = result;
+            return true;
+        }
+    }
     bool compare = false;
     int fast = -1;
     if (wrapped == type_id::action) {
