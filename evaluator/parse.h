@@ -2,9 +2,10 @@
 // any text, binary) against a block of grammar rules, and may set words,
 // collect values and edit the input while it matches.
 //
-// The engine keeps its frames in two global blocks held by the root block
-// (the input stack and the rule stack), shared by nested parses; start-up
-// makes them with `parse::init`.
+// The engine keeps its frames in two global blocks (the input stack and the
+// rule stack), shared by nested parses and kept with the event words in a
+// state block that the root block holds; start-up makes them with
+// `parse::init`.
 #pragma once
 #include <cstdint>
 

@@ -58,7 +58,7 @@ struct RuleFrame {
 
 // ---- The global stacks (parse_stacks.cpp) ---------------------------------------
 
-// The root-block cells naming the two stacks (valid until the next
+// The cells naming the two stacks (valid until the next
 // allocation). A stack's used cells run from its cell's head index to the
 // buffer's tail.
 Cell* input_stack();

@@ -22,9 +22,9 @@ constexpr uint32_t input_stack_cells = 8;
 constexpr uint32_t rule_stack_cells = 100;
 constexpr int event_count = 7;
 
-// Root-block index of the input stack; the rule stack and the event words
-// follow it. 0 until init.
-uint32_t first_root = 0;
+// Root-block index of the parse state block: the input stack, the rule stack,
+// then the event words. 0 until init.
+uint32_t state_root = 0;
 
 const char* const keyword_names[keyword::count] = {
     "|",       "skip",  "any",    "some", "to",     "thru",   "remove", "break", "opt",  "keep",
@@ -33,7 +33,15 @@ const char* const keyword_names[keyword::count] = {
 uint32_t keyword_symbols[keyword::count] = {};
 
 Cell* root_cell(uint32_t offset) {
-    return node_cells(roots::block) + first_root + offset;
+    Cell* state = node_cells(roots::block) + state_root;
+    return node_cells(value::series_node(state)) + offset;
+}
+
+void append_state(const Cell* value) {
+    Cell copy = *value;
+    gc::Root root(&copy);
+    Cell* state = node_cells(roots::block) + state_root;
+    *series::alloc_tail_cell(node_buffer(value::series_node(state))) = copy;
 }
 
 int32_t total_cells(const Cell* stack) {
@@ -44,23 +52,24 @@ int32_t total_cells(const Cell* stack) {
 
 void init() {
     Cell cell;
-    first_root = roots::length();
+    state_root = roots::length();
+    roots::hold(series::alloc_cells(2 + event_count));
     value::set_series(&cell, type_id::block, series::alloc_cells(input_stack_cells));
-    roots::append(&cell);
+    append_state(&cell);
     value::set_series(&cell, type_id::block, series::alloc_cells(rule_stack_cells));
-    roots::append(&cell);
+    append_state(&cell);
     static const char* const event_names[event_count] = {"push",    "pop",   "fetch", "match",
                                                          "iterate", "paren", "end"};
     for (const char* name : event_names) {
         word::make_at_result(symbol::make(name), &cell);
-        roots::append(&cell);
+        append_state(&cell);
     }
     for (int i = 0; i < keyword::count; ++i)
         keyword_symbols[i] = symbol::resolve(symbol::make(keyword_names[i]));
 }
 
 void forget() {
-    first_root = 0;
+    state_root = 0;
 }
 
 Cell* input_stack() {
