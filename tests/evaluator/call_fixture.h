@@ -132,6 +132,7 @@ class CallTest : public RuntimeTest {
         Cell* saved = stack::arguments.top;
         Cell* v = stack::push(value);
         Cell* out = stack::push_slot();
+        value::set_none(out); // marked while the string is made
         string::make_at(out, 16);
         actions::dispatch_mold(v, out, false, false, false, INT32_MAX, 0);
         std::string text;
