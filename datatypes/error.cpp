@@ -330,10 +330,15 @@ Cell* make_from_code_value(Cell* out, int32_t code, const Cell* arg1, const Cell
 Cell* make_from_ids(Cell* out, const Cell* category, const Cell* id, const Cell* arg1,
                     const Cell* arg2, const Cell* arg3) {
     Cell* saved_top = stack::arguments.top;
-    Cell* spec = block::make_at(stack::push_slot(), 2);
+    // A pushed slot holds whatever was last popped there: clear it before
+    // anything may collect, which marks the stack up to its top.
+    Cell* spec = stack::push_slot();
+    value::set_none(spec);
+    block::make_at(spec, 2);
     block::append_value(spec, category);
     block::append_value(spec, id);
     Cell* made = stack::push_slot();
+    value::set_none(made);
     new_error(made);
     from_block(made, spec);
     const Cell* given[3] = {arg1, arg2, arg3};

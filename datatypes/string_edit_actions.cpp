@@ -67,6 +67,7 @@ void add_units(Addition* out, const Cell* text, int64_t limit) {
 void add_formed(Addition* out, const Cell* value, int64_t limit) {
     if (limit == 0) return;
     Cell* text = stack::push_slot();
+    value::set_none(text);
     make_at(text, 16);
     Cell copy = *value;
     auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form);
