@@ -14,6 +14,7 @@
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
+#include "runtime/gc_roots.h"
 #include "runtime/value_make.h"
 
 namespace zep::map {
@@ -183,6 +184,8 @@ void normalize_key(Cell* key, const Cell* path) {
     } else if (is_text_key(type)) {
         int32_t head = value::series_head(key);
         uint32_t start = head < 0 ? 0 : static_cast<uint32_t>(head);
+        // The key may lie in the map's block, which the copy can move.
+        gc::RootPointer<Cell> follow(key);
         Ref copy = series::copy_range(key, start, UINT32_MAX);
         value::set_series(key, type, copy);
     }

@@ -3,6 +3,7 @@
 #include "datatypes/string_buffer.h"
 #include "evaluator/stack.h"
 #include "runtime/error_exit.h"
+#include "runtime/gc_roots.h"
 #include "runtime/print.h"
 #include "runtime/unicode/text_load.h"
 #include "runtime/value_make.h"
@@ -54,6 +55,7 @@ Cell* load_in(const unsigned char* bytes, uint32_t count, const Cell* block, int
     // The cell is appended first (unset!) so that the new series is held by
     // the block from the moment it exists; it is found again by its index.
     Ref block_node = block->data2;
+    gc::RootRef keep(block_node);
     uint32_t index = node_cell_count(block_node);
     series::alloc_tail_cell(node_buffer(block_node));
     Ref node = load_node(bytes, count, encoding);

@@ -25,8 +25,9 @@ class MathTest : public LexerLoadTest {
     }
 
     // Calls the entry in a native frame with the values the text loads as
-    // arguments; answers the result slot. The loaded block stays on the
-    // stack below the frame while the entry runs.
+    // arguments; answers the result slot, kept alive until the test ends.
+    // The loaded block stays on the stack below the frame while the entry
+    // runs.
     Cell call(natives::Entry entry, std::string_view args, std::vector<int32_t> refinements = {},
               bool check = false) {
         Cell* block = load_all(args);
@@ -44,7 +45,7 @@ class MathTest : public LexerLoadTest {
         entry(check, refinements.empty() ? nullptr : refinements.data());
         Cell result = *stack::base();
         stack::unwind_drop();
-        return result;
+        return kept(result);
     }
     Cell call(int32_t native, std::string_view args, std::vector<int32_t> refinements = {},
               bool check = false) {

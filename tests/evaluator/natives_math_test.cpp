@@ -132,9 +132,11 @@ TEST_F(NativesMath, SetOperationsChooseTheWorkerAndCheckAgreement) {
 }
 
 TEST_F(NativesMath, BitsetSetsAndComplementFlag) {
-    Cell a, b;
-    bitset::make_at(&a, 1, 0x0F, false);
-    bitset::make_at(&b, 1, 0xF0, true);
+    Cell made;
+    bitset::make_at(&made, 1, 0x0F, false);
+    Cell a = kept(made);
+    bitset::make_at(&made, 1, 0xF0, true);
+    Cell b = kept(made);
     Cell joined = call_cells(natives::union_, {a, b}, {-1, -1});
     EXPECT_EQ(cell_type(&joined), type_id::bitset);
     EXPECT_FALSE(logic_of(call_cells(natives::is_complement, {a})));

@@ -44,7 +44,9 @@ class SystemNatives : public RuntimeTest {
     }
 
     // Calls the native with the argument cells (refinement arguments
-    // included, in spec order) and the refinement positions.
+    // included, in spec order) and the refinement positions. Its result,
+    // like every value the helpers below make, stays alive until the test
+    // ends.
     static Cell run(int32_t index, std::vector<Cell> args, std::vector<int32_t> refinements = {}) {
         Cell name = *words::global_word(words::global::anon);
         stack::mark_native(&name);
@@ -52,25 +54,25 @@ class SystemNatives : public RuntimeTest {
         natives::entry_at(index)(false, refinements.empty() ? nullptr : refinements.data());
         Cell result = *stack::base();
         stack::unwind_drop();
-        return result;
+        return kept(result);
     }
 
     static Cell text(const std::string& s) {
         Cell c;
         string::load_encoded(reinterpret_cast<const unsigned char*>(s.data()),
                              static_cast<uint32_t>(s.size()), &c, string::encoding::utf8);
-        return c;
+        return kept(c);
     }
     static Cell bytes(const std::string& s) {
         Cell c;
         binary::load_at(reinterpret_cast<const unsigned char*>(s.data()),
                         static_cast<uint32_t>(s.size()), &c);
-        return c;
+        return kept(c);
     }
     static Cell file(const std::string& s) {
         Cell c;
         file::load_at(reinterpret_cast<const unsigned char*>(s.data()), s.size(), &c);
-        return c;
+        return kept(c);
     }
     static Cell word(const char* name) { return natives::control::global_word(name); }
     static Cell integer(int32_t n) {
@@ -294,8 +296,9 @@ TEST_F(SystemNatives, PrintFormsThroughTheHooksAndRestoresTheScratchBlock) {
     Cell* scratch = natives::print_scratch();
     ASSERT_EQ(cell_type(scratch), type_id::block);
     int32_t scratch_length = block::length(scratch);
-    Cell items;
-    block::make_at(&items, 3);
+    Cell made;
+    block::make_at(&made, 3);
+    Cell items = kept(made);
     Cell first = text("a"), second = integer(2);
     block::append_value(&items, &first);
     block::append_value(&items, &second);

@@ -41,16 +41,21 @@ class LexerLoadTest : public RuntimeTest {
     static Cell at(const Cell* block, uint32_t i) {
         return node_cells(value::series_node(block))[value::series_head(block) + i];
     }
-    // The one value the text loads (a syntax error fails the test).
+    // The one value the text loads (a syntax error fails the test), kept
+    // alive until the test ends.
     static Cell load(std::string_view text) {
         Cell value{};
+        bool loaded = false;
         int32_t code = raised_code([&] {
             Cell* block = load_all(text);
             EXPECT_EQ(count_of(block), 1u) << text;
-            if (count_of(block) > 0) value = at(block, 0);
+            if (count_of(block) > 0) {
+                value = at(block, 0);
+                loaded = true;
+            }
         });
         EXPECT_EQ(code, -1) << text;
-        return value;
+        return loaded ? kept(value) : value;
     }
 
     // The syntax error a text raises: its catalogue id and the datatype id
