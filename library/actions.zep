@@ -11,7 +11,7 @@ Zep [
 make: make action! [[
 	"Returns a new value made from a spec for that value's type"
 	type [any-type!] "The datatype, an example or prototype value"
-	spec [any-type!] "The specification of the new value"
+	spec [any-type!] "The prototype or description of the new value"
 	return: [any-type!] "Returns the specified datatype"
 ] 1]
 
@@ -439,7 +439,7 @@ modify: make action! [[
 ] 55]
 
 open: make action! [[
-	"Opens a port; makes a new port from a specification if necessary"
+	"Opens a port; makes a new port from a spec if necessary"
 	port [port! file! url! block!]
 	/new "Create new file - if it exists, deletes it"
 	/read "Open for read access"
