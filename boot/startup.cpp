@@ -47,6 +47,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
 #include "evaluator/natives.h"
+#include "evaluator/parse.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/case_fold.h"
@@ -161,6 +162,7 @@ void init_core() {
     words::init_refinement_words();
     words::init_internal_words();
     natives::register_();
+    parse::init();
     ownership::init();
     stack::init();
     cycles::init();
@@ -184,6 +186,7 @@ void forget_core() {
     error::trace_hook = nullptr;
     interp::forget();
     natives::forget();
+    parse::forget();
     ownership::forget();
     slots::registry = 0;
     slots::free_head = -1;

@@ -38,14 +38,23 @@ Cell* root_cell(int32_t slot) {
     return node_cells(roots::block) + slot;
 }
 
+// A new stack cell holding none!: push_slot leaves whatever the cell held
+// before, which a collection would read as a live value.
+Cell* push_none() {
+    Cell* cell = stack::push_slot();
+    value::set_none(cell);
+    return cell;
+}
+
 Cell* push_word(const char* name, uint8_t type = type_id::word) {
+    uint32_t symbol = symbol::make(name);
     Cell* w = stack::push_slot();
-    value::set_word(w, type, 0, symbol::make(name));
+    value::set_word(w, type, 0, symbol);
     return w;
 }
 
 Cell* push_text(const char* text) {
-    Cell* s = stack::push_slot();
+    Cell* s = push_none();
     string::make_at(s, static_cast<uint32_t>(std::strlen(text)));
     string::append_text(s, text);
     return s;
@@ -53,7 +62,7 @@ Cell* push_text(const char* text) {
 
 // One category object built from the runtime's table, pushed.
 Cell* push_category(const catalog::CategoryInfo& info) {
-    Cell* category = stack::push_slot();
+    Cell* category = push_none();
     object::make_empty(category, 2u + info.count);
     Cell* value = stack::push_slot();
     value::set_integer(value, info.code);
@@ -64,11 +73,11 @@ Cell* push_category(const catalog::CategoryInfo& info) {
     for (uint16_t i = 0; i < info.count; ++i) {
         const catalog::Template& t = info.ids[i];
         Cell* name = push_word(t.id);
-        Cell* message = stack::push_slot();
+        Cell* message = push_none();
         if (!t.block && t.pieces[0].arg) {
             const char* names[3] = {"arg1", "arg2", "arg3"};
-            value::set_word(message, type_id::get_word, 0,
-                            symbol::make(names[t.pieces[0].arg - 1]));
+            uint32_t symbol = symbol::make(names[t.pieces[0].arg - 1]);
+            value::set_word(message, type_id::get_word, 0, symbol);
         } else if (!t.block) {
             string::make_at(message, static_cast<uint32_t>(std::strlen(t.pieces[0].text)));
             string::append_text(message, t.pieces[0].text);
@@ -92,7 +101,7 @@ Cell* push_category(const catalog::CategoryInfo& info) {
 }
 
 void build_catalog() {
-    Cell* catalog_cell = stack::push_slot();
+    Cell* catalog_cell = push_none();
     object::make_empty(catalog_cell, catalog::category_count);
     for (uint32_t c = 0; c < catalog::category_count; ++c) {
         Cell* category = push_category(catalog::categories[c]);
@@ -105,7 +114,7 @@ void build_catalog() {
 }
 
 void build_prototype() {
-    Cell* proto = stack::push_slot();
+    Cell* proto = push_none();
     object::make_empty(proto, field::count);
     Cell* none = stack::push_slot();
     value::set_none(none);
@@ -330,15 +339,21 @@ Cell* make_from_code_value(Cell* out, int32_t code, const Cell* arg1, const Cell
 Cell* make_from_ids(Cell* out, const Cell* category, const Cell* id, const Cell* arg1,
                     const Cell* arg2, const Cell* arg3) {
     Cell* saved_top = stack::arguments.top;
-    Cell* spec = block::make_at(stack::push_slot(), 2);
-    block::append_value(spec, category);
-    block::append_value(spec, id);
-    Cell* made = stack::push_slot();
+    // The words and arguments stay on the stack while the error is built.
+    Cell* held_words = stack::push(category);
+    stack::push(id);
+    const Cell* given[3] = {arg1, arg2, arg3};
+    Cell* args[3] = {nullptr, nullptr, nullptr};
+    for (int i = 0; i < 3; ++i)
+        if (given[i]) args[i] = stack::push(given[i]);
+    Cell* spec = block::make_at(push_none(), 2);
+    block::append_value(spec, &held_words[0]);
+    block::append_value(spec, &held_words[1]);
+    Cell* made = push_none();
     new_error(made);
     from_block(made, spec);
-    const Cell* given[3] = {arg1, arg2, arg3};
     for (int i = 0; i < 3; ++i)
-        if (given[i]) *field_of(made, field::arg1 + i) = *given[i];
+        if (args[i]) *field_of(made, field::arg1 + i) = *args[i];
     Cell result = *made;
     stack::arguments.top = saved_top;
     *out = result;
@@ -370,7 +385,7 @@ void capture_stack(Cell* error) {
     int32_t count = static_cast<int32_t>(stack::frames.top - stack::frames.begin);
     if (position < 0) position = 0;
     if (position > count) position = count;
-    Cell* frames = block::make_at(stack::push_slot(), 20);
+    Cell* frames = block::make_at(push_none(), 20);
     stack::trace_words(depth, frames, stack::frames.begin + position);
     *field_of(held, field::stack) = *frames;
     const Cell* files = global_path({"system", "state", "source-files"});
@@ -390,7 +405,7 @@ Cell* make(Cell* result, const Cell* spec_value, uint8_t type) {
     (void)type;
     Cell* saved_top = stack::arguments.top;
     Cell* spec = stack::push(spec_value);
-    Cell* made = stack::push_slot();
+    Cell* made = push_none();
     switch (cell_type(spec)) {
     case type_id::integer:
         new_error(made);
@@ -401,9 +416,11 @@ Cell* make(Cell* result, const Cell* spec_value, uint8_t type) {
         from_block(made, spec);
         break;
     case type_id::string: {
+        uint32_t user_symbol = symbol::make("user");
+        uint32_t message_symbol = symbol::make("message");
         Cell user, message;
-        value::set_word(&user, type_id::word, 0, symbol::make("user"));
-        value::set_word(&message, type_id::word, 0, symbol::make("message"));
+        value::set_word(&user, type_id::word, 0, user_symbol);
+        value::set_word(&message, type_id::word, 0, message_symbol);
         new_error(made);
         from_words(made, &user, &message, true);
         *field_of(made, field::arg1) = *spec;

@@ -37,7 +37,9 @@ int32_t write(Cell* out, const char* text, int32_t limit) {
 int32_t write_value(Cell* out, const Cell* value, bool mold, bool only_flat, int32_t cut,
                     int32_t limit) {
     Cell* held = stack::push(value);
-    Cell* text = string::make_at(stack::push_slot(), 16);
+    Cell* text = stack::push_slot();
+    value::set_none(text);
+    string::make_at(text, 16);
     if (mold) {
         if (auto slot = actions::slot_as<MoldFn>(cell_type(held), action_slot::mold))
             slot(held, text, only_flat, false, only_flat, unlimited, 0);
@@ -103,6 +105,7 @@ int32_t write_message(Cell* out, Cell* error, int32_t limit) {
     Cell* unknown = stack::push_slot();
     value::set_none(category);
     value::set_none(message);
+    value::set_none(unknown);
     if (!find_template(error, category, message, unknown)) {
         rewrite_invalid(error, unknown);
         find_template(error, category, message, unknown);

@@ -136,10 +136,6 @@ int32_t find_compiled(const char* name) {
     return 0;
 }
 
-Cell* more_cell(const Cell* value, int32_t index) {
-    return cell_at(more_of(value), index);
-}
-
 Cell* push(const Cell* spec, const Cell* body, Ref context, int32_t code, const Cell* second,
            uint32_t flags) {
     Cell spec_copy = copy_from_head(spec);

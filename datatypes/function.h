@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "runtime/cell.h"
+#include "runtime/memory.h"
 
 namespace zep::function {
 
@@ -58,7 +59,9 @@ inline Ref more_of(const Cell* value) {
     return value->data3;
 }
 // The more block's cell at index (valid until the next allocation).
-Cell* more_cell(const Cell* value, int32_t index);
+inline Cell* more_cell(const Cell* value, int32_t index) {
+    return node_cells(more_of(value)) + index;
+}
 
 // Pushes a new function! built from the spec block and the body block (or
 // null / none!). context 0 makes a context from the spec's words and binds

@@ -139,10 +139,10 @@ Ref make_on_set(int32_t on_change_index, int32_t on_change_slots, Ref on_change_
         uint32_t i = index < 0 ? 0xFFFFu : static_cast<uint32_t>(index) & 0xFFFFu;
         return i << 16 | (static_cast<uint32_t>(slots < 0 ? 0 : slots) & 0xFFFFu);
     };
-    value::set_cell(&cells[record_cell::on_change], type_id::pair, 0,
-                    word2(on_change_index, on_change_slots), on_change_spec);
-    value::set_cell(&cells[record_cell::on_deep_change], type_id::pair, 0,
-                    word2(on_deep_index, on_deep_slots), on_deep_spec);
+    value::set_cell(&cells[record_cell::on_change], type_id::block,
+                    word2(on_change_index, on_change_slots), on_change_spec, 0);
+    value::set_cell(&cells[record_cell::on_deep_change], type_id::block,
+                    word2(on_deep_index, on_deep_slots), on_deep_spec, 0);
     return record;
 }
 
@@ -196,7 +196,9 @@ Ref make_on_set_compiled(const Cell* object, int32_t on_change_index, int32_t on
     auto spec_of = [&](int32_t index) -> Ref {
         if (index < 0) return 0;
         const Cell* v = context::value_at(held->data1, index);
-        return v ? v->data2 : 0;
+        if (!v) return 0;
+        uint8_t t = cell_type(v);
+        return t == type_id::function || t == type_id::routine ? v->data2 : 0;
     };
     Ref record = make_on_set(on_change_index, on_change_slots, spec_of(on_change_index),
                              on_deep_index, on_deep_slots, spec_of(on_deep_index));
@@ -222,12 +224,12 @@ void install_on_set(Cell* object) {
 
 bool has_on_change(const Cell* object) {
     Ref record = object->data3;
-    return record && record_cells(record)[record_cell::on_change].data2 < no_handler;
+    return record && record_cells(record)[record_cell::on_change].data1 < no_handler;
 }
 
 bool has_on_deep_change(const Cell* object) {
     Ref record = object->data3;
-    return record && record_cells(record)[record_cell::on_deep_change].data2 < no_handler;
+    return record && record_cells(record)[record_cell::on_deep_change].data1 < no_handler;
 }
 
 // ---- Registration -------------------------------------------------------------------

@@ -6,10 +6,13 @@
 // neither `on-change*` nor `on-deep-change*`. The context's owner cell holds
 // a copy of the object cell, so `self` and the handlers reach it.
 //
-// On-set record: a node of two pair! cells, 0 for `on-change*` and 1 for
-// `on-deep-change*`. data2 = field index << 16 | the handler's /local slot
-// count (index 0xFFFF: no such handler), data3 = the spec node of the
-// function the count was taken from.
+// On-set record: a node of two cells, 0 for `on-change*` and 1 for
+// `on-deep-change*`. data1 = field index << 16 | the handler's /local slot
+// count (index 0xFFFF: no such handler), data2 = the spec node of the
+// function the count was taken from (0: none), data3 = 0. The cells are
+// typed block! so that the collector keeps that spec alive and renumbers
+// it when nodes move: a dead spec's node, reused by another function's
+// spec, would otherwise pass for the one the count was taken from.
 //
 // Class ids: objects made by the runtime take a new id from a counter that
 // starts at 1,000,000 (the first id given out is 1,000,001); error! objects
@@ -29,7 +32,7 @@ namespace zep::object {
 
 constexpr int32_t first_class_id = 1000000;
 constexpr int32_t error_class_id = 1;
-// A record word 2 at or above this value names no handler.
+// A record cell's data1 at or above this value names no handler.
 constexpr uint32_t no_handler = 0xFFFF0000u;
 
 namespace record_cell {

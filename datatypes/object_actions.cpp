@@ -32,7 +32,10 @@ bool names(uint32_t symbol, uint32_t wanted) {
     error::fire(error::Category::script, id, &type);
 }
 
+// The out cell is a fresh stack slot: it holds none! while the block is
+// allocated, so a collection there never reads what the slot held before.
 Cell* new_block(Cell* out, uint32_t room) {
+    value::set_none(out);
     return block::make_at(out, static_cast<int32_t>(room));
 }
 

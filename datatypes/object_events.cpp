@@ -23,22 +23,22 @@ constexpr uint32_t callback_deep = 16;
 
 // The handler of record cell k: its field index, or -1 for none.
 int32_t handler_index(Ref record, uint32_t k) {
-    uint32_t word2 = node_cells(record)[k].data2;
-    return word2 >= no_handler ? -1 : static_cast<int32_t>(word2 >> 16);
+    uint32_t word1 = node_cells(record)[k].data1;
+    return word1 >= no_handler ? -1 : static_cast<int32_t>(word1 >> 16);
 }
 
 // The /local slots of handler k; recounted (and stored) when the function in
 // the field is no longer the one the record was computed from.
 int32_t handler_slots(Ref record, uint32_t k, const Cell* function) {
     Cell* cell = &node_cells(record)[k];
-    if (cell->data3 != function->data2) {
+    if (cell->data2 != function->data2) {
         Ref spec = function->data2;
         int32_t slots = detail::local_slots(spec);
         cell = &node_cells(record)[k];
-        cell->data2 = (cell->data2 & 0xFFFF0000u) | (static_cast<uint32_t>(slots) & 0xFFFFu);
-        cell->data3 = spec;
+        cell->data1 = (cell->data1 & 0xFFFF0000u) | (static_cast<uint32_t>(slots) & 0xFFFFu);
+        cell->data2 = spec;
     }
-    return static_cast<int32_t>(cell->data2 & 0xFFFFu);
+    return static_cast<int32_t>(cell->data1 & 0xFFFFu);
 }
 
 // Runs the function held on the stack at `function` with the arguments

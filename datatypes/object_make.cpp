@@ -23,6 +23,14 @@ namespace {
 
 constexpr uint32_t empty_object_slots = 4;
 
+// A new stack cell holding none!: push_slot leaves whatever the cell held
+// before, which a collection would read as a live value.
+Cell* push_none() {
+    Cell* cell = stack::push_slot();
+    value::set_none(cell);
+    return cell;
+}
+
 Cell* value_cell(const Cell* object, uint32_t index) {
     return context::value_at(object->data1, static_cast<int32_t>(index));
 }
@@ -62,8 +70,7 @@ void copy_field(const Cell* object, uint32_t index, bool deep) {
         stack::pop(1);
         return;
     }
-    Cell* made = stack::push_slot();
-    value::set_none(made);
+    Cell* made = push_none();
     Cell result = *copy_slot(source, made, nullptr, deep, nullptr);
     *value_cell(object, index) = result;
     stack::pop(2);
@@ -175,7 +182,7 @@ Cell* duplicate(const Cell* object, Cell* target, bool deep, const Cell* types, 
                     cycles::reset();
                     error::fire(error::Category::internal, "no-cycle");
                 }
-                Cell* made = stack::push_slot();
+                Cell* made = push_none();
                 duplicate(inner, made, deep, wanted, true);
                 *value_cell(copy, i) = *made;
                 stack::pop(2);
@@ -197,7 +204,7 @@ Cell* duplicate(const Cell* object, Cell* target, bool deep, const Cell* types, 
 Cell* make_from(Cell* out, const Cell* prototype, const Cell* spec_value) {
     Cell* saved_top = stack::arguments.top;
     Cell* spec = stack::push(spec_value);
-    Cell* made = stack::push_slot();
+    Cell* made = push_none();
     uint8_t spec_type = cell_type(spec);
     if (spec_type != type_id::block && spec_type != type_id::object)
         error::fire(error::Category::syntax, "malconstruct", spec);
@@ -251,7 +258,7 @@ Cell* copy(Cell* series, Cell* destination, const Cell* part, bool deep, const C
 Cell* construct(Cell* out, const Cell* spec_value, const Cell* prototype, bool only) {
     Cell* saved_top = stack::arguments.top;
     Cell* spec = stack::push(spec_value);
-    Cell* made = stack::push_slot();
+    Cell* made = push_none();
     if (prototype && cell_type(prototype) == type_id::object) {
         duplicate(prototype, made, false, nullptr, true);
     } else {

@@ -1,5 +1,6 @@
 // object!/form and object!/mold: the fields as "word: value" lines.
 #include <cstring>
+#include <string>
 
 #include "datatypes/context.h"
 #include "datatypes/object.h"
@@ -21,9 +22,12 @@ int32_t write(Cell* out, const char* text, int32_t limit) {
     return limit - static_cast<int32_t>(std::strlen(text));
 }
 
+// The spelling is copied first: it lies in the symbol table, which growing
+// the output may move.
 int32_t write_word(Cell* out, uint32_t symbol, int32_t limit) {
-    string::append_text(out, symbol::utf8_text(symbol));
-    return limit - static_cast<int32_t>(symbol::utf8_length(symbol));
+    std::string spelling(symbol::utf8_text(symbol), symbol::utf8_length(symbol));
+    string::append_text(out, spelling.c_str());
+    return limit - static_cast<int32_t>(spelling.size());
 }
 
 bool is_handler_field(uint32_t symbol) {

@@ -45,8 +45,14 @@ uint8_t highest_type() {
 }
 
 void init_tables() {
-    std::memset(type_table, 0, sizeof type_table);
-    std::memset(actions::action_table, 0, sizeof actions::action_table);
+    // The tables start zeroed; clearing them only on a repeated start-up
+    // (tests) spares the pages of the mostly empty action table.
+    static bool used = false;
+    if (used) {
+        std::memset(type_table, 0, sizeof type_table);
+        std::memset(actions::action_table, 0, sizeof actions::action_table);
+    }
+    used = true;
     highest = 0;
     type_words_made = false;
 }

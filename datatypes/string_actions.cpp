@@ -35,6 +35,7 @@ Cell* new_text(Cell* result, uint8_t type, uint32_t units) {
 Cell* formed_into(Cell* result, const Cell* spec, uint8_t type, bool molded) {
     Cell value = *spec;
     Cell* text = stack::push_slot();
+    value::set_none(text);
     make_at(text, initial_units);
     uint8_t spec_type = cell_type(&value);
     if (molded) {
@@ -61,6 +62,7 @@ Cell* decoded_into(Cell* result, const Cell* spec, uint8_t type) {
     Ref node = unicode::load_utf8(copy.data(), count, nullptr, &unread, false);
     if (unread) {
         Cell* rest = stack::push_slot();
+        value::set_none(rest); // the stack is marked while the bytes are taken
         Ref rest_node = series::alloc_bytes(unread);
         SeriesBuffer* b = node_buffer(rest_node);
         std::memcpy(buffer_head(b), copy.data() + count - unread, unread);
@@ -179,6 +181,7 @@ Cell* to(Cell* result, const Cell* spec, uint8_t type) {
     if (is_block_like(spec_type)) {
         Cell block = *spec;
         Cell* text = stack::push_slot();
+        value::set_none(text);
         make_at(text, initial_units);
         append(text, &block, -1, false, 1, false);
         *result = *text;

@@ -17,9 +17,34 @@ namespace zep::string {
 
 namespace {
 
+// Code points with room for a short text in place: appending a short string
+// or a character allocates nothing.
+class CodePoints {
+  public:
+    void push_back(uint32_t cp) {
+        if (size_ < inline_room) {
+            inline_[size_++] = cp;
+            return;
+        }
+        if (size_ == inline_room) spilled_.assign(inline_, inline_ + inline_room);
+        spilled_.push_back(cp);
+        ++size_;
+    }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const uint32_t* begin() const { return size_ <= inline_room ? inline_ : spilled_.data(); }
+    const uint32_t* end() const { return begin() + size_; }
+
+  private:
+    static constexpr size_t inline_room = 32;
+    uint32_t inline_[inline_room];
+    std::vector<uint32_t> spilled_;
+    size_t size_ = 0;
+};
+
 // The text a value adds, as code points, and the unit it needs.
 struct Addition {
-    std::vector<uint32_t> text;
+    CodePoints text;
     uint32_t unit = 1;
 };
 
@@ -42,6 +67,7 @@ void add_units(Addition* out, const Cell* text, int64_t limit) {
 void add_formed(Addition* out, const Cell* value, int64_t limit) {
     if (limit == 0) return;
     Cell* text = stack::push_slot();
+    value::set_none(text);
     make_at(text, 16);
     Cell copy = *value;
     auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form);

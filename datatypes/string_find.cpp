@@ -133,6 +133,7 @@ Pattern pattern_of(const Cell* series, const Cell* value, bool* pushed) {
         }
     } else {
         Cell* text = stack::push_slot();
+        value::set_none(text);
         make_at(text, 16);
         Cell copy = *value;
         auto form_slot = actions::slot_as<FormFn>(type, action_slot::form);

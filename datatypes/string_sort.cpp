@@ -92,6 +92,7 @@ int compare_units(const void* a, const void* b, intptr_t, intptr_t extra) {
 // records a new text of the series' type.
 Cell* push_record(const unsigned char* record, const RecordOrder& order) {
     Cell* slot = stack::push_slot();
+    value::set_none(slot); // the stack is marked while the record is made
     if (order.units == 1 && order.record_units == 1) {
         Cell holder;
         Ref node = series::alloc_unit(1, order.unit);

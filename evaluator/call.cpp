@@ -11,10 +11,6 @@ namespace zep::interp {
 uint32_t pending_exit = 0;
 Cell pending_value{type_id::unset, 0, 0, 0};
 
-void set_polls_exit() {
-    if (stack::Frame* frame = stack::top_frame()) frame->header |= frame_polls_exit;
-}
-
 bool request_exit(uint32_t code, const Cell* value) {
     bool to_loop = code == catch_::code_break || code == catch_::code_continue;
     if (!to_loop && code != catch_::code_return && code != catch_::code_exit) return false;

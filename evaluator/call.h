@@ -58,6 +58,7 @@
 #pragma once
 #include <cstdint>
 
+#include "evaluator/stack.h"
 #include "runtime/cell.h"
 
 namespace zep::interp {
@@ -96,6 +97,13 @@ Ref call_spec_of(const Cell* function);
 int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
                    const Cell* path, int32_t path_index, int32_t mode, bool infix);
 
+// fetch_args for an ordinary call from code (fetch mode code, no path),
+// when the function and code cells are stable (stack cells or rooted): the
+// interpreter's common case, without copying, rooting or the refinement
+// bookkeeping that paths and apply need.
+int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
+                        bool infix);
+
 // Runs a function! whose arguments are stacked from the current base (the
 // frame marked for it): compiled code or the body. object_context is the
 // object context its calls use (0: the global context); name names it in
@@ -103,6 +111,9 @@ int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int
 // ordinary calls).
 void call_function(const Cell* function, Ref object_context, const Cell* name,
                    uint32_t trace_filter);
+// call_function on stable function and name cells (stack cells or rooted).
+void call_function_stable(const Cell* function, Ref object_context, const Cell* name,
+                          uint32_t trace_filter);
 // The interpreted body runner (see the pending-exit protocol above).
 void run_function_body(const Cell* function, const Cell* body, const Cell* name);
 // Runs a routine! whose arguments are stacked from the current base; name
@@ -132,7 +143,9 @@ inline void clear_pending_exit() {
     pending_exit = 0;
 }
 // Sets frame_polls_exit on the top frame.
-void set_polls_exit();
+inline void set_polls_exit() {
+    if (stack::Frame* frame = stack::top_frame()) frame->header |= frame_polls_exit;
+}
 // Step 1 of the protocol. value may be null (unset!).
 bool request_exit(uint32_t code, const Cell* value);
 

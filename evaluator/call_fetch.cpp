@@ -1,6 +1,7 @@
 // Argument fetching: from the code after a function, from a path's
 // refinements or from apply's block; refinement switching; running a
 // native's or action's entry with the refinement positions.
+#include <array>
 #include <vector>
 
 #include "datatypes/function.h"
@@ -331,6 +332,149 @@ void run_entry(Fetch& f, int32_t position) {
 }
 
 } // namespace
+
+namespace {
+
+// The type test of a call spec typeset, inline (bytes in data1..data3,
+// low byte first; bit 0x80 >> (type % 8) of byte type / 8).
+inline bool accepts(const Cell* types, uint8_t type) {
+    if (type >= 96) return false;
+    uint32_t word = type < 32 ? types->data1 : type < 64 ? types->data2 : types->data3;
+    uint32_t byte = (word >> (8 * ((type >> 3) & 3))) & 0xFF;
+    return (byte & (0x80u >> (type & 7))) != 0;
+}
+
+inline uint32_t mode_of(const Cell* types) {
+    return (types->header & arg_mode::mask) >> arg_mode::shift;
+}
+
+// Refinement positions of a native called with every refinement off.
+constexpr int32_t max_plain_refinements = 64;
+const int32_t* all_off() {
+    static const auto table = [] {
+        std::array<int32_t, max_plain_refinements> t{};
+        t.fill(-1);
+        return t;
+    }();
+    return table.data();
+}
+
+[[noreturn]] void fire_no_arg_of(const Cell* function, int32_t ordinal) {
+    Cell args[2];
+    frame_name(&args[0]);
+    argument_word(function, ordinal, &args[1]);
+    error::fire(error::Category::script, "no-arg", &args[0], &args[1]);
+}
+
+// One argument of an ordinary call, by its mode; answers the new position.
+int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t mode, bool infix) {
+    if (mode == arg_mode::evaluated)
+        return eval_expression(code, position, end, infix, true, false);
+    Cell value = *(node_cells(value::series_node(code)) + position);
+    if (mode == arg_mode::get) {
+        stack::push(&value);
+        return position + 1;
+    }
+    uint8_t type = cell_type(&value);
+    if (type == type_id::paren) {
+        gc::Root root(&value);
+        stack::mark_interp_native(words::global_word(words::global::body));
+        set_polls_exit();
+        eval_block(&value, true);
+        stack::unwind();
+        return position + 1;
+    }
+    if (type == type_id::get_word) {
+        stack::push(word::get(&value));
+        return position + 1;
+    }
+    if (type == type_id::get_path) {
+        gc::Root root(&value);
+        return eval_path(&value, code, position + 1, end, false, true, true, false);
+    }
+    stack::push(&value);
+    return position + 1;
+}
+
+} // namespace
+
+int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
+                        bool infix) {
+    if (tracing)
+        return fetch_args(function, code, position, end, nullptr, -1, fetch_mode::code, infix);
+    Ref spec = call_spec_of(function);
+    bool native = is_native_like(cell_type(function));
+    auto count = static_cast<int32_t>(node_cell_count(spec));
+    int32_t refinement_count = 0;
+    if (native && count > 0) {
+        const Cell* last = spec_cell(spec, count - 1);
+        if (cell_type(last) == type_id::integer) refinement_count = value::integer_of(last);
+        if (refinement_count > max_plain_refinements)
+            return fetch_args(function, code, position, end, nullptr, -1, fetch_mode::code, infix);
+    }
+    if (infix) stack::push_slot();
+    bool refinement_on = true;
+    bool left_operand = infix;
+    int32_t ordinal = 0;
+    int32_t local_count = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const Cell* e = spec_cell(spec, i);
+        switch (cell_type(e)) {
+        case type_id::typeset: {
+            uint32_t mode = mode_of(e);
+            if (mode == arg_mode::return_type) break;
+            if (!refinement_on) {
+                if (!native) value::set_none(stack::push_slot());
+                ++ordinal;
+                break;
+            }
+            if (left_operand) {
+                left_operand = false; // already in the frame's base cell
+            } else if (position >= end) {
+                if (mode != arg_mode::literal || !accepts(e, type_id::unset))
+                    fire_no_arg_of(function, ordinal);
+                value::set_unset(stack::push_slot());
+            } else {
+                position = fetch_code_arg(code, position, end, mode, infix);
+                if (is_exit_pending()) return position;
+                // The evaluation may have moved the call spec's node.
+                spec = call_spec_of(function);
+                e = spec_cell(spec, i);
+            }
+            if (!accepts(e, stack::top_type())) fire_expect_arg(function, ordinal, stack::top());
+            ++ordinal;
+            break;
+        }
+        case type_id::refinement:
+            refinement_on = false;
+            if (!native) value::set_logic(stack::push_slot(), false);
+            break;
+        case type_id::integer:
+            if (!native) local_count = value::integer_of(e);
+            break;
+        default:
+            break;
+        }
+    }
+    if (!native) {
+        function::init_locals(local_count);
+        return position;
+    }
+    if (traces(trace_bit::call)) {
+        Cell name;
+        frame_name(&name);
+        gc::Root root(&name);
+        trace_event(trace_bit::call, code, position, &name, function);
+    }
+    stack::Frame* frame = stack::top_frame();
+    if (frame) frame->header &= ~frame_polls_exit;
+    int32_t index = static_cast<int32_t>(function->data1);
+    natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
+                                                                  : natives::entry_at(index);
+    if (!entry) error::fire(error::Category::internal, "not-done");
+    entry(false, refinement_count > 0 ? all_off() : nullptr);
+    return position;
+}
 
 int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
                    const Cell* path, int32_t path_index, int32_t mode, bool infix) {

@@ -52,7 +52,7 @@ struct TracingGuard {
 // previous activation of a recursive function sees its own arguments again).
 class ActivationGuard {
   public:
-    explicit ActivationGuard(Cell* function) : function_(function) {
+    explicit ActivationGuard(const Cell* function) : function_(function) {
         Ref context = function::context_of(function_);
         saved_ = context::header(context)->data2;
         context::set_stack_values(context, stack::index_of(stack::base()));
@@ -62,7 +62,7 @@ class ActivationGuard {
     ActivationGuard& operator=(const ActivationGuard&) = delete;
 
   private:
-    Cell* function_; // a rooted cell: its context node is kept up to date
+    const Cell* function_; // a stable cell: its context node is kept up to date
     uint32_t saved_;
 };
 
@@ -70,7 +70,7 @@ bool is_return_or_exit(uint32_t code) {
     return code == catch_::code_return || code == catch_::code_exit;
 }
 
-void run_compiled(Cell* fn, int32_t index, Ref object_context) {
+void run_compiled(const Cell* fn, int32_t index, Ref object_context) {
     function::CompiledBody body = function::compiled_at(index);
     if (!body) error::fire(error::Category::internal, "not-done");
     uint32_t code = 0;
@@ -88,32 +88,20 @@ void run_compiled(Cell* fn, int32_t index, Ref object_context) {
 
 } // namespace
 
-void call_function(const Cell* function, Ref object_context, const Cell* name,
-                   uint32_t trace_filter) {
-    Cell locals[2] = {*function, name ? *name : *words::global_word(words::global::anon)};
-    gc::Root root(locals, 2);
-    TracingGuard tracing_guard;
-    if (tracing && trace_filter != 0 && (callback_bits() & trace_filter) == 0) tracing = false;
-    const Cell* code = function::more_cell(&locals[0], function::more::code);
-    if (cell_type(code) == type_id::integer && value::integer_of(code) != 0) {
-        run_compiled(&locals[0], value::integer_of(code), object_context);
-        return;
-    }
-    if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, &locals[1], &locals[0]);
-    Cell body = *function::more_cell(&locals[0], function::more::body);
-    gc::Root body_root(&body);
-    run_function_body(&locals[0], &body, &locals[1]);
-    if (traces(trace_bit::return_)) trace_return(&locals[1]);
-}
+namespace {
 
-void run_function_body(const Cell* function, const Cell* body, const Cell* name) {
-    Cell locals[3] = {*function, *body, *name};
-    gc::Root root(locals, 3);
+// The body runner on stable function and name cells; body is a stable cell
+// holding the body, or null to read it from the function (a copy taken just
+// before each use: the more block may move while the body runs).
+void run_body(const Cell* function, const Cell* body_cell, const Cell* name) {
+    auto body_of = [&] {
+        return body_cell ? *body_cell : *function::more_cell(function, function::more::body);
+    };
     stack::Frame* frame = stack::top_frame();
     TracingGuard tracing_guard;
     uint32_t code = 0;
     {
-        ActivationGuard activation(&locals[0]);
+        ActivationGuard activation(function);
         // The frame record stays in place (the frame stack never moves);
         // the bits are cleared again however the body ends.
         struct FrameBits {
@@ -124,13 +112,18 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
             }
         } bits{frame};
         if (frame) frame->header |= stack::frame_header::return_target | frame_polls_exit;
-        if (locals[0].header & function::flag::trace)
+        if (function->header & function::flag::trace)
             tracing = cell_type(tracer()) == type_id::function;
-        if (locals[0].header & function::flag::no_trace) tracing = false;
-        if (traces(trace_bit::prolog))
-            trace_event(trace_bit::prolog, &locals[1], -1, &locals[2], &locals[0]);
-        if (cell_type(&locals[1]) == type_id::block) {
-            code = catch_::receive(catch_::threshold_call, [&] { eval_block(&locals[1], true); });
+        if (function->header & function::flag::no_trace) tracing = false;
+        if (traces(trace_bit::prolog)) {
+            Cell body = body_of();
+            gc::Root root(&body);
+            trace_event(trace_bit::prolog, &body, -1, name, function);
+        }
+        // eval_block copies the body before it allocates anything.
+        Cell body = body_of();
+        if (cell_type(&body) == type_id::block) {
+            code = catch_::receive(catch_::threshold_call, [&] { eval_block(&body, true); });
         } else {
             value::set_none(stack::base());
             stack::keep_first();
@@ -138,12 +131,12 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
         if (traces(trace_bit::epilog)) {
             // The tracer runs with the pending exit set aside.
             uint32_t pending = pending_exit;
-            Cell value = pending_value;
-            gc::Root value_root(&value);
+            Cell value[2] = {pending_value, body_of()};
+            gc::Root value_root(value, 2);
             pending_exit = 0;
-            trace_event(trace_bit::epilog, &locals[1], -1, &locals[2], &locals[0]);
+            trace_event(trace_bit::epilog, &value[1], -1, name, function);
             pending_exit = pending;
-            pending_value = value;
+            pending_value = value[0];
         }
     }
     if (code != 0) {
@@ -156,6 +149,35 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
         stack::keep_first();
         pending_exit = 0;
     }
+}
+
+} // namespace
+
+void call_function_stable(const Cell* function, Ref object_context, const Cell* name,
+                          uint32_t trace_filter) {
+    TracingGuard tracing_guard;
+    if (tracing && trace_filter != 0 && (callback_bits() & trace_filter) == 0) tracing = false;
+    const Cell* code = function::more_cell(function, function::more::code);
+    if (cell_type(code) == type_id::integer && value::integer_of(code) != 0) {
+        run_compiled(function, value::integer_of(code), object_context);
+        return;
+    }
+    if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, name, function);
+    run_body(function, nullptr, name);
+    if (traces(trace_bit::return_)) trace_return(name);
+}
+
+void call_function(const Cell* function, Ref object_context, const Cell* name,
+                   uint32_t trace_filter) {
+    Cell locals[2] = {*function, name ? *name : *words::global_word(words::global::anon)};
+    gc::Root root(locals, 2);
+    call_function_stable(&locals[0], object_context, &locals[1], trace_filter);
+}
+
+void run_function_body(const Cell* function, const Cell* body, const Cell* name) {
+    Cell locals[3] = {*function, *body, *name};
+    gc::Root root(locals, 3);
+    run_body(&locals[0], &locals[1], &locals[2]);
 }
 
 void call_with(const Cell* function, const Cell* const* arguments, int32_t count,

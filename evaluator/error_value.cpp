@@ -63,7 +63,9 @@ void set_stack_frame(Cell* error, int32_t position) {
 
 void print(const Cell* error) {
     Cell* held = stack::push(error);
-    Cell* text = string::make_at(stack::push_slot(), 256);
+    Cell* text = stack::push_slot();
+    value::set_none(text);
+    string::make_at(text, 256);
     form(held, text, unlimited);
     std::string bytes = utf8_of(text);
     bytes += '\n';

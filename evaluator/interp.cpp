@@ -8,6 +8,7 @@
 #include "datatypes/function.h"
 #include "datatypes/native.h"
 #include "datatypes/op.h"
+#include "datatypes/registry.h"
 #include "datatypes/series.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
@@ -15,6 +16,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/fast_paths.h"
 #include "evaluator/interp_internal.h"
+#include "evaluator/natives.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/error_exit.h"
@@ -27,6 +29,20 @@ namespace detail {
 
 Cell* state_cells = nullptr;
 const char* native_stack_limit = nullptr;
+HeldStack held_stack;
+
+// The held stack follows the state cells in their block; the block's tail
+// ends at the held stack's top.
+void init_held_stack(Ref node) {
+    SeriesBuffer* b = node_buffer(node);
+    held_stack.buffer = b;
+    held_stack.top = node_cells(node) + state::count;
+    held_stack.end = held_stack.top + held_capacity;
+}
+
+void held_overflow() {
+    error::fire(error::Category::internal, "stack-overflow");
+}
 
 void check_native_depth() {
     char here;
@@ -147,7 +163,14 @@ int32_t eval_set_word(const Cell* code, int32_t position, int32_t end, bool push
     if (!is_exit_pending()) {
         if (traces(trace_bit::set))
             trace_event(trace_bit::set, code, position, stack::base(), stack::base() + 1);
-        word::set_checked();
+        Cell* assigned = stack::base() + 1;
+        Cell* slot = cell_type(assigned) == type_id::unset ? nullptr : plain_slot(stack::base());
+        if (slot) {
+            *slot = *assigned;
+            *stack::base() = *assigned;
+        } else {
+            word::set_checked();
+        }
     }
     if (push)
         stack::unwind();
@@ -210,10 +233,80 @@ const Cell* plain_number_at(const Cell* code, int32_t position, int32_t end) {
 // position is applied to the left operand and the number after it directly
 // (fast_paths.h), with the results the action or native call would give.
 // Answers false, having done nothing, when the shortcut does not apply.
+// Both operands integer!: the result of the common operators, computed in
+// place. Answers false (nothing done) for other operators and on overflow,
+// which the fast paths turn into a float!.
+bool integer_infix(uint8_t wrapped, int32_t index, int32_t a, int32_t b, Cell* result) {
+    if (wrapped == type_id::action) {
+        int32_t r = 0;
+        bool overflow;
+        switch (index) {
+        case action_slot::add:
+            overflow = __builtin_add_overflow(a, b, &r);
+            break;
+        case action_slot::subtract:
+            overflow = __builtin_sub_overflow(a, b, &r);
+            break;
+        case action_slot::multiply:
+            overflow = __builtin_mul_overflow(a, b, &r);
+            break;
+        default:
+            return false;
+        }
+        if (overflow) return false;
+        value::set_integer(result, r);
+        return true;
+    }
+    if (wrapped != type_id::native) return false;
+    bool outcome;
+    switch (index) {
+    case natives::index::is_equal:
+    case natives::index::is_strict_equal:
+        outcome = a == b;
+        break;
+    case natives::index::is_not_equal:
+        outcome = a != b;
+        break;
+    case natives::index::is_lesser:
+        outcome = a < b;
+        break;
+    case natives::index::is_greater:
+        outcome = a > b;
+        break;
+    case natives::index::is_lesser_or_equal:
+        outcome = a <= b;
+        break;
+    case natives::index::is_greater_or_equal:
+        outcome = a >= b;
+        break;
+    default:
+        return false;
+    }
+    value::set_logic(result, outcome);
+    return true;
+}
+
 bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, int32_t end,
                     bool push, Cell* start_top) {
     uint8_t wrapped = op::wrapped_type(op_value);
     int32_t index = native::index_of(op_value);
+    {
+        const Cell* left = push ? start_top : stack::base();
+        const Cell* right = cell_type(left) == type_id::integer
+                                ? plain_number_at(code, position + 1, end)
+                                : nullptr;
+        Cell result;
+        if (right && cell_type(right) == type_id::integer &&
+            integer_infix(wrapped, index, value::integer_of(left), value::integer_of(right),
+                          &result)) {
+            // As the on-top fast paths leave it: the result at start_top and,
+            // in result-slot mode, in the result slot too.
+            *start_top = result;
+            stack::arguments.top = start_top + 1;
+            if (!push) *stack::base() = result;
+            return true;
+        }
+    }
     bool compare = false;
     int fast = -1;
     if (wrapped == type_id::action) {
@@ -242,7 +335,7 @@ bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, in
 } // namespace
 
 void init() {
-    Ref node = series::alloc_static(state::count, sizeof(Cell), 0);
+    Ref node = series::alloc_static(state::count + held_capacity, sizeof(Cell), 0);
     SeriesBuffer* b = node_buffer(node);
     b->tail = b->head + state::count * sizeof(Cell);
     state_cells = node_cells(node);
@@ -254,6 +347,7 @@ void init() {
         uint32_t symbol = symbol::make(event_names[i]);
         word::make_at_result(symbol, &state_cells[state::event_words + i]);
     }
+    init_held_stack(node);
     roots::hold(node);
     set_native_stack_limit();
     tracing = false;
@@ -267,6 +361,7 @@ void init() {
 
 void forget() {
     state_cells = nullptr;
+    held_stack = HeldStack{};
     tracing = false;
     error::trace_hook = nullptr;
     series::call_two = nullptr;
@@ -277,11 +372,10 @@ Cell* current_code() {
 }
 
 void eval_block(const Cell* block, bool chain) {
-    // [0] the code, [1] the current-code cell to restore on the way out.
-    Cell locals[2] = {*block, state_cells[state::current_code]};
-    gc::Root root(locals, 2);
     check_native_depth();
-    const Cell* code = &locals[0];
+    // [0] the code, [1] the current-code cell to restore on the way out.
+    Held locals(*block, state_cells[state::current_code]);
+    const Cell* code = locals.get(0);
     int32_t head = clamped_index(code);
     int32_t tail = cell_count(code);
     stack::mark_eval(body_word());
@@ -308,7 +402,7 @@ void eval_block(const Cell* block, bool chain) {
         }
     }
     if (traces(trace_bit::exit)) trace_event(trace_bit::exit, code, tail, nullptr, stack::base());
-    state_cells[state::current_code] = locals[1];
+    state_cells[state::current_code] = *locals.get(1);
     if (chain)
         stack::unwind_last();
     else
@@ -508,23 +602,27 @@ int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* 
                     int32_t path_element) {
     bool infix = result_slot == nullptr;
     if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, name);
-    int32_t mode = path ? fetch_mode::path : fetch_mode::code;
+    auto fetch = [&] {
+        return path ? fetch_args(fn, code, position, end, path, path_element, fetch_mode::path,
+                                 infix)
+                    : fetch_code_args(fn, code, position, end, infix);
+    };
     switch (cell_type(fn)) {
     case type_id::native:
     case type_id::action:
         mark_polling_native(name);
-        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        position = fetch();
         break;
     case type_id::routine:
         mark_polling_native(name);
-        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
+        position = fetch();
         if (!is_exit_pending()) call_routine(fn, name);
         break;
     case type_id::function:
         stack::mark_interp_func(name);
         set_polls_exit();
-        position = fetch_args(fn, code, position, end, path, path_element, mode, infix);
-        if (!is_exit_pending()) call_function(fn, object_context, name, 0);
+        position = fetch();
+        if (!is_exit_pending()) call_function_stable(fn, object_context, name, 0);
         break;
     default:
         runtime::error_exit(101, 0);

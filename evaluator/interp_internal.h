@@ -17,6 +17,50 @@ enum : uint32_t { current_code = 0, tracer, event_words, count = event_words + 1
 } // namespace state
 extern Cell* state_cells;
 
+// Cells the interpreter holds while it evaluates (the code value of a block
+// under evaluation, the current-code cell it restores...): a stack after the
+// state cells, in their static block held by the root block. Static buffers never move and the
+// collector marks a block's cells up to its tail, which follows the stack's
+// top, so a held cell is a stable root for as long as it is held at the
+// cost of a few pointer moves (a gc::Root costs a call and a vector push).
+struct HeldStack {
+    Cell* top = nullptr;
+    Cell* end = nullptr;
+    SeriesBuffer* buffer = nullptr; // the block's buffer (static: never moves)
+};
+extern HeldStack held_stack;
+// Room for several held cells per frame record: frames overflow first.
+constexpr uint32_t held_capacity = 4 * stack::frame_records;
+void init_held_stack(Ref state_node);
+[[noreturn]] void held_overflow();
+
+// Holds copies of one or two cells while it lives (scopes unwind in order).
+class Held {
+  public:
+    explicit Held(const Cell& first) : Held(&first, nullptr) {}
+    Held(const Cell& first, const Cell& second) : Held(&first, &second) {}
+    ~Held() {
+        held_stack.top = cells_;
+        held_stack.buffer->tail -= count_ * sizeof(Cell);
+    }
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    Cell* get(uint32_t i = 0) const { return cells_ + i; }
+
+  private:
+    Held(const Cell* first, const Cell* second) : cells_(held_stack.top), count_(second ? 2 : 1) {
+        if (cells_ + count_ > held_stack.end) held_overflow();
+        // Written before the tail covers them: a collection only ever sees
+        // complete cells.
+        cells_[0] = *first;
+        if (second) cells_[1] = *second;
+        held_stack.top = cells_ + count_;
+        held_stack.buffer->tail += count_ * sizeof(Cell);
+    }
+    Cell* cells_;
+    uint32_t count_;
+};
+
 // Raises internal stack-overflow when the native stack is nearly used up
 // (deep recursion through blocks and calls); the limit is taken from the
 // thread that runs interp::init.
@@ -52,6 +96,25 @@ inline const Cell* bound_value(const Cell* word) {
         values = node_cells(header->data2);
     }
     return values + index;
+}
+
+// The value slot an assignment to the word may write directly, or null when
+// it must go through word::set (unbound or unresolved words, a function
+// context outside a call, an object field: those record the assignment and
+// may fire change handlers).
+inline Cell* plain_slot(const Cell* word) {
+    Ref ctx = value::word_context(word);
+    int32_t index = value::word_index(word);
+    if (!ctx || index < 0) return nullptr;
+    const Cell* header = node_cells(ctx);
+    if (header->header & context::flag::values_on_stack) {
+        if (!header->data2) return nullptr;
+        return stack::cell_at(header->data2 - 1) + index;
+    }
+    if (((header->header & context::flag::kind_mask) >> context::flag::kind_shift) ==
+        context::kind::object)
+        return nullptr;
+    return node_cells(header->data2) + index;
 }
 
 inline bool is_function_type(uint8_t type) {

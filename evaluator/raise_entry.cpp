@@ -40,6 +40,7 @@ Cell* build(int32_t code, const Cell* arg1, const Cell* arg2, const Cell* arg3) 
 
 [[noreturn]] void invalid_id(const char* id) {
     Cell* text = stack::push_slot();
+    value::set_none(text); // the slot is marked while the string is made
     string::make_at(text, static_cast<uint32_t>(std::strlen(id)));
     string::append_text(text, id);
     Cell copy = *text;

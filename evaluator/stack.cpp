@@ -96,19 +96,6 @@ void reset_keep_error() {
 
 // --- Marking ---------------------------------------------------------------------
 
-void mark_frame(const Cell* word, uint32_t header) {
-    Frame* f = frames.top;
-    if (f >= frames.end) overflow();
-    // Only 16 bits of the symbol fit; a larger id must not spill into the type.
-    f->header = ((value::word_symbol(word) & 0xFFFF) << 8) | header;
-    f->saved_base = index_of(arguments.base);
-    f->word_context = value::word_context(word);
-    f->function_context = 0;
-    f->saved_values = 0;
-    frames.top = f + 1;
-    arguments.base = arguments.top;
-}
-
 void mark_func(const Cell* word, Ref function_context) {
     mark_frame(word, frame_header::function);
     Frame* f = frames.top - 1;
@@ -116,9 +103,6 @@ void mark_func(const Cell* word, Ref function_context) {
     f->saved_values = function_context ? values_word(function_context) : 0;
 }
 
-void mark_native(const Cell* word) {
-    mark_frame(word, frame_header::native);
-}
 void mark_try(const Cell* word) {
     mark_frame(word, frame_header::try_);
 }
@@ -127,18 +111,6 @@ void mark_barrier(const Cell* word) {
 }
 void mark_catch(const Cell* word) {
     mark_frame(word, frame_header::catch_);
-}
-void mark_loop(const Cell* word) {
-    mark_frame(word, frame_header::loop);
-}
-void mark_eval(const Cell* word) {
-    mark_frame(word, frame_header::eval);
-}
-void mark_interp_native(const Cell* word) {
-    mark_frame(word, frame_header::interp_native);
-}
-void mark_interp_func(const Cell* word) {
-    mark_frame(word, frame_header::interp_function);
 }
 
 void mark_compiled_func(const Cell* word, Ref function_context) {
@@ -191,20 +163,8 @@ bool is_interpreted(const Frame* start, bool only_one) {
 
 namespace {
 
-// Pops the top record; answers it, or null (with the argument stack emptied)
-// when there is none, so that an unmatched unwind cannot leave the stacks.
-Frame* pop_record() {
-    if (frames.top == frames.begin) {
-        arguments.base = arguments.top = arguments.begin;
-        return nullptr;
-    }
-    return --frames.top;
-}
-
-void keep_result(Frame* f) {
-    arguments.top = arguments.base + 1;
-    arguments.base = cell_at(f->saved_base);
-}
+using detail::keep_result;
+using detail::pop_record;
 
 void keep_result_last(Frame* f) {
     Cell* result = arguments.base;
@@ -218,12 +178,6 @@ void drop_all(Frame* f) {
 
 } // namespace
 
-void unwind() {
-    if (Frame* f = pop_record()) keep_result(f);
-}
-void unwind_last() {
-    if (Frame* f = pop_record()) keep_result_last(f);
-}
 void unwind_drop() {
     if (Frame* f = pop_record()) drop_all(f);
 }

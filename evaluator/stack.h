@@ -17,6 +17,7 @@
 #include "runtime/arena.h"
 #include "runtime/catch.h"
 #include "runtime/cell.h"
+#include "runtime/value_make.h"
 
 namespace zep::stack {
 
@@ -181,17 +182,39 @@ inline uint8_t top_type() {
 
 // Pushes a record named by the word with the given header bits; the new base
 // is the current top. Raises stack-overflow when the frame stack is full.
-void mark_frame(const Cell* word, uint32_t header);
+// Marking is inline: every call, block and loop marks a frame.
+inline void mark_frame(const Cell* word, uint32_t header) {
+    Frame* f = frames.top;
+    if (f >= frames.end) overflow();
+    // Only 16 bits of the symbol fit; a larger id must not spill into the type.
+    f->header = ((value::word_symbol(word) & 0xFFFF) << 8) | header;
+    f->saved_base = index_of(arguments.base);
+    f->word_context = value::word_context(word);
+    f->function_context = 0;
+    f->saved_values = 0;
+    frames.top = f + 1;
+    arguments.base = arguments.top;
+}
 // A function frame that saves the function context's values word.
 void mark_func(const Cell* word, Ref function_context);
-void mark_native(const Cell* word);
+inline void mark_native(const Cell* word) {
+    mark_frame(word, frame_header::native);
+}
 void mark_try(const Cell* word);
 void mark_barrier(const Cell* word);
 void mark_catch(const Cell* word);
-void mark_loop(const Cell* word);
-void mark_eval(const Cell* word);
-void mark_interp_native(const Cell* word);
-void mark_interp_func(const Cell* word);
+inline void mark_loop(const Cell* word) {
+    mark_frame(word, frame_header::loop);
+}
+inline void mark_eval(const Cell* word) {
+    mark_frame(word, frame_header::eval);
+}
+inline void mark_interp_native(const Cell* word) {
+    mark_frame(word, frame_header::interp_native);
+}
+inline void mark_interp_func(const Cell* word) {
+    mark_frame(word, frame_header::interp_function);
+}
 // A compiled function's body frame: points the function context's values at
 // the current base (the arguments its caller pushed), then marks the frame.
 void mark_compiled_func(const Cell* word, Ref function_context);
@@ -217,9 +240,32 @@ bool is_interpreted(const Frame* start, bool only_one);
 // --- Popping frames -------------------------------------------------------------
 
 // The frame's result stays as the caller's last pushed cell.
-void unwind();
+namespace detail {
+// Pops the top record; answers it, or null (with the argument stack emptied)
+// when there is none, so that an unmatched unwind cannot leave the stacks.
+inline Frame* pop_record() {
+    if (frames.top == frames.begin) {
+        arguments.base = arguments.top = arguments.begin;
+        return nullptr;
+    }
+    return --frames.top;
+}
+inline void keep_result(const Frame* f) {
+    arguments.top = arguments.base + 1;
+    arguments.base = cell_at(f->saved_base);
+}
+} // namespace detail
+inline void unwind() {
+    if (Frame* f = detail::pop_record()) detail::keep_result(f);
+}
 // As unwind, then the result is copied into the caller's result slot.
-void unwind_last();
+inline void unwind_last() {
+    if (Frame* f = detail::pop_record()) {
+        Cell* result = arguments.base;
+        detail::keep_result(f);
+        *arguments.base = *result;
+    }
+}
 // Drops the frame's cells, result included.
 void unwind_drop();
 // The same three, restoring the function context's values word.

@@ -6,6 +6,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
+#include "runtime/gc_roots.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 
@@ -41,9 +42,11 @@ bool is_traced(const Frame* f, int32_t level) {
 void trace_words(int32_t level, Cell* block, const Frame* end) {
     for (const Frame* f = frames.begin; f < end && f < frames.top; ++f) {
         if (!is_traced(f, level)) continue;
-        Cell word;
-        words::word_for_frame(&word, symbol_of(f), f->word_context);
-        *block::alloc_tail_cell(block) = word;
+        // Rooted: growing the block may move the word's context node.
+        gc::RootedCell word;
+        words::word_for_frame(word.get(), symbol_of(f), f->word_context);
+        Cell* tail = block::alloc_tail_cell(block);
+        *tail = *word;
     }
 }
 
@@ -68,11 +71,14 @@ void collect_trace(Cell* block) {
     for (const Frame* f = frames.top - 1; f > frames.begin; --f) {
         if (is_anonymous(f)) continue;
         Ref ctx = f->function_context ? f->function_context : context::global;
-        Cell word, position;
-        context::get_word_or_global(ctx, symbol_of(f), &word);
+        gc::RootedCell word;
+        Cell position;
+        context::get_word_or_global(ctx, symbol_of(f), word.get());
         value::set_integer(&position, static_cast<int32_t>(f->saved_base));
-        *block::alloc_tail_cell(block) = word;
-        *block::alloc_tail_cell(block) = position;
+        Cell* tail = block::alloc_tail_cell(block);
+        *tail = *word;
+        tail = block::alloc_tail_cell(block);
+        *tail = position;
     }
 }
 

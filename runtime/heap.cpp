@@ -71,9 +71,16 @@ void* alloc(size_t size) {
 }
 
 void* alloc_zeroed(size_t size) {
-    void* p = alloc(size);
-    std::memset(p, 0, size);
-    return p;
+    // calloc: large blocks come as fresh zero pages, touched only when used.
+    if (size > SIZE_MAX - sizeof(Block)) out_of_memory(__builtin_return_address(0));
+    auto* b = static_cast<Block*>(std::calloc(1, size + sizeof(Block)));
+    if (!b) out_of_memory(__builtin_return_address(0));
+    b->size = size;
+    b->reserved = 0;
+    link_last(b);
+    ++blocks;
+    accounted += size + accounted_header;
+    return b + 1;
 }
 
 void* realloc(void* address, size_t size) {

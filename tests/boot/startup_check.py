@@ -22,8 +22,9 @@ if zep.returncode != 0 or zep.stdout or zep.stderr:
 state = run([PROBE, "state"])
 expected_state = {
     # 3 backing blocks, 6 refinement words, the print scratch block, the error
-    # catalogue and prototype, the interpreter's state block, the slot registry
-    "root cells": "14",
+    # catalogue and prototype, the interpreter's state block, the parse state
+    # block, the slot registry
+    "root cells": "15",
     "argument stack held": "1",
     "frame stack held": "1",
     "symbol block held": "1",

@@ -34,7 +34,7 @@ class ErrorTest : public testing::ObjectTest {
         return raised >= 0 ? -raised : error::code_of(&made);
     }
     static Cell text(const std::string& s) {
-        Cell* t = string::make_at(stack::push_slot(), static_cast<uint32_t>(s.size()));
+        Cell* t = string::make_at(push_none(), static_cast<uint32_t>(s.size()));
         string::append_text(t, s.c_str());
         return *t;
     }
@@ -81,7 +81,7 @@ TEST_F(ErrorTest, MakeErrorForms) {
 }
 
 TEST_F(ErrorTest, PrintedText) {
-    Cell* e = stack::push_slot();
+    Cell* e = push_none();
     Cell boom = text("boom");
     *e = raised_error(error::Category::user, "message", &boom);
     EXPECT_EQ(formed(e), "*** User Error: boom\n*** Where: ???\n*** Near : none");
@@ -122,12 +122,12 @@ TEST_F(ErrorTest, PrintedText) {
 }
 
 TEST_F(ErrorTest, MoldAndCompare) {
-    Cell* e = stack::push_slot();
+    Cell* e = push_none();
     *e = raised_error(error::Category::math, "zero-divide");
     EXPECT_EQ(molded(e, false, true),
               "make error! [code: 400 type: 'math id: 'zero-divide arg1: none arg2: none arg3: "
               "none near: none where: none stack: none files: none]");
-    Cell* f = stack::push_slot();
+    Cell* f = push_none();
     *f = raised_error(error::Category::math, "zero-divide");
     EXPECT_EQ(error::compare(e, f, compare_code::equal), 0);
     *f = raised_error(error::Category::math, "overflow");
@@ -153,7 +153,7 @@ TEST_F(ErrorTest, HandOverToTheSystemCatalogue) {
     define("custom", catalog);
     run("system: make object! [catalog: make object! [errors: custom] standard: none]");
     EXPECT_TRUE(error::use_system_objects());
-    Cell* e = stack::push_slot();
+    Cell* e = push_none();
     *e = raised_error(error::Category::math, "zero-divide");
     EXPECT_EQ(formed(e).substr(0, 37), "*** Maths: attempt to divide by zero\n");
     EXPECT_EQ(cell_type(error::field_of(e, error::field::files)), type_id::none);

@@ -13,6 +13,14 @@ namespace zep::testing {
 
 class ObjectTest : public CallTest {
   protected:
+    // A new stack cell holding none!: a bare push_slot keeps whatever the
+    // cell held before, which a collection would take for a live value.
+    static Cell* push_none() {
+        Cell* cell = stack::push_slot();
+        value::set_none(cell);
+        return cell;
+    }
+
     static std::string utf8(const Cell* text) {
         std::string out;
         uint32_t n = string::total_length(text);
@@ -25,7 +33,7 @@ class ObjectTest : public CallTest {
 
     static std::string molded(const Cell* value, bool only = false, bool flat = false) {
         Cell* held = stack::push(value);
-        Cell* text = string::make_at(stack::push_slot(), 64);
+        Cell* text = string::make_at(push_none(), 64);
         actions::slot_as<MoldFn>(cell_type(held), action_slot::mold)(held, text, only, false, flat,
                                                                      0x7FFFFFFF, 0);
         std::string out = utf8(text);
@@ -35,7 +43,7 @@ class ObjectTest : public CallTest {
 
     static std::string formed(const Cell* value) {
         Cell* held = stack::push(value);
-        Cell* text = string::make_at(stack::push_slot(), 64);
+        Cell* text = string::make_at(push_none(), 64);
         actions::slot_as<FormFn>(cell_type(held), action_slot::form)(held, text, 0x7FFFFFFF);
         std::string out = utf8(text);
         stack::pop(2);

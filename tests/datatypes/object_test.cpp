@@ -17,12 +17,14 @@ using testing::raised_code;
 
 class ObjectTest : public testing::ObjectTest {
   protected:
+    // The object made from the spec, kept alive until the test ends.
     static Cell make(const std::string& spec, const Cell* prototype = nullptr) {
         Cell* block = load(spec);
-        Cell made;
-        object::make_from(&made, prototype, block);
+        gc::RootedCell made;
+        object::make_from(made.get(), prototype, block);
+        Cell result = testing::kept(*made);
         stack::pop(1);
-        return made;
+        return result;
     }
     static Cell word_named(const char* name) {
         Cell w;
@@ -39,7 +41,7 @@ class ObjectTest : public testing::ObjectTest {
 };
 
 TEST_F(ObjectTest, MakeGivesFieldsClassIdsAndText) {
-    Cell* o = stack::push_slot();
+    Cell* o = push_none();
     *o = make("a: 1 b: \"x\" c: 'w");
     EXPECT_EQ(static_cast<int32_t>(o->data2), object::first_class_id + 1);
     EXPECT_EQ(molded(o), "make object! [\n    a: 1\n    b: \"x\"\n    c: 'w\n]");
@@ -60,7 +62,7 @@ TEST_F(ObjectTest, MakeGivesFieldsClassIdsAndText) {
 }
 
 TEST_F(ObjectTest, ChangedListsOnlyAssignmentsAfterMake) {
-    Cell* o = stack::push_slot();
+    Cell* o = push_none();
     *o = make("a: 1 b: 2");
     Cell changed = word_named("changed");
     Cell reflected = *o;
@@ -82,13 +84,13 @@ TEST_F(ObjectTest, ChangedListsOnlyAssignmentsAfterMake) {
 }
 
 TEST_F(ObjectTest, CompareOrdersByFieldsThenValues) {
-    Cell* a = stack::push_slot();
+    Cell* a = push_none();
     *a = make("x: 1 y: \"s\"");
-    Cell* b = stack::push_slot();
+    Cell* b = push_none();
     *b = make("x: 1 y: \"S\"");
-    Cell* c = stack::push_slot();
+    Cell* c = push_none();
     *c = make("x: 1 y: \"s\" z: 0");
-    Cell* d = stack::push_slot();
+    Cell* d = push_none();
     *d = make("x: 2 y: \"s\"");
     EXPECT_EQ(object::compare(a, b, compare_code::equal), 0);
     EXPECT_EQ(object::compare(a, a, compare_code::same), 0);
@@ -101,7 +103,7 @@ TEST_F(ObjectTest, CompareOrdersByFieldsThenValues) {
 }
 
 TEST_F(ObjectTest, SelfReferenceMoldsWithTheCycleMarkerAndRefusesTypedCopy) {
-    Cell* o = stack::push_slot();
+    Cell* o = push_none();
     *o = make("a: 1 me: none");
     Cell me = word_named("me");
     Cell self = *o;
@@ -132,7 +134,7 @@ TEST_F(ObjectTest, ConstructTakesValuesUnevaluated) {
 }
 
 TEST_F(ObjectTest, AccessErrors) {
-    Cell* o = stack::push_slot();
+    Cell* o = push_none();
     *o = make("a: 1");
     Cell part;
     value::set_integer(&part, 1);

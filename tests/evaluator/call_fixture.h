@@ -22,6 +22,7 @@
 #include "evaluator/natives.h"
 #include "evaluator/stack.h"
 #include "runtime/error_catalog.h"
+#include "runtime/gc_roots.h"
 #include "tests/boot/runtime_fixture.h"
 
 namespace zep::testing {
@@ -90,12 +91,13 @@ class CallTest : public RuntimeTest {
         return block;
     }
 
-    // Evaluates the text; answers the result. The stack is put back.
+    // Evaluates the text; answers the result, kept alive until the test
+    // ends. The stack is put back.
     static Cell run(const std::string& text) {
         Cell* saved = stack::arguments.top;
         Cell* code = load(text);
         interp::eval_block(code, false);
-        Cell result = *stack::top();
+        Cell result = kept(*stack::top());
         stack::arguments.top = saved;
         return result;
     }
@@ -109,16 +111,17 @@ class CallTest : public RuntimeTest {
     }
 
     static void define(const char* name, const Cell* value) {
-        context::set_global(symbol::make(name), value);
+        gc::RootedCell copy(*value); // interning the name may collect
+        context::set_global(symbol::make(name), copy.get());
     }
     static void define_native(const char* name, const std::string& spec, int32_t index,
                               uint8_t type = type_id::native) {
         Cell* saved = stack::arguments.top;
         Cell* block = load(spec);
         Cell* spec_block = stack::push(block::cell_at(block, 0));
-        Cell made;
-        native::make_value(&made, spec_block, index, type);
-        define(name, &made);
+        gc::RootedCell made;
+        native::make_value(made.get(), spec_block, index, type);
+        define(name, made.get());
         stack::arguments.top = saved;
     }
     static void define_action(const char* name, const std::string& spec, int32_t index) {
@@ -126,11 +129,12 @@ class CallTest : public RuntimeTest {
     }
 
     static std::string mold(const Cell* value) {
-        Cell v = *value;
         Cell* saved = stack::arguments.top;
+        Cell* v = stack::push(value);
         Cell* out = stack::push_slot();
+        value::set_none(out); // marked while the string is made
         string::make_at(out, 16);
-        actions::dispatch_mold(&v, out, false, false, false, INT32_MAX, 0);
+        actions::dispatch_mold(v, out, false, false, false, INT32_MAX, 0);
         std::string text;
         uint32_t n = static_cast<uint32_t>(series::total_length(out));
         for (uint32_t i = 0; i < n; ++i) text += static_cast<char>(string::char_at(out, i));

@@ -211,7 +211,7 @@ TEST_F(CompiledSupportTest, FindCase) {
         Ref node = series::alloc_cells(4);
         for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
         value::set_series(&block, type_id::block, node);
-        return block;
+        return testing::kept(block);
     };
     struct Case {
         Cell block;

@@ -151,7 +151,8 @@ class InterpTest : public RuntimeTest {
     static int32_t raised_by(const std::string& text) {
         return raised_code([&] { run(text); });
     }
-    // The error value evaluating the text raises (none! when it raises none).
+    // The error value evaluating the text raises (none! when it raises none),
+    // kept alive until the test ends.
     static Cell raised_error(const std::string& text) {
         stack::ArgumentStack saved_arguments = stack::arguments;
         stack::Frame* saved_frames = stack::frames.top;
@@ -162,7 +163,7 @@ class InterpTest : public RuntimeTest {
         } catch (const catch_::Unwind& u) {
             if (u.code != catch_::code_error) throw;
             catch_::exception_slot = 0;
-            error = *stack::top();
+            error = kept(*stack::top());
         }
         stack::arguments = saved_arguments;
         stack::frames.top = saved_frames;
@@ -177,6 +178,7 @@ class InterpTest : public RuntimeTest {
         Cell* saved_top = stack::arguments.top;
         Cell* v = stack::push(&value);
         Cell* out = stack::push_slot();
+        value::set_none(out); // marked while the string is made
         string::make_at(out, 16);
         actions::dispatch_mold(v, out, false, false, false, INT32_MAX, 0);
         std::string text = string::utf8_of(out);
