@@ -367,9 +367,10 @@ void insert_range(Ref table, int32_t from, int32_t step) {
 }
 
 Cell* put(Ref table, Cell* key, int32_t* status) {
+    // The key lies in the data, which a refresh may move: its index first.
+    uint32_t item = static_cast<uint32_t>(key - data_cells(table_at(table)));
     refresh(table);
     Table* t = table_at(table);
-    uint32_t item = static_cast<uint32_t>(key - data_cells(t));
     if (t->kind != kind::hash) return put_unique(table, item);
     // Entering an item that is already indexed (an edit that puts a cell back
     // in its own place) re-enters it rather than indexing it twice.
@@ -392,10 +393,12 @@ Cell* put_key(Ref table, Cell* key) {
 
 Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before,
           bool last) {
+    // Copied before a refresh, which may move the series the key lies in
+    // (and holds node compaction, so the copy stays valid).
+    Cell search = *key;
     refresh(table);
     Table* t = table_at(table);
     if (t->size == 0 || t->kind > kind::symbols) return nullptr;
-    Cell search = *key;
     if (t->kind == kind::map && is_map_word(cell_type(&search)))
         search.header = (search.header & ~cell_type_mask) | type_id::set_word;
     Cell* cells = data_cells(t);
@@ -413,6 +416,8 @@ Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool
 }
 
 Cell* find_from(Ref table, const Cell* key, int32_t* cursor, int32_t* step) {
+    // Copied before a refresh, which may move the series the key lies in.
+    Cell search = *key;
     refresh(table);
     Table* t = table_at(table);
     if (t->kind > kind::symbols) return nullptr;
@@ -421,7 +426,7 @@ Cell* find_from(Ref table, const Cell* key, int32_t* cursor, int32_t* step) {
     Cell* cells = data_cells(t);
     uint32_t mask = t->buckets - 1;
     uint32_t s = 0;
-    uint32_t i = value_hash(key, false) & mask;
+    uint32_t i = value_hash(&search, false) & mask;
     if (*cursor >= 0) {
         s = static_cast<uint32_t>(*step) + 1;
         i = (static_cast<uint32_t>(*cursor) + s) & mask;
@@ -431,7 +436,7 @@ Cell* find_from(Ref table, const Cell* key, int32_t* cursor, int32_t* step) {
         if (f == flag_empty) break;
         if (f == flag_live) {
             int32_t item = t->kind == kind::hash ? first_item(t, keys[i]) : keys[i];
-            if (same_key(cells + item, key, code_equal)) {
+            if (same_key(cells + item, &search, code_equal)) {
                 *cursor = static_cast<int32_t>(i);
                 *step = static_cast<int32_t>(s);
                 return cells + item;

@@ -6,6 +6,7 @@
 #include "datatypes/map.h"
 #include "datatypes/registry.h"
 #include "runtime/cell_ops.h"
+#include "runtime/gc_roots.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
 #include "runtime/unicode/utf8.h"
@@ -122,17 +123,18 @@ uint8_t marker_type(const Marker& m) {
 // Replaces the cells produced since `from` by one series of the type.
 void build_series(uint32_t from, uint8_t type) {
     uint32_t n = output_tail() - from;
-    Cell series;
-    block::make_at_with(&series, static_cast<int32_t>(n),
+    // Rooted: making a map's table allocates while the block is held only here.
+    gc::RootedCell series;
+    block::make_at_with(series.get(), static_cast<int32_t>(n),
                         type == type_id::map ? uint8_t{type_id::block} : type);
     if (n) {
-        SeriesBuffer* buffer = node_buffer(value::series_node(&series));
+        SeriesBuffer* buffer = node_buffer(value::series_node(series.get()));
         unsigned char* cells = series::alloc_tail_bytes(buffer, n * sizeof(Cell));
         std::memcpy(cells, output.data() + from, n * sizeof(Cell));
     }
-    if (type == type_id::map) map::make_at(&series, n);
+    if (type == type_id::map) map::make_at(series.get(), n);
     output.resize(from);
-    output.push_back(series);
+    output.push_back(*series);
 }
 
 // A value is complete at the current level: a path either goes on with its

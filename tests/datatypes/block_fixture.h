@@ -117,6 +117,7 @@ class BlockTest : public StackTest {
     static std::string molded(const Cell* v, bool only = false, bool flat = false,
                               int32_t limit = INT32_MAX, int32_t* left = nullptr) {
         Cell* out = stack::push_slot();
+        value::set_none(out); // the slot is marked while the string is made
         string::make_at(out, 16);
         int32_t rest = block::mold(v, out, only, false, flat, limit, 0);
         if (left) *left = rest;
@@ -125,6 +126,7 @@ class BlockTest : public StackTest {
 
     static std::string formed(const Cell* v) {
         Cell* out = stack::push_slot();
+        value::set_none(out); // the slot is marked while the string is made
         string::make_at(out, 16);
         block::form(v, out, INT32_MAX);
         return string_of(out);

@@ -34,10 +34,10 @@ class PathTypesTest : public RuntimeTest {
     }
     // A text value of the type holding the UTF-8 text as it is.
     static Cell text(const std::string& utf8, uint8_t type = type_id::string) {
-        Cell cell;
-        file::load_at(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), &cell);
-        cell.header = type;
-        return kept(cell);
+        gc::RootedCell cell; // the loader grows the text it made in the cell
+        file::load_at(reinterpret_cast<const unsigned char*>(utf8.data()), utf8.size(), cell.get());
+        cell->header = type;
+        return kept(*cell);
     }
     // A block of the cells, held on the argument stack.
     static Cell* block_of(std::initializer_list<Cell> cells, uint8_t type = type_id::block) {
@@ -58,26 +58,32 @@ class PathTypesTest : public RuntimeTest {
     }
     // The UTF-8 of a text value from its head.
     static std::string utf8(const Cell& value) { return string::utf8_of(&value); }
-    // The value molded (or formed) through its type's slot.
+    // The value molded (or formed) through its type's slot. The value is
+    // copied to the argument stack first: it may lie in a series that making
+    // the output string moves.
     static std::string mold(const Cell& value, bool only = false, bool flat = false,
                             int32_t limit = INT32_MAX) {
+        Cell* held = stack::push(&value);
         Cell* out = stack::push_slot();
+        value::set_none(out); // the slot is marked while the string is made
         string::make_at(out, 16);
-        auto slot = actions::slot_as<MoldFn>(cell_type(&value), action_slot::mold);
+        auto slot = actions::slot_as<MoldFn>(cell_type(held), action_slot::mold);
         EXPECT_NE(slot, nullptr);
-        slot(&value, out, only, false, flat, limit, 0);
+        slot(held, out, only, false, flat, limit, 0);
         std::string result = utf8(*out);
-        stack::pop(1);
+        stack::pop(2);
         return result;
     }
     static std::string form(const Cell& value) {
+        Cell* held = stack::push(&value);
         Cell* out = stack::push_slot();
+        value::set_none(out); // the slot is marked while the string is made
         string::make_at(out, 16);
-        auto slot = actions::slot_as<FormFn>(cell_type(&value), action_slot::form);
+        auto slot = actions::slot_as<FormFn>(cell_type(held), action_slot::form);
         EXPECT_NE(slot, nullptr);
-        slot(&value, out, INT32_MAX);
+        slot(held, out, INT32_MAX);
         std::string result = utf8(*out);
-        stack::pop(1);
+        stack::pop(2);
         return result;
     }
 };

@@ -70,9 +70,9 @@ class SystemNatives : public RuntimeTest {
         return kept(c);
     }
     static Cell file(const std::string& s) {
-        Cell c;
-        file::load_at(reinterpret_cast<const unsigned char*>(s.data()), s.size(), &c);
-        return kept(c);
+        gc::RootedCell c; // the loader grows the text it made in the cell
+        file::load_at(reinterpret_cast<const unsigned char*>(s.data()), s.size(), c.get());
+        return kept(*c);
     }
     static Cell word(const char* name) { return natives::control::global_word(name); }
     static Cell integer(int32_t n) {

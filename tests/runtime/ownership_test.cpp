@@ -198,11 +198,13 @@ TEST_F(Ownership, NestingAsDeepAsTheCycleStackRaisesTooDeep) {
 TEST_F(Ownership, TableGrowsPastItsFirstSizeAndFindsEveryRecord) {
     constexpr uint32_t count = ownership::initial_entries * 2;
     Ref node = series::alloc_cells(count);
+    gc::RootRef keep(node); // making the texts allocates
     for (uint32_t i = 0; i < count; ++i) {
         Cell s = text("n");
         *series::alloc_tail_cell(node_buffer(node)) = s;
     }
     Cell block{type_id::block, 0, node, 0};
+    gc::Root keep_block(&block);
     ownership::bind(&block, &owner, &field);
     EXPECT_EQ(records(), count + 1);
     for (uint32_t i = 0; i < count; ++i) {

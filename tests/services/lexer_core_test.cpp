@@ -49,6 +49,7 @@ TEST_F(LexerTest, StructureLoads) {
 
 TEST_F(LexerTest, MapLiteral) {
     Cell* out = stack::push_slot();
+    value::set_none(out);
     std::string text = "#[a 1 b 2]";
     lexer::transcode(out, bytes(text), static_cast<uint32_t>(text.size()), {});
     Cell map_cell = *block::cell_at(out, 0);
@@ -138,6 +139,7 @@ TEST_F(LexerTest, ScanModesAnswerTheTypeAndTheEnd) {
 
 TEST_F(LexerTest, OneValueModeAndInto) {
     Cell* out = stack::push_slot();
+    value::set_none(out);
     lexer::Options options;
     options.mode = lexer::Mode::one;
     std::string text = " [a b] c";
@@ -194,7 +196,11 @@ class LexerTraceTest : public LexerTest {
     // Transcodes a string! value with a callback for the events of the mask.
     std::string trace(const std::string& utf8, uint32_t mask, Cell* out = nullptr) {
         Cell* source = stack::push(&(const Cell&)text(utf8));
-        Cell* result = out ? out : stack::push_slot();
+        Cell* result = out;
+        if (!result) {
+            result = stack::push_slot();
+            value::set_none(result);
+        }
         Cell callback;
         value::set_integer(&callback, 0); // the recording runner ignores it
         lexer::Options options;
@@ -234,6 +240,7 @@ TEST_F(LexerTraceTest, MaskAndErrorEvents) {
     // A false answer to the error event ends the transcode quietly.
     on_event = [](const std::string& word, Cell*) { return word != "error"; };
     Cell* out = stack::push_slot();
+    value::set_none(out);
     std::string seen = trace("a [b", event_bit(Event::error), out);
     EXPECT_EQ(seen, "error block! 1 3x4 @2\n");
     EXPECT_EQ(mold(*out, true), "a b");
@@ -248,6 +255,7 @@ TEST_F(LexerTraceTest, CallbackMovesTheInput) {
         return true;
     };
     Cell* out = stack::push_slot();
+    value::set_none(out);
     trace("a bad c", event_bit(Event::prescan), out);
     EXPECT_EQ(mold(*out, true), "a c");
 }
@@ -260,6 +268,7 @@ TEST_F(LexerTraceTest, NestedTranscodeAndMarking) {
         if (word != "load") return true;
         on_event = nullptr;
         Cell* inner = stack::push_slot();
+        value::set_none(inner);
         std::string text = "p q";
         lexer::transcode(inner, bytes(text), 3, {});
         EXPECT_EQ(mold(*inner, true), "p q");
@@ -270,6 +279,7 @@ TEST_F(LexerTraceTest, NestedTranscodeAndMarking) {
         return true;
     };
     Cell* out = stack::push_slot();
+    value::set_none(out);
     trace("a b", event_bit(Event::load), out);
     EXPECT_EQ(mold(*out, true), "a b");
     EXPECT_GE(marked, 3u); // callback, source, the value "a"

@@ -88,6 +88,7 @@ class LexerTest : public PathTypesTest {
     static std::string error_of(const std::string& text) {
         return error_from([&] {
             Cell* out = stack::push_slot();
+            value::set_none(out);
             lexer::Options options;
             lexer::transcode(out, bytes(text), static_cast<uint32_t>(text.size()), options);
         });

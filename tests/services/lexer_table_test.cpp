@@ -37,6 +37,7 @@ TEST_F(LexerTest, EveryTokenClassLoads) {
 TEST_F(LexerTest, DatesLoad) {
     // Two notations of one day load equal and mold with the month's name.
     Cell* out = stack::push_slot();
+    value::set_none(out);
     std::string text = "1-Jan-2000 2000-01-01";
     lexer::transcode(out, bytes(text), static_cast<uint32_t>(text.size()), {});
     ASSERT_EQ(block::length(out), 2);
@@ -123,11 +124,13 @@ TEST_F(LexerTest, MoldedLiteralsLoadBackEqual) {
             lexer::Options options;
             options.mode = lexer::Mode::one;
             Cell* first = stack::push_slot();
+            value::set_none(first);
             lexer::transcode(first, bytes(source), static_cast<uint32_t>(source.size()), options);
             std::string molded = mold(*first);
             if (cell_type(first) == type_id::logic || cell_type(first) == type_id::none)
                 molded = "#(" + molded + ")";
             Cell* again = stack::push_slot();
+            value::set_none(again);
             lexer::transcode(again, bytes(molded), static_cast<uint32_t>(molded.size()), options);
             EXPECT_EQ(cell_type(again), cell_type(first)) << text << " -> " << molded;
             if (source != "1.#NaN") {
