@@ -137,6 +137,7 @@ void clear_stack_values(Ref context) {
 
 Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, uint32_t kind) {
     if (slots == 0) slots = 1;
+    gc::RootRef keep_prototype(prototype);
     Ref node = series::alloc_cells(2);
     gc::RootRef keep(node); // the tables below allocate
     SeriesBuffer* b = node_buffer(node);
@@ -170,6 +171,7 @@ int32_t find_symbol_ext(Ref context, uint32_t symbol, bool any_case, int32_t* in
 }
 
 int32_t add_word(Ref context, const Cell* word) {
+    gc::RootRef keep(context); // adding the word may renumber the node
     uint32_t symbol = word->data2;
     int32_t index = -1;
     int32_t found = hash::put_by_pointer(word_table(context), symbol, context, true, &index);
@@ -180,6 +182,8 @@ int32_t add_word(Ref context, const Cell* word) {
 
 Cell* put(Ref context, const Cell* word, const Cell* value) {
     Cell copy = *value; // the value may lie in a series that adding moves
+    gc::Root keep_value(&copy);
+    gc::RootRef keep(context);
     int32_t index = add_word(context, word);
     Cell* slot = value_at(context, index);
     if (!slot) fire_script("not-defined", word);
@@ -196,6 +200,8 @@ Cell* set_value(Cell* word, const Cell* value, Ref context, bool fire) {
     if (index < 0) {
         Cell word_copy = *word;
         Cell value_copy = *value;
+        gc::Root keep_value(&value_copy);
+        gc::RootRef keep(context);
         index = find_symbol(context, word_copy.data2, false);
         if (index < 0) index = add_word(context, &word_copy);
         word->data3 = static_cast<uint32_t>(index);
@@ -295,8 +301,10 @@ Cell* bind_deep(Cell* block, Ref context, bool self) {
 }
 
 bool add_set_words(Ref context, const Cell* block) {
+    gc::RootRef keep(context); // adding words may renumber these nodes
     uint32_t before = word_count(context);
     Ref node = value::series_node(block);
+    gc::RootRef keep_block(node);
     Cell head_cell = *block;
     uint32_t count;
     block_cells(&head_cell, &count);

@@ -1,6 +1,7 @@
 // Context word lists: kind-2 tables over a block of word cells, keyed by
 // the words' canonical symbol ids and compared by symbol id alone.
 #include "datatypes/symbol.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
 #include "runtime/value_make.h"
@@ -28,6 +29,9 @@ int32_t put_by_pointer(Ref table, uint32_t symbol, Ref context, bool any_case, i
     Probe p = find_word(t, symbol, any_case);
     if (p.found >= 0) return key_entries(t)[p.found];
     if (!context) return -1;
+    // Growing the table and the word block may renumber both nodes.
+    gc::RootTable keep_table(table);
+    gc::RootRef keep_context(context);
     if (t->occupied >= t->upper) {
         rehash_keys(table, growth_request(t) * 16);
         t = table_at(table);
