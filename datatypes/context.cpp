@@ -93,10 +93,6 @@ Cell* block_cells(const Cell* block, uint32_t* count) {
 
 } // namespace
 
-Cell* header(Ref context) {
-    return node_cells(context);
-}
-
 Cell* owner(Ref context) {
     return header(context) + 1;
 }
@@ -125,14 +121,6 @@ Cell* values(Ref context) {
     const Cell* h = header(context);
     if (h->header & flag::values_on_stack) return h->data2 ? stack::cell_at(h->data2 - 1) : nullptr;
     return node_cells(h->data2);
-}
-
-void set_stack_values(Ref context, uint32_t first_stack_index) {
-    header(context)->data2 = first_stack_index + 1;
-}
-
-void clear_stack_values(Ref context) {
-    header(context)->data2 = 0;
 }
 
 Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, uint32_t kind) {

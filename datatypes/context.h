@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "runtime/cell.h"
+#include "runtime/memory.h"
 
 namespace zep::context {
 
@@ -33,7 +34,9 @@ extern Ref global;
 constexpr uint32_t global_slots = 4000;
 void init_global();
 
-Cell* header(Ref context);
+inline Cell* header(Ref context) {
+    return node_cells(context);
+}
 Cell* owner(Ref context);
 uint32_t kind_of(Ref context);
 Ref word_table(Ref context);
@@ -44,8 +47,12 @@ Cell* word_at(Ref context, int32_t index);
 // The first value cell, or nullptr when the values are absent.
 Cell* values(Ref context);
 // Values on the argument stack: set while the function runs, cleared after.
-void set_stack_values(Ref context, uint32_t first_stack_index);
-void clear_stack_values(Ref context);
+inline void set_stack_values(Ref context, uint32_t first_stack_index) {
+    header(context)->data2 = first_stack_index + 1;
+}
+inline void clear_stack_values(Ref context) {
+    header(context)->data2 = 0;
+}
 
 Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, uint32_t kind);
 // Index of the symbol's word or -1; any_case matches the canonical id.

@@ -60,6 +60,7 @@
 
 #include "evaluator/stack.h"
 #include "runtime/cell.h"
+#include "runtime/memory.h"
 
 namespace zep::interp {
 
@@ -83,8 +84,18 @@ enum : uint32_t { evaluated = 0, get = 1, literal = 2, return_type = 3 };
 // Builds the call spec block of a native!, action!, function! or routine!
 // and answers its node (not cached).
 Ref build_call_spec(const Cell* function);
+// Where the call spec is cached: cell 1 of the more block, or for natives
+// and actions the second cell of their context block (both in data3).
+inline Cell* call_spec_cache_cell(const Cell* function) {
+    return node_cells(function->data3) + 1;
+}
+Ref build_and_cache_call_spec(const Cell* function);
 // The cached call spec node, built and stored on first use.
-Ref call_spec_of(const Cell* function);
+inline Ref call_spec_of(const Cell* function) {
+    const Cell* cached = call_spec_cache_cell(function);
+    if (cell_type(cached) == type_id::block) return value::series_node(cached);
+    return build_and_cache_call_spec(function);
+}
 
 // Fetches the arguments of the function value (a native!, action!,
 // function! or routine!, an op! already unwrapped) into the current frame
@@ -104,6 +115,12 @@ int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int
 int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
                         bool infix);
 
+// The end of an infix call to a native or action of two arguments whose
+// operands already sit in its frame (the interpreter evaluated the right
+// one itself): the right operand's type check and the entry, as
+// fetch_code_args runs them. The left operand must have passed its check.
+void run_infix_native(const Cell* function);
+
 // Runs a function! whose arguments are stacked from the current base (the
 // frame marked for it): compiled code or the body. object_context is the
 // object context its calls use (0: the global context); name names it in
@@ -114,6 +131,12 @@ void call_function(const Cell* function, Ref object_context, const Cell* name,
 // call_function on stable function and name cells (stack cells or rooted).
 void call_function_stable(const Cell* function, Ref object_context, const Cell* name,
                           uint32_t trace_filter);
+// A function! named by a word met in code, called when nothing traces:
+// eval_call's work for the common case (no attributes, no compiled code),
+// in one step. Answers the position after the arguments, or -1 having done
+// nothing when the function is not such a case.
+int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const Cell* code,
+                                   int32_t position, int32_t end, bool push);
 // The interpreted body runner (see the pending-exit protocol above).
 void run_function_body(const Cell* function, const Cell* body, const Cell* name);
 // Runs a routine! whose arguments are stacked from the current base; name

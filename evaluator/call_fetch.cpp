@@ -405,9 +405,12 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
     Ref spec = call_spec_of(function);
     bool native = is_native_like(cell_type(function));
     auto count = static_cast<int32_t>(node_cell_count(spec));
+    // The spec's cells stay put until a collection moves them.
+    const Cell* specs = node_cells(spec);
+    uint32_t collections = memory::collections_done;
     int32_t refinement_count = 0;
     if (native && count > 0) {
-        const Cell* last = spec_cell(spec, count - 1);
+        const Cell* last = specs + count - 1;
         if (cell_type(last) == type_id::integer) refinement_count = value::integer_of(last);
         if (refinement_count > max_plain_refinements)
             return fetch_args(function, code, position, end, nullptr, -1, fetch_mode::code, infix);
@@ -418,7 +421,7 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
     int32_t ordinal = 0;
     int32_t local_count = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const Cell* e = spec_cell(spec, i);
+        const Cell* e = specs + i;
         switch (cell_type(e)) {
         case type_id::typeset: {
             uint32_t mode = mode_of(e);
@@ -437,9 +440,11 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
             } else {
                 position = fetch_code_arg(code, position, end, mode, infix);
                 if (is_exit_pending()) return position;
-                // The evaluation may have moved the call spec's node.
-                spec = call_spec_of(function);
-                e = spec_cell(spec, i);
+                if (memory::collections_done != collections) {
+                    specs = node_cells(call_spec_of(function));
+                    collections = memory::collections_done;
+                    e = specs + i;
+                }
             }
             if (!accepts(e, stack::top_type())) fire_expect_arg(function, ordinal, stack::top());
             ++ordinal;
@@ -474,6 +479,31 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
     if (!entry) error::fire(error::Category::internal, "not-done");
     entry(false, refinement_count > 0 ? all_off() : nullptr);
     return position;
+}
+
+void run_infix_native(const Cell* function) {
+    Ref spec = call_spec_of(function);
+    auto count = static_cast<int32_t>(node_cell_count(spec));
+    int32_t ordinal = 0;
+    int32_t refinement_count = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const Cell* e = spec_cell(spec, i);
+        uint8_t type = cell_type(e);
+        if (type == type_id::integer) refinement_count = value::integer_of(e);
+        if (type != type_id::typeset || mode_of(e) == arg_mode::return_type || ordinal >= 2)
+            continue;
+        const Cell* operand = stack::base() + ordinal;
+        if (ordinal == 1 && !accepts(e, cell_type(operand)))
+            fire_expect_arg(function, ordinal, operand);
+        ++ordinal;
+    }
+    stack::Frame* frame = stack::top_frame();
+    if (frame) frame->header &= ~frame_polls_exit;
+    int32_t index = static_cast<int32_t>(function->data1);
+    natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
+                                                                  : natives::entry_at(index);
+    if (!entry) error::fire(error::Category::internal, "not-done");
+    entry(false, refinement_count > 0 ? all_off() : nullptr);
 }
 
 int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int32_t end,

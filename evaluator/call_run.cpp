@@ -15,6 +15,7 @@
 #include "evaluator/call_internal.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
+#include "evaluator/interp_internal.h"
 #include "evaluator/natives.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
@@ -165,6 +166,38 @@ void call_function_stable(const Cell* function, Ref object_context, const Cell* 
     if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, name, function);
     run_body(function, nullptr, name);
     if (traces(trace_bit::return_)) trace_return(name);
+}
+
+int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const Cell* code,
+                                   int32_t position, int32_t end, bool push) {
+    const Cell* compiled = function::more_cell(function, function::more::code);
+    if ((function->header & function::flag::attributes) != 0 ||
+        (cell_type(compiled) == type_id::integer && value::integer_of(compiled) != 0))
+        return -1;
+    check_native_depth();
+    // The name's cell receives the result; the function sits just below the
+    // call's frame, where errors look for it. Both are copied before
+    // anything allocates.
+    Cell* result_slot = stack::push(word);
+    const Cell* fn = stack::push(function);
+    stack::mark_interp_func(result_slot);
+    set_polls_exit();
+    position = fetch_code_args(fn, code, position, end, false);
+    if (!is_exit_pending()) {
+        if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, result_slot, fn);
+        run_body(fn, nullptr, result_slot);
+        if (traces(trace_bit::return_)) trace_return(result_slot);
+    }
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    if (is_exit_pending()) return position;
+    if (traces(trace_bit::return_))
+        trace_event(trace_bit::return_, code, position, result_slot, stack::top());
+    *result_slot = *stack::top();
+    stack::arguments.top = result_slot + 1;
+    return position;
 }
 
 void call_function(const Cell* function, Ref object_context, const Cell* name,

@@ -17,13 +17,6 @@ using function::detail::tail_of;
 
 namespace {
 
-// Where the call spec is cached: cell 1 of the more block, or for natives
-// and actions the second cell of their context block.
-Cell* cache_cell(const Cell* function) {
-    if (detail::is_native_like(cell_type(function))) return node_cells(function->data3) + 1;
-    return function::more_cell(function, function::more::call_spec);
-}
-
 // A typeset! from the block after the spec word at index, or the default.
 Cell argument_typeset(Ref spec, int32_t index, uint32_t mode) {
     Cell types;
@@ -99,14 +92,12 @@ Ref build_call_spec(const Cell* function_in) {
     return value::series_node(&out);
 }
 
-Ref call_spec_of(const Cell* function) {
-    const Cell* cached = cache_cell(function);
-    if (cell_type(cached) == type_id::block) return value::series_node(cached);
+Ref build_and_cache_call_spec(const Cell* function) {
     Cell fn = *function;
     gc::Root root(&fn);
     Ref built = build_call_spec(&fn);
-    value::set_series(cache_cell(&fn), type_id::block, built);
-    return value::series_node(cache_cell(&fn));
+    value::set_series(call_spec_cache_cell(&fn), type_id::block, built);
+    return value::series_node(call_spec_cache_cell(&fn));
 }
 
 } // namespace zep::interp

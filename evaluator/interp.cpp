@@ -44,10 +44,8 @@ void held_overflow() {
     error::fire(error::Category::internal, "stack-overflow");
 }
 
-void check_native_depth() {
-    char here;
-    if (native_stack_limit && &here < native_stack_limit)
-        error::fire(error::Category::internal, "stack-overflow");
+void native_depth_exceeded() {
+    error::fire(error::Category::internal, "stack-overflow");
 }
 
 void set_native_stack_limit() {
@@ -145,12 +143,9 @@ Ref object_context_for(const Cell* function, const Cell* parent, const Cell* nam
 
 // Evaluates a paren in its own frame; the result is pushed or stored.
 void eval_paren(const Cell* paren, bool push) {
-    mark_polling_native(body_word());
-    eval_block(paren, true);
-    if (push)
-        stack::unwind();
-    else
-        stack::unwind_last();
+    // The block's own frame starts at the top: its result lands there and,
+    // in result mode, in the result slot too.
+    eval_block(paren, !push);
 }
 
 int32_t eval_set_word(const Cell* code, int32_t position, int32_t end, bool push) {
@@ -332,6 +327,51 @@ bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, in
     return true;
 }
 
+// An infix math or comparison operator whose left operand is a number and
+// whose right operand needs evaluating (a paren, a call...): the operand is
+// evaluated in the operator's frame as the general call would, then two
+// integers are combined in place and anything else goes to the operator's
+// entry. Answers the position after the operand, or -1 (nothing done) when
+// the shortcut does not apply.
+int32_t infix_on_evaluated_operand(const Cell* op_value, const Cell* code, int32_t position,
+                                   int32_t end, bool push, Cell* start_top) {
+    uint8_t wrapped = op::wrapped_type(op_value);
+    int32_t index = native::index_of(op_value);
+    bool combines = wrapped == type_id::action   ? actions::math_code_of_action(index) >= 0
+                    : wrapped == type_id::native ? actions::compare_code_of_native(index) >= 0
+                                                 : false;
+    if (!combines || position + 1 >= end || position + 1 >= cell_count(code)) return -1;
+    const Cell* left = push ? start_top : stack::base();
+    if (!is_number_type(cell_type(left))) return -1;
+    // [0] the function the operator wraps, [1] its word.
+    Held held(op::unwrap(op_value), *cell_at(code, position));
+    if (!push && start_top != stack::base()) *start_top = *stack::base();
+    stack::arguments.top = start_top;
+    check_native_depth();
+    mark_polling_native(held.get(1));
+    stack::push_slot(); // the left operand, already in place
+    position = eval_expression(code, position + 1, end, true, true, false);
+    if (!is_exit_pending()) {
+        Cell* operands = stack::base();
+        Cell result;
+        if (cell_type(operands) == type_id::integer &&
+            cell_type(operands + 1) == type_id::integer &&
+            integer_infix(wrapped, index, value::integer_of(operands),
+                          value::integer_of(operands + 1), &result)) {
+            *operands = result;
+        } else {
+            run_infix_native(held.get(0));
+        }
+    }
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    if (!is_exit_pending() && traces(trace_bit::return_))
+        trace_event(trace_bit::return_, code, position, held.get(1), stack::top());
+    return position;
+}
+
 } // namespace
 
 void init() {
@@ -409,8 +449,104 @@ void eval_block(const Cell* block, bool chain) {
         stack::unwind();
 }
 
+namespace {
+
+constexpr uint64_t type_bit(uint8_t type) {
+    return uint64_t{1} << type;
+}
+// Types a code cell evaluates to itself as (the other ones are words,
+// paths, parens, functions and issues, which the full evaluation handles).
+constexpr uint64_t not_self_evaluating =
+    type_bit(type_id::paren) | type_bit(type_id::word) | type_bit(type_id::set_word) |
+    type_bit(type_id::lit_word) | type_bit(type_id::get_word) | type_bit(type_id::issue) |
+    type_bit(type_id::native) | type_bit(type_id::action) | type_bit(type_id::op) |
+    type_bit(type_id::function) | type_bit(type_id::path) | type_bit(type_id::lit_path) |
+    type_bit(type_id::set_path) | type_bit(type_id::get_path) | type_bit(type_id::routine);
+// Values a word stands for plainly (unset! raises, functions are called).
+constexpr uint64_t not_plain_word_value = type_bit(type_id::unset) | type_bit(type_id::native) |
+                                          type_bit(type_id::action) | type_bit(type_id::op) |
+                                          type_bit(type_id::function) | type_bit(type_id::routine);
+
+inline bool has_type(uint64_t set, uint8_t type) {
+    return type < 64 && (set & type_bit(type)) != 0;
+}
+
+[[gnu::noinline]] int32_t eval_expression_full(const Cell* code, int32_t position, int32_t end,
+                                               bool no_infix, bool push, bool functions_as_values);
+
+// The value a code cell stands for without evaluating anything: the cell
+// itself when it evaluates to itself, a word's value when that is plain;
+// null otherwise.
+inline const Cell* plain_value(const Cell* cell) {
+    uint8_t type = cell_type(cell);
+    if (!has_type(not_self_evaluating, type)) return cell;
+    if (type != type_id::word) return nullptr;
+    const Cell* found = bound_value(cell);
+    return found && !has_type(not_plain_word_value, cell_type(found)) ? found : nullptr;
+}
+
+// x: followed by a plain value and nothing that could be an operator: the
+// assignment without the set-word's frame, as nothing can go wrong between.
+// Answers false, having done nothing, otherwise.
+inline bool assign_plain(const Cell* set_word, const Cell* tail, int32_t position, int32_t end,
+                         bool push, Cell* start_top) {
+    const Cell* next = set_word + 1;
+    if (position + 1 >= end || next >= tail) return false;
+    if (position + 2 < end && next + 1 < tail && cell_type(next + 1) == type_id::word) return false;
+    const Cell* assigned = plain_value(next);
+    if (!assigned || cell_type(assigned) == type_id::unset) return false;
+    Cell* slot = plain_slot(set_word);
+    if (!slot) return false;
+    Cell copy = *assigned;
+    *slot = copy;
+    // As the set-word's frame leaves it: the value pushed where the
+    // expression began and, in result mode, in the result slot too.
+    stack::arguments.top = start_top;
+    stack::push(&copy);
+    if (!push) *stack::base() = copy;
+    return true;
+}
+
+} // namespace
+
+// The common expressions first, with little set-up, when nothing traces: a
+// value that evaluates to itself, a word with a plain value, an assignment
+// of one.
 int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no_infix, bool push,
                         bool functions_as_values) {
+    if (!tracing) {
+        SeriesBuffer* b = node_buffer(value::series_node(code));
+        const Cell* value = reinterpret_cast<const Cell*>(buffer_head(b)) + position;
+        const Cell* tail = reinterpret_cast<const Cell*>(buffer_tail(b));
+        if (value < tail) {
+            Cell* const start_top = stack::arguments.top;
+            uint8_t type = cell_type(value);
+            if (!has_type(not_self_evaluating, type)) {
+                take_result(value, push);
+            } else if (type == type_id::word) {
+                const Cell* found = bound_value(value);
+                if (!found || has_type(not_plain_word_value, cell_type(found)))
+                    return eval_expression_full(code, position, end, no_infix, push,
+                                                functions_as_values);
+                take_word_value(found, push);
+            } else if (type == type_id::set_word &&
+                       assign_plain(value, tail, position, end, push, start_top)) {
+                return position + 2;
+            } else {
+                return eval_expression_full(code, position, end, no_infix, push,
+                                            functions_as_values);
+            }
+            ++position;
+            return no_infix ? position : eval_infix(code, position, end, push, start_top);
+        }
+    }
+    return eval_expression_full(code, position, end, no_infix, push, functions_as_values);
+}
+
+namespace {
+
+int32_t eval_expression_full(const Cell* code, int32_t position, int32_t end, bool no_infix,
+                             bool push, bool functions_as_values) {
     Cell* const start_top = stack::arguments.top;
     if (position >= cell_count(code)) {
         // The code was cut below the position while it ran.
@@ -431,9 +567,18 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
         switch (cell_type(found)) {
         case type_id::unset:
             fire_with(error::Category::script, "no-value", value);
+        case type_id::function:
+            if (!tracing) {
+                int32_t next =
+                    call_interpreted_from_code(found, value, code, position + 1, end, push);
+                if (next >= 0) {
+                    position = next;
+                    break;
+                }
+            }
+            [[fallthrough]];
         case type_id::native:
         case type_id::action:
-        case type_id::function:
         case type_id::routine:
             position =
                 eval_call(found, code, position + 1, end, push, value, nullptr, nullptr, -1, false);
@@ -539,17 +684,28 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
     return position;
 }
 
+} // namespace
+
 namespace detail {
 
-int32_t eval_infix(const Cell* code, int32_t position, int32_t end, bool push, Cell* start_top) {
+int32_t eval_infix_from(const Cell* code, int32_t position, int32_t end, bool push,
+                        Cell* start_top) {
     while (position < end && position < cell_count(code)) {
         const Cell* word = cell_at(code, position);
         if (cell_type(word) != type_id::word) break;
         const Cell* found = bound_value(word);
         if (!found || cell_type(found) != type_id::op) break;
-        if (!tracing && try_fast_infix(found, code, position, end, push, start_top)) {
-            position += 2;
-            continue;
+        if (!tracing) {
+            if (try_fast_infix(found, code, position, end, push, start_top)) {
+                position += 2;
+                continue;
+            }
+            int32_t next = infix_on_evaluated_operand(found, code, position, end, push, start_top);
+            if (next >= 0) {
+                position = next;
+                if (is_exit_pending()) break;
+                continue;
+            }
         }
         // [0] the operator retyped to the function it wraps, [1] its word.
         Cell locals[2] = {op::unwrap(found), *word};

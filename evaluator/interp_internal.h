@@ -65,7 +65,11 @@ class Held {
 // (deep recursion through blocks and calls); the limit is taken from the
 // thread that runs interp::init.
 extern const char* native_stack_limit;
-void check_native_depth();
+[[noreturn]] void native_depth_exceeded();
+inline void check_native_depth() {
+    char here;
+    if (&here < native_stack_limit) native_depth_exceeded();
+}
 void set_native_stack_limit();
 
 // The cell at a position of a code value (valid until the next allocation).
@@ -130,7 +134,18 @@ int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* 
                     int32_t path_element);
 
 // The infix look-ahead; start_top is the argument top when the expression
-// began.
-int32_t eval_infix(const Cell* code, int32_t position, int32_t end, bool push, Cell* start_top);
+// began. The inline test spares the call when no word follows.
+int32_t eval_infix_from(const Cell* code, int32_t position, int32_t end, bool push,
+                        Cell* start_top);
+inline int32_t eval_infix(const Cell* code, int32_t position, int32_t end, bool push,
+                          Cell* start_top) {
+    if (position >= end) return position;
+    SeriesBuffer* b = node_buffer(value::series_node(code));
+    const Cell* head = reinterpret_cast<const Cell*>(buffer_head(b));
+    if (head + position >= reinterpret_cast<const Cell*>(buffer_tail(b)) ||
+        cell_type(head + position) != type_id::word)
+        return position;
+    return eval_infix_from(code, position, end, push, start_top);
+}
 
 } // namespace zep::interp::detail
