@@ -137,6 +137,9 @@ void call_function_stable(const Cell* function, Ref object_context, const Cell* 
 // nothing when the function is not such a case.
 int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const Cell* code,
                                    int32_t position, int32_t end, bool push);
+// The same for a native! or action! named by a word met in code.
+int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell* code,
+                              int32_t position, int32_t end, bool push);
 // The interpreted body runner (see the pending-exit protocol above).
 void run_function_body(const Cell* function, const Cell* body, const Cell* name);
 // Runs a routine! whose arguments are stacked from the current base; name
@@ -164,6 +167,10 @@ inline bool is_exit_pending() {
 }
 inline void clear_pending_exit() {
     pending_exit = 0;
+}
+// Marks a frame that keeps the pending-exit promise from the start.
+inline void mark_polling_frame(const Cell* word, uint32_t header) {
+    stack::mark_frame(word, header | frame_polls_exit);
 }
 // Sets frame_polls_exit on the top frame.
 inline void set_polls_exit() {

@@ -180,14 +180,33 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
     // anything allocates.
     Cell* result_slot = stack::push(word);
     const Cell* fn = stack::push(function);
-    stack::mark_interp_func(result_slot);
-    set_polls_exit();
+    mark_polling_frame(result_slot, stack::frame_header::interp_function);
     position = fetch_code_args(fn, code, position, end, false);
     if (!is_exit_pending()) {
         if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, result_slot, fn);
         run_body(fn, nullptr, result_slot);
         if (traces(trace_bit::return_)) trace_return(result_slot);
     }
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    if (is_exit_pending()) return position;
+    if (traces(trace_bit::return_))
+        trace_event(trace_bit::return_, code, position, result_slot, stack::top());
+    *result_slot = *stack::top();
+    stack::arguments.top = result_slot + 1;
+    return position;
+}
+
+int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell* code,
+                              int32_t position, int32_t end, bool push) {
+    check_native_depth();
+    Cell* result_slot = stack::push(word);
+    const Cell* fn = stack::push(function);
+    mark_polling_frame(result_slot, stack::frame_header::interp_native);
+    // Runs the entry too.
+    position = fetch_code_args(fn, code, position, end, false);
     if (push)
         stack::unwind();
     else

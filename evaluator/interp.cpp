@@ -141,11 +141,48 @@ Ref object_context_for(const Cell* function, const Cell* parent, const Cell* nam
     return chosen == context::global ? 0 : chosen;
 }
 
-// Evaluates a paren in its own frame; the result is pushed or stored.
+// Evaluates a paren; the result is pushed or stored. A traced paren runs
+// as a block in its own frame (the tracer sees it enter and exit).
+// Otherwise its expressions run in the enclosing frame, each pushing its
+// value where the paren's value goes: a block's frame would show nowhere,
+// as errors name the nearest function.
 void eval_paren(const Cell* paren, bool push) {
-    // The block's own frame starts at the top: its result lands there and,
-    // in result mode, in the result slot too.
-    eval_block(paren, !push);
+    if (tracing) {
+        // The block's own frame starts at the top: its result lands there
+        // and, in result mode, in the result slot too.
+        eval_block(paren, !push);
+        return;
+    }
+    check_native_depth();
+    // [0] the code, [1] the current-code cell to restore on the way out.
+    Held locals(*paren, state_cells[state::current_code]);
+    const Cell* code = locals.get(0);
+    int32_t position = clamped_index(code);
+    int32_t tail = cell_count(code);
+    Cell* const start_top = stack::arguments.top;
+    if (position >= tail) {
+        Cell unset;
+        value::set_unset(&unset);
+        stack::push(&unset);
+    } else {
+        Cell* current = &state_cells[state::current_code];
+        *current = *code;
+        current->header = type_id::block;
+        for (;;) {
+            current->data1 = static_cast<uint32_t>(position);
+            position = eval_expression(code, position, tail, false, true, false);
+            if (is_exit_pending()) break;
+            // A paren cut while it runs ends at its new tail.
+            int32_t now = cell_count(code);
+            if (now < tail) tail = now;
+            if (position >= tail) break;
+            stack::arguments.top = start_top;
+        }
+    }
+    state_cells[state::current_code] = *locals.get(1);
+    if (is_exit_pending()) return;
+    if (!push) *stack::base() = *start_top;
+    stack::arguments.top = start_top + 1;
 }
 
 int32_t eval_set_word(const Cell* code, int32_t position, int32_t end, bool push) {
@@ -418,8 +455,7 @@ void eval_block(const Cell* block, bool chain) {
     const Cell* code = locals.get(0);
     int32_t head = clamped_index(code);
     int32_t tail = cell_count(code);
-    stack::mark_eval(body_word());
-    set_polls_exit();
+    mark_polling_frame(body_word(), stack::frame_header::eval);
     if (traces(trace_bit::enter)) trace_event(trace_bit::enter, code, head, nullptr, nullptr);
     if (head >= tail) {
         Cell unset;
@@ -485,18 +521,47 @@ inline const Cell* plain_value(const Cell* cell) {
     return found && !has_type(not_plain_word_value, cell_type(found)) ? found : nullptr;
 }
 
-// x: followed by a plain value and nothing that could be an operator: the
+// left OP right for an integer! on the left, an operator word and a cell
+// standing plainly for an integer!, when integer_infix combines them.
+inline bool combine_plain_integers(const Cell* left, const Cell* op_word, const Cell* right_cell,
+                                   Cell* result) {
+    if (cell_type(left) != type_id::integer || cell_type(op_word) != type_id::word) return false;
+    const Cell* op_value = bound_value(op_word);
+    if (!op_value || cell_type(op_value) != type_id::op) return false;
+    const Cell* right = plain_value(right_cell);
+    if (!right || cell_type(right) != type_id::integer) return false;
+    return integer_infix(op::wrapped_type(op_value), native::index_of(op_value),
+                         value::integer_of(left), value::integer_of(right), result);
+}
+
+// True when the cell at position (index; cell in the buffer) is a word, so
+// that an operator may follow what comes before it.
+inline bool word_at(const Cell* cell, const Cell* tail, int32_t position, int32_t end) {
+    return position < end && cell < tail && cell_type(cell) == type_id::word;
+}
+
+// x: followed by a plain value, or by two plain integers and an operator
+// that combines them, with nothing after that could be an operator: the
 // assignment without the set-word's frame, as nothing can go wrong between.
-// Answers false, having done nothing, otherwise.
-inline bool assign_plain(const Cell* set_word, const Cell* tail, int32_t position, int32_t end,
-                         bool push, Cell* start_top) {
+// Answers the position after the expression, or -1 having done nothing.
+inline int32_t assign_plain(const Cell* set_word, const Cell* tail, int32_t position, int32_t end,
+                            bool push, Cell* start_top) {
     const Cell* next = set_word + 1;
-    if (position + 1 >= end || next >= tail) return false;
-    if (position + 2 < end && next + 1 < tail && cell_type(next + 1) == type_id::word) return false;
+    if (position + 1 >= end || next >= tail) return -1;
     const Cell* assigned = plain_value(next);
-    if (!assigned || cell_type(assigned) == type_id::unset) return false;
+    if (!assigned || cell_type(assigned) == type_id::unset) return -1;
+    int32_t after = position + 2;
+    Cell combined;
+    if (word_at(next + 1, tail, after, end)) {
+        if (after + 1 >= end || next + 2 >= tail ||
+            !combine_plain_integers(assigned, next + 1, next + 2, &combined))
+            return -1;
+        assigned = &combined;
+        after += 2;
+        if (word_at(next + 3, tail, after, end)) return -1;
+    }
     Cell* slot = plain_slot(set_word);
-    if (!slot) return false;
+    if (!slot) return -1;
     Cell copy = *assigned;
     *slot = copy;
     // As the set-word's frame leaves it: the value pushed where the
@@ -504,7 +569,7 @@ inline bool assign_plain(const Cell* set_word, const Cell* tail, int32_t positio
     stack::arguments.top = start_top;
     stack::push(&copy);
     if (!push) *stack::base() = copy;
-    return true;
+    return after;
 }
 
 } // namespace
@@ -529,9 +594,11 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
                     return eval_expression_full(code, position, end, no_infix, push,
                                                 functions_as_values);
                 take_word_value(found, push);
-            } else if (type == type_id::set_word &&
-                       assign_plain(value, tail, position, end, push, start_top)) {
-                return position + 2;
+            } else if (type == type_id::set_word) {
+                int32_t after = assign_plain(value, tail, position, end, push, start_top);
+                if (after >= 0) return after;
+                return eval_expression_full(code, position, end, no_infix, push,
+                                            functions_as_values);
             } else {
                 return eval_expression_full(code, position, end, no_infix, push,
                                             functions_as_values);
@@ -577,9 +644,16 @@ int32_t eval_expression_full(const Cell* code, int32_t position, int32_t end, bo
                 }
             }
             [[fallthrough]];
+        case type_id::routine:
+            position =
+                eval_call(found, code, position + 1, end, push, value, nullptr, nullptr, -1, false);
+            break;
         case type_id::native:
         case type_id::action:
-        case type_id::routine:
+            if (!tracing) {
+                position = call_native_from_code(found, value, code, position + 1, end, push);
+                break;
+            }
             position =
                 eval_call(found, code, position + 1, end, push, value, nullptr, nullptr, -1, false);
             break;

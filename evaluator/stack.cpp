@@ -81,9 +81,13 @@ void forget_blocks() {
 }
 
 void overflow() {
-    arguments.top = static_cast<uint32_t>(arguments.top - arguments.begin) > overflow_slack
-                        ? arguments.top - overflow_slack
-                        : arguments.begin;
+    // A full frame stack leaves the argument stack as it is.
+    if (arguments.top + overflow_slack >= arguments.end) {
+        Cell* lowered = static_cast<uint32_t>(arguments.top - arguments.begin) > overflow_slack
+                            ? arguments.top - overflow_slack
+                            : arguments.begin;
+        arguments.top = lowered > arguments.base ? lowered : arguments.base;
+    }
     cycles::reset();
     error::fire_named(error::Category::internal, "stack-overflow");
 }
@@ -276,6 +280,9 @@ void throw_error(const Cell* error_value) {
         if (t == frame_type::try_ || t == frame_type::barrier) received = f;
     }
     if (!received) {
+        // Nothing receives it: the stacks are done with, and reporting it
+        // needs room (the argument stack may be the one that overflowed).
+        arguments.top = arguments.base + 1;
         value::copy_cell(&error, arguments.base);
         error::report_uncaught(arguments.base);
     }

@@ -120,8 +120,10 @@ void forget_blocks();
 
 // --- Argument stack -----------------------------------------------------------
 
-// Raises internal stack-overflow after lowering the top by overflow_slack
-// cells and emptying the cycle stack.
+// Raises internal stack-overflow after emptying the cycle stack. When the
+// argument stack is the full one, its top is first lowered by
+// overflow_slack cells, but never below the current frame's base: the
+// cells below it belong to calls still running.
 [[noreturn]] void overflow();
 
 // Reserves the cell at the top and answers it; its content is left as it is.
@@ -181,11 +183,13 @@ inline uint8_t top_type() {
 // --- Marking frames -------------------------------------------------------------
 
 // Pushes a record named by the word with the given header bits; the new base
-// is the current top. Raises stack-overflow when the frame stack is full.
+// is the current top. Raises stack-overflow when the frame stack is full,
+// or when fewer than overflow_slack argument cells are left above the new
+// base (the room the error is built in).
 // Marking is inline: every call, block and loop marks a frame.
 inline void mark_frame(const Cell* word, uint32_t header) {
     Frame* f = frames.top;
-    if (f >= frames.end) overflow();
+    if (f >= frames.end || arguments.top + overflow_slack >= arguments.end) overflow();
     // Only 16 bits of the symbol fit; a larger id must not spill into the type.
     f->header = ((value::word_symbol(word) & 0xFFFF) << 8) | header;
     f->saved_base = index_of(arguments.base);

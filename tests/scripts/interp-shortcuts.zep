@@ -1,0 +1,48 @@
+Zep [
+	Title: "Evaluation shortcuts give what the general evaluation gives"
+	Purpose: {Plain assignments, integer operators, parens and operator
+	operands have short paths; these cases sit at their edges.}
+]
+
+; Assignments of plain values and of two integers and an operator.
+expect 9 [x: 1 + 2 * 3 x]
+expect 5 [x: 2 + 3 x]
+expect true [x: 2 < 3 x]
+expect 2147483648.0 [x: 2147483647 + 1 x]
+expect 3.5 [x: 1 + 2.5 x]
+expect 4 [y: 3 x: y + 1 x]
+expect [7 7] [a: b: 7 reduce [a b]]
+expect-error 'script 'no-value [x: never-set-word + 1]
+expect-error 'script 'need-value [do [x: ()]]
+f: func [n /local m] [m: n - 1 m: m * 2 m]
+expect 8 [f 5]
+
+; An object's field assigned from its own function still fires on-change*.
+changes: copy []
+o: make object! [
+	v: 0
+	on-change*: func [word old new] [append changes reduce [word new]]
+	bump: func [] [v: v + 1]
+]
+o/bump
+expect [v: 1] [changes]
+
+; Parens: several expressions, the empty paren, exits from inside.
+expect 3 [(1 2 3)]
+expect 5 [1 + (2 3 4)]
+expect [2 4] [reduce [(1 2) (3 4)]]
+expect unset! [type? ()]
+g: func [] [1 + (return 5) 7]
+expect 5 [g]
+expect 2 [n: 0 loop 5 [n: n + 1 if n = 2 [(break)]] n]
+expect 10 [n: 0 loop 10 [(n: n + 1 continue) n: 100] n]
+
+; Operators whose right operand is evaluated: numbers combine in place,
+; anything else goes through the operator itself.
+expect 3.5 [1 + (2.5)]
+expect true [2 < (3)]
+expect 2147483648.0 [2147483647 + (1)]
+expect 6 [5 - (f 2) + 3]
+expect-error 'script 'expect-arg [1 + ("a")]
+h: func [x] [x * 10]
+expect 21 [1 + h 2]
