@@ -11,6 +11,7 @@
 #include "evaluator/actions.h"
 #include "evaluator/call.h"
 #include "evaluator/call_internal.h"
+#include "evaluator/interp_internal.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
 #include "evaluator/natives.h"
@@ -368,8 +369,20 @@ const int32_t* all_off() {
 
 // One argument of an ordinary call, by its mode; answers the new position.
 int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t mode, bool infix) {
-    if (mode == arg_mode::evaluated)
+    if (mode == arg_mode::evaluated) {
+        // A literal (a block for a conditional or a loop, a number) with no
+        // word after it, which could be an operator, is its own value.
+        SeriesBuffer* b = node_buffer(value::series_node(code));
+        const Cell* cell = reinterpret_cast<const Cell*>(buffer_head(b)) + position;
+        const Cell* tail = reinterpret_cast<const Cell*>(buffer_tail(b));
+        if (!tracing && cell < tail && is_self_evaluating(cell_type(cell)) &&
+            (infix || position + 1 >= end || cell + 1 >= tail ||
+             cell_type(cell + 1) != type_id::word)) {
+            stack::push(cell);
+            return position + 1;
+        }
         return eval_expression(code, position, end, infix, true, false);
+    }
     Cell value = *(node_cells(value::series_node(code)) + position);
     if (mode == arg_mode::get) {
         stack::push(&value);

@@ -195,46 +195,6 @@ int64_t block_length(const Cell* block) {
 
 } // namespace
 
-int math_code_of_action(int action) {
-    switch (action) {
-    case action_slot::add:
-        return fast_math::add;
-    case action_slot::subtract:
-        return fast_math::subtract;
-    case action_slot::multiply:
-        return fast_math::multiply;
-    case action_slot::or_:
-        return fast_math::or_;
-    case action_slot::and_:
-        return fast_math::and_;
-    case action_slot::xor_:
-        return fast_math::xor_;
-    default:
-        return -1;
-    }
-}
-
-int compare_code_of_native(int32_t index) {
-    switch (index) {
-    case natives::index::is_equal:
-        return compare_code::equal;
-    case natives::index::is_not_equal:
-        return compare_code::not_equal;
-    case natives::index::is_strict_equal:
-        return compare_code::strict_equal;
-    case natives::index::is_lesser:
-        return compare_code::lesser;
-    case natives::index::is_greater:
-        return compare_code::greater;
-    case natives::index::is_lesser_or_equal:
-        return compare_code::lesser_or_equal;
-    case natives::index::is_greater_or_equal:
-        return compare_code::greater_or_equal;
-    default:
-        return -1;
-    }
-}
-
 // ---- Arithmetic ------------------------------------------------------------------------
 
 Cell* math_op_fast(int code, const Cell* name, const Cell* left, const Cell* right) {

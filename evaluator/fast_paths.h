@@ -31,6 +31,8 @@
 #pragma once
 #include <cstdint>
 
+#include "datatypes/registry.h"
+#include "evaluator/natives.h"
 #include "runtime/cell.h"
 
 namespace zep::actions {
@@ -58,10 +60,48 @@ enum : int {
 
 // The arithmetic code of an action number (action_slot::add ...), or -1 when
 // the action has no fast path.
-int math_code_of_action(int action);
+inline int math_code_of_action(int action) {
+    switch (action) {
+    case action_slot::add:
+        return fast_math::add;
+    case action_slot::subtract:
+        return fast_math::subtract;
+    case action_slot::multiply:
+        return fast_math::multiply;
+    case action_slot::or_:
+        return fast_math::or_;
+    case action_slot::and_:
+        return fast_math::and_;
+    case action_slot::xor_:
+        return fast_math::xor_;
+    default:
+        return -1;
+    }
+}
+
 // The comparison code of a native index (natives::index::is_equal ...
 // is_greater_or_equal), or -1.
-int compare_code_of_native(int32_t index);
+inline int compare_code_of_native(int32_t index) {
+    switch (index) {
+    case natives::index::is_equal:
+        return compare_code::equal;
+    case natives::index::is_not_equal:
+        return compare_code::not_equal;
+    case natives::index::is_strict_equal:
+        return compare_code::strict_equal;
+    case natives::index::is_lesser:
+        return compare_code::lesser;
+    case natives::index::is_greater:
+        return compare_code::greater;
+    case natives::index::is_lesser_or_equal:
+        return compare_code::lesser_or_equal;
+    case natives::index::is_greater_or_equal:
+        return compare_code::greater_or_equal;
+    default:
+        return -1;
+    }
+}
+
 
 // Pushes left <code> right and answers the new cell. An unknown code ends
 // the process with runtime error 101.

@@ -252,19 +252,6 @@ bool is_number_type(uint8_t type) {
     return type == type_id::integer || type == type_id::float_;
 }
 
-// The number a right operand gives without evaluating anything: a literal
-// integer! or float!, or a word whose value is one. Null otherwise.
-const Cell* plain_number_at(const Cell* code, int32_t position, int32_t end) {
-    if (position >= end || position >= cell_count(code)) return nullptr;
-    const Cell* cell = cell_at(code, position);
-    if (cell_type(cell) == type_id::word) cell = bound_value(cell);
-    return cell && is_number_type(cell_type(cell)) ? cell : nullptr;
-}
-
-// Infix arithmetic and comparison between two numbers: the operator at
-// position is applied to the left operand and the number after it directly
-// (fast_paths.h), with the results the action or native call would give.
-// Answers false, having done nothing, when the shortcut does not apply.
 // Both operands integer!: the result of the common operators, computed in
 // place. Answers false (nothing done) for other operators and on overflow,
 // which the fast paths turn into a float!.
@@ -318,42 +305,36 @@ bool integer_infix(uint8_t wrapped, int32_t index, int32_t a, int32_t b, Cell* r
     return true;
 }
 
-bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, int32_t end,
-                    bool push, Cell* start_top) {
-    uint8_t wrapped = op::wrapped_type(op_value);
-    int32_t index = native::index_of(op_value);
-    {
-        const Cell* left = push ? start_top : stack::base();
-        const Cell* right = cell_type(left) == type_id::integer
-                                ? plain_number_at(code, position + 1, end)
-                                : nullptr;
-        Cell result;
-        if (right && cell_type(right) == type_id::integer &&
-            integer_infix(wrapped, index, value::integer_of(left), value::integer_of(right),
-                          &result)) {
-            // As the on-top fast paths leave it: the result at start_top and,
-            // in result-slot mode, in the result slot too.
-            *start_top = result;
-            stack::arguments.top = start_top + 1;
-            if (!push) *stack::base() = result;
-            return true;
-        }
-    }
-    bool compare = false;
-    int fast = -1;
-    if (wrapped == type_id::action) {
-        fast = actions::math_code_of_action(index);
-    } else if (wrapped == type_id::native) {
-        fast = actions::compare_code_of_native(index);
-        compare = true;
-    }
-    if (fast < 0) return false;
+// The fast code of an operator: a math code (compare false) for the
+// actions add ... xor~, a comparison code (compare true) for the comparison
+// natives; -1 for any other operator.
+inline int fast_code_of(uint8_t wrapped, int32_t index, bool* compare) {
+    *compare = wrapped == type_id::native;
+    if (wrapped == type_id::action) return actions::math_code_of_action(index);
+    if (wrapped == type_id::native) return actions::compare_code_of_native(index);
+    return -1;
+}
+
+// left OP right for two numbers, the right one a plain copy: combined in
+// place when both are integers, else by the on-top fast paths, with the
+// results and errors of the operator's action or native.
+void infix_on_numbers(uint8_t wrapped, int32_t index, int fast, bool compare, const Cell* name_cell,
+                      const Cell* right, bool push, Cell* start_top) {
     const Cell* left = push ? start_top : stack::base();
-    const Cell* right = plain_number_at(code, position + 1, end);
-    if (!right || !is_number_type(cell_type(left))) return false;
+    Cell result;
+    if (cell_type(left) == type_id::integer && cell_type(right) == type_id::integer &&
+        integer_infix(wrapped, index, value::integer_of(left), value::integer_of(right),
+                      &result)) {
+        // As the on-top fast paths leave it: the result at start_top and,
+        // in result-slot mode, in the result slot too.
+        *start_top = result;
+        stack::arguments.top = start_top + 1;
+        if (!push) *stack::base() = result;
+        return;
+    }
     // Numbers hold no references: plain copies are safe across the call.
     Cell right_copy = *right;
-    Cell name = *cell_at(code, position);
+    Cell name = *name_cell;
     if (!push && start_top != stack::base()) *start_top = *stack::base();
     stack::arguments.top = start_top + 1;
     if (compare)
@@ -361,25 +342,16 @@ bool try_fast_infix(const Cell* op_value, const Cell* code, int32_t position, in
     else
         actions::math_op_on_top(fast, &name, &right_copy);
     if (!push) stack::set_last(start_top);
-    return true;
 }
 
 // An infix math or comparison operator whose left operand is a number and
 // whose right operand needs evaluating (a paren, a call...): the operand is
 // evaluated in the operator's frame as the general call would, then two
 // integers are combined in place and anything else goes to the operator's
-// entry. Answers the position after the operand, or -1 (nothing done) when
-// the shortcut does not apply.
-int32_t infix_on_evaluated_operand(const Cell* op_value, const Cell* code, int32_t position,
-                                   int32_t end, bool push, Cell* start_top) {
-    uint8_t wrapped = op::wrapped_type(op_value);
-    int32_t index = native::index_of(op_value);
-    bool combines = wrapped == type_id::action   ? actions::math_code_of_action(index) >= 0
-                    : wrapped == type_id::native ? actions::compare_code_of_native(index) >= 0
-                                                 : false;
-    if (!combines || position + 1 >= end || position + 1 >= cell_count(code)) return -1;
-    const Cell* left = push ? start_top : stack::base();
-    if (!is_number_type(cell_type(left))) return -1;
+// entry. Answers the position after the operand.
+int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_t index,
+                                   const Cell* code, int32_t position, int32_t end, bool push,
+                                   Cell* start_top) {
     // [0] the function the operator wraps, [1] its word.
     Held held(op::unwrap(op_value), *cell_at(code, position));
     if (!push && start_top != stack::base()) *start_top = *stack::base();
@@ -486,26 +458,6 @@ void eval_block(const Cell* block, bool chain) {
 }
 
 namespace {
-
-constexpr uint64_t type_bit(uint8_t type) {
-    return uint64_t{1} << type;
-}
-// Types a code cell evaluates to itself as (the other ones are words,
-// paths, parens, functions and issues, which the full evaluation handles).
-constexpr uint64_t not_self_evaluating =
-    type_bit(type_id::paren) | type_bit(type_id::word) | type_bit(type_id::set_word) |
-    type_bit(type_id::lit_word) | type_bit(type_id::get_word) | type_bit(type_id::issue) |
-    type_bit(type_id::native) | type_bit(type_id::action) | type_bit(type_id::op) |
-    type_bit(type_id::function) | type_bit(type_id::path) | type_bit(type_id::lit_path) |
-    type_bit(type_id::set_path) | type_bit(type_id::get_path) | type_bit(type_id::routine);
-// Values a word stands for plainly (unset! raises, functions are called).
-constexpr uint64_t not_plain_word_value = type_bit(type_id::unset) | type_bit(type_id::native) |
-                                          type_bit(type_id::action) | type_bit(type_id::op) |
-                                          type_bit(type_id::function) | type_bit(type_id::routine);
-
-inline bool has_type(uint64_t set, uint8_t type) {
-    return type < 64 && (set & type_bit(type)) != 0;
-}
 
 [[gnu::noinline]] int32_t eval_expression_full(const Cell* code, int32_t position, int32_t end,
                                                bool no_infix, bool push, bool functions_as_values);
@@ -770,15 +722,25 @@ int32_t eval_infix_from(const Cell* code, int32_t position, int32_t end, bool pu
         const Cell* found = bound_value(word);
         if (!found || cell_type(found) != type_id::op) break;
         if (!tracing) {
-            if (try_fast_infix(found, code, position, end, push, start_top)) {
-                position += 2;
-                continue;
-            }
-            int32_t next = infix_on_evaluated_operand(found, code, position, end, push, start_top);
-            if (next >= 0) {
-                position = next;
-                if (is_exit_pending()) break;
-                continue;
+            uint8_t wrapped = op::wrapped_type(found);
+            int32_t index = native::index_of(found);
+            bool compare;
+            int fast = fast_code_of(wrapped, index, &compare);
+            const Cell* left = push ? start_top : stack::base();
+            if (fast >= 0 && is_number_type(cell_type(left)) && position + 1 < end &&
+                position + 1 < cell_count(code)) {
+                const Cell* right = plain_value(word + 1);
+                if (right && is_number_type(cell_type(right))) {
+                    infix_on_numbers(wrapped, index, fast, compare, word, right, push, start_top);
+                    position += 2;
+                    continue;
+                }
+                if (!right) {
+                    position = infix_on_evaluated_operand(found, wrapped, index, code, position,
+                                                          end, push, start_top);
+                    if (is_exit_pending()) break;
+                    continue;
+                }
             }
         }
         // [0] the operator retyped to the function it wraps, [1] its word.

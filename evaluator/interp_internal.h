@@ -121,6 +121,31 @@ inline Cell* plain_slot(const Cell* word) {
     return node_cells(header->data2) + index;
 }
 
+constexpr uint64_t type_bit(uint8_t type) {
+    return uint64_t{1} << type;
+}
+// Types a code cell evaluates to itself as (the other ones are words,
+// paths, parens, functions and issues, which the full evaluation handles).
+constexpr uint64_t not_self_evaluating =
+    type_bit(type_id::paren) | type_bit(type_id::word) | type_bit(type_id::set_word) |
+    type_bit(type_id::lit_word) | type_bit(type_id::get_word) | type_bit(type_id::issue) |
+    type_bit(type_id::native) | type_bit(type_id::action) | type_bit(type_id::op) |
+    type_bit(type_id::function) | type_bit(type_id::path) | type_bit(type_id::lit_path) |
+    type_bit(type_id::set_path) | type_bit(type_id::get_path) | type_bit(type_id::routine);
+// Values a word stands for plainly (unset! raises, functions are called).
+constexpr uint64_t not_plain_word_value = type_bit(type_id::unset) | type_bit(type_id::native) |
+                                          type_bit(type_id::action) | type_bit(type_id::op) |
+                                          type_bit(type_id::function) | type_bit(type_id::routine);
+
+inline bool has_type(uint64_t set, uint8_t type) {
+    return type < 64 && (set & type_bit(type)) != 0;
+}
+
+// A code cell that evaluates to itself.
+inline bool is_self_evaluating(uint8_t type) {
+    return !has_type(not_self_evaluating, type);
+}
+
 inline bool is_function_type(uint8_t type) {
     return type == type_id::native || type == type_id::action || type == type_id::function ||
            type == type_id::routine;
