@@ -102,7 +102,6 @@ inline int compare_code_of_native(int32_t index) {
     }
 }
 
-
 // Pushes left <code> right and answers the new cell. An unknown code ends
 // the process with runtime error 101.
 Cell* math_op_fast(int code, const Cell* name, const Cell* left, const Cell* right);

@@ -323,8 +323,7 @@ void infix_on_numbers(uint8_t wrapped, int32_t index, int fast, bool compare, co
     const Cell* left = push ? start_top : stack::base();
     Cell result;
     if (cell_type(left) == type_id::integer && cell_type(right) == type_id::integer &&
-        integer_infix(wrapped, index, value::integer_of(left), value::integer_of(right),
-                      &result)) {
+        integer_infix(wrapped, index, value::integer_of(left), value::integer_of(right), &result)) {
         // As the on-top fast paths leave it: the result at start_top and,
         // in result-slot mode, in the result slot too.
         *start_top = result;
@@ -542,10 +541,26 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
                 take_result(value, push);
             } else if (type == type_id::word) {
                 const Cell* found = bound_value(value);
-                if (!found || has_type(not_plain_word_value, cell_type(found)))
+                uint8_t found_type = found ? cell_type(found) : uint8_t{type_id::unset};
+                int32_t next = -1;
+                if (found_type == type_id::function) {
+                    next = call_interpreted_from_code(found, value, code, position + 1, end, push);
+                } else if (found_type == type_id::native || found_type == type_id::action) {
+                    next = call_native_from_code(found, value, code, position + 1, end, push);
+                } else if (!has_type(not_plain_word_value, found_type)) {
+                    take_word_value(found, push);
+                    ++position;
+                    return no_infix ? position : eval_infix(code, position, end, push, start_top);
+                }
+                if (next < 0)
                     return eval_expression_full(code, position, end, no_infix, push,
                                                 functions_as_values);
-                take_word_value(found, push);
+                // As the full evaluation ends a call.
+                if (!no_infix && !is_exit_pending())
+                    next = eval_infix(code, next, end, push, start_top);
+                if (!push && traces(trace_bit::expr) && !is_exit_pending())
+                    trace_event(trace_bit::expr, code, next, nullptr, stack::base());
+                return next;
             } else if (type == type_id::set_word) {
                 int32_t after = assign_plain(value, tail, position, end, push, start_top);
                 if (after >= 0) return after;
