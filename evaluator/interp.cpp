@@ -564,8 +564,13 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
             } else if (type == type_id::set_word) {
                 int32_t after = assign_plain(value, tail, position, end, push, start_top);
                 if (after >= 0) return after;
-                return eval_expression_full(code, position, end, no_infix, push,
-                                            functions_as_values);
+                // As the full evaluation ends a set-word.
+                after = eval_set_word(code, position, end, push);
+                if (!no_infix && !is_exit_pending())
+                    after = eval_infix(code, after, end, push, start_top);
+                if (!push && traces(trace_bit::expr) && !is_exit_pending())
+                    trace_event(trace_bit::expr, code, after, nullptr, stack::base());
+                return after;
             } else {
                 return eval_expression_full(code, position, end, no_infix, push,
                                             functions_as_values);
