@@ -3,8 +3,11 @@
 
     bench/run.py [--zep PATH] [--runs N] [PROGRAM ...]
 
---zep defaults to build/zep. Each program runs N times (default 3) per
-language; the best wall-clock time counts. The table shows the times and the
+--zep defaults to build/zep. Each program runs N times (default 5) per
+language; the best CPU time (user + system, start-up included) counts, which
+other work on the machine disturbs less than wall-clock time. Python is the
+system's /usr/bin/python3 when there is one (a python3 found through PATH may
+be a wrapper that adds its own start-up). The table shows the times and the
 ratio of Zep's time to each other language's. The programs print a result,
 and a program whose languages disagree is reported. Not part of ctest.
 """
@@ -12,34 +15,48 @@ import argparse
 import os
 import subprocess
 import sys
-import time
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PROGRAMS = os.path.join(HERE, "programs")
 
 
+def cpu_run(command):
+    """Runs the command; answers its status, output and CPU seconds."""
+    with tempfile.TemporaryFile() as out:
+        child = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT,
+                                 stdin=subprocess.DEVNULL)
+        _, status, usage = os.wait4(child.pid, 0)
+        out.seek(0)
+        text = out.read().decode("utf-8", "replace").strip()
+    return os.waitstatus_to_exitcode(status), text, usage.ru_utime + usage.ru_stime
+
+
 def best_time(command, runs):
     best, output = None, None
     for _ in range(runs):
-        start = time.perf_counter()
-        run = subprocess.run(command, capture_output=True, stdin=subprocess.DEVNULL)
-        elapsed = time.perf_counter() - start
-        if run.returncode != 0:
-            return None, (run.stdout + run.stderr).decode("utf-8", "replace").strip()
-        best = elapsed if best is None else min(best, elapsed)
-        output = run.stdout.decode("utf-8", "replace").strip()
+        code, text, seconds = cpu_run(command)
+        if code != 0:
+            return None, text
+        best = seconds if best is None else min(best, seconds)
+        output = text
     return best, output
+
+
+def python_command():
+    system = "/usr/bin/python3"
+    return [system] if os.access(system, os.X_OK) else ["python3"]
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--zep", default=os.path.join(HERE, "..", "build", "zep"))
-    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("programs", nargs="*")
     args = parser.parse_args()
     names = args.programs or sorted(
         os.path.splitext(f)[0] for f in os.listdir(PROGRAMS) if f.endswith(".zep"))
-    languages = [("zep", [args.zep]), ("python", ["python3"]), ("lua", ["lua5.4"])]
+    languages = [("zep", [args.zep]), ("python", python_command()), ("lua", ["lua5.4"])]
     suffixes = {"zep": ".zep", "python": ".py", "lua": ".lua"}
     print(f"{'program':<10}{'zep s':>9}{'python s':>10}{'lua s':>9}{'zep/py':>9}{'zep/lua':>9}")
     status = 0
