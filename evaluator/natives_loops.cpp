@@ -3,6 +3,7 @@
 // every other exit goes on outward, and errors pass through untouched.
 #include "evaluator/natives_loops.h"
 
+#include "datatypes/context.h"
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
@@ -56,6 +57,26 @@ Step run_body(const Cell* body) {
         if (exit.thrown) pass_on(exit.code);
         return Step::leaving;
     }
+}
+
+// Sets repeat's counter word to the counter. After the first assignment
+// (made through the general path, which resolves the word's index) a word
+// of a context that is not an object's is written in place: contexts never
+// lose words, so the index stays valid, and only an object's fields run
+// change handling. The context and its values are looked up again each
+// time, as the collector may move them.
+void set_counter(Cell* word, const Cell* counter, bool first) {
+    if (!first) {
+        Ref context = value::word_context(word);
+        int32_t index = value::word_index(word);
+        if (context && index >= 0 && context::kind_of(context) != context::kind::object) {
+            if (Cell* values = context::values(context)) {
+                values[index] = *counter;
+                return;
+            }
+        }
+    }
+    word::set(word, counter);
 }
 
 // The loop words of foreach and remove-each: a word! or a non-empty block.
@@ -166,9 +187,9 @@ void repeat(bool check, const int32_t*) {
     const Cell* body = arg(2);
     value::set_integer(counter, 1);
     mark_loop_frame();
-    for (;;) {
+    for (bool first = true;; first = false) {
         stack::reset();
-        word::set(word, counter);
+        set_counter(word, counter, first);
         Step step = run_body(body);
         if (step == Step::broken) break;
         if (step == Step::leaving) {

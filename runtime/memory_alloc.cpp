@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
 
 #include "runtime/error_exit.h"
 #include "runtime/memory.h"
@@ -119,6 +120,18 @@ uint32_t used_bytes(SeriesBuffer* b) {
     return b->tail - b->head;
 }
 
+// A grown big series gets its old data at once and is growing: its pages
+// are made present in one step instead of one fault per page. Only advice;
+// a system without it leaves them to fault as they are touched.
+void prefault(SeriesBuffer* b) {
+#ifdef MADV_POPULATE_WRITE
+    Ref first = arena::ref(buffer_data(b)) / arena::page_size * arena::page_size;
+    madvise(arena::ptr(first), arena::ref(buffer_end(b)) - first, MADV_POPULATE_WRITE);
+#else
+    (void)b;
+#endif
+}
+
 struct Regrown {
     SeriesBuffer* old;
     SeriesBuffer* fresh;
@@ -139,6 +152,7 @@ Regrown regrow(SeriesBuffer* buffer, uint64_t new_size) {
     Ref node = buffer->node;
     Ref old_ref = arena::ref(buffer);
     SeriesBuffer* fresh = alloc_buffer(count, unit, 0);
+    if (fresh->flags & series_flag::big) prefault(fresh);
     // A collection may have moved the old buffer: its node knows where.
     SeriesBuffer* old = node ? node_buffer(node) : buffer_at(old_ref);
     take_flags(fresh, old->flags);
