@@ -104,13 +104,35 @@ void take_units(Addition* out, const Cell* text, int64_t limit) {
     out->count = static_cast<uint32_t>(n);
 }
 
+// Copies n bytes between distinct places. The usual few characters are
+// copied inline, where a library call would cost more than the copy.
+inline void copy_bytes(unsigned char* to, const unsigned char* from, size_t n) {
+    if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n >= 8) {
+        uint64_t first, last;
+        std::memcpy(&first, from, 8);
+        std::memcpy(&last, from + n - 8, 8);
+        std::memcpy(to, &first, 8);
+        std::memcpy(to + n - 8, &last, 8);
+    } else if (n >= 4) {
+        uint32_t first, last;
+        std::memcpy(&first, from, 4);
+        std::memcpy(&last, from + n - 4, 4);
+        std::memcpy(to, &first, 4);
+        std::memcpy(to + n - 4, &last, 4);
+    } else {
+        for (size_t i = 0; i < n; ++i) to[i] = from[i];
+    }
+}
+
 // Writes count units read from `from` (of from_unit bytes) at out in the
 // given unit, never narrower; answers the end.
 unsigned char* write_units(unsigned char* out, uint32_t unit, const unsigned char* from,
                            uint32_t from_unit, uint32_t count) {
     if (from_unit == unit) {
         size_t bytes = size_t{count} * unit;
-        std::memcpy(out, from, bytes);
+        copy_bytes(out, from, bytes);
         return out + bytes;
     }
     for (uint32_t i = 0; i < count; ++i) {

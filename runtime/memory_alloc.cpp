@@ -120,9 +120,11 @@ uint32_t used_bytes(SeriesBuffer* b) {
     return b->tail - b->head;
 }
 
-// A grown big series gets its old data at once and is growing: its pages
-// are made present in one step instead of one fault per page. Only advice;
-// a system without it leaves them to fault as they are touched.
+// A grown buffer gets its old data at once and is growing: the pages of a
+// large one are made present in one step instead of one fault per page.
+// Only advice; a system without it leaves them to fault as they are touched.
+constexpr uint32_t prefault_threshold = 64u << 10;
+
 void prefault(SeriesBuffer* b) {
 #ifdef MADV_POPULATE_WRITE
     Ref first = arena::ref(buffer_data(b)) / arena::page_size * arena::page_size;
@@ -152,7 +154,7 @@ Regrown regrow(SeriesBuffer* buffer, uint64_t new_size) {
     Ref node = buffer->node;
     Ref old_ref = arena::ref(buffer);
     SeriesBuffer* fresh = alloc_buffer(count, unit, 0);
-    if (fresh->flags & series_flag::big) prefault(fresh);
+    if (fresh->size >= prefault_threshold) prefault(fresh);
     // A collection may have moved the old buffer: its node knows where.
     SeriesBuffer* old = node ? node_buffer(node) : buffer_at(old_ref);
     take_flags(fresh, old->flags);
