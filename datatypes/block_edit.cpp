@@ -26,14 +26,34 @@ using detail::table_of;
 
 // The cells a value contributes: a block type's cells from its head unless
 // /only, else the value itself. Taken out before the target changes, as the
-// source may share the target's buffer.
-std::vector<Cell> source_cells(const Cell* value, bool only) {
-    if (only || !series::is_block_type(cell_type(value))) return {*value};
-    int32_t h = series::clamped_head(value);
-    int32_t n = series::total_length(value) - h;
-    const Cell* first = cells_of(value) + h;
-    return std::vector<Cell>(first, first + n);
-}
+// source may share the target's buffer. A single cell is kept inline, so the
+// common one-value edit allocates nothing.
+class SourceCells {
+  public:
+    SourceCells(const Cell* value, bool only) {
+        if (only || !series::is_block_type(cell_type(value))) {
+            one_ = *value;
+            size_ = 1;
+            inline_ = true;
+            return;
+        }
+        int32_t h = series::clamped_head(value);
+        int32_t n = series::total_length(value) - h;
+        const Cell* first = cells_of(value) + h;
+        many_.assign(first, first + n);
+        size_ = many_.size();
+    }
+    const Cell* data() const { return inline_ ? &one_ : many_.data(); }
+    size_t size() const { return size_; }
+    // Keeps the first n cells (n no more than the size).
+    void cut(size_t n) { size_ = n; }
+
+  private:
+    std::vector<Cell> many_;
+    Cell one_{};
+    size_t size_ = 0;
+    bool inline_ = false;
+};
 
 // Makes room for `extra` more cells, expanding to the needed size (twice it
 // when asked). Answers the buffer.
@@ -54,7 +74,7 @@ int64_t checked_product(int64_t a, int64_t b) {
 }
 
 // Copies the cells in at the index and repeats them dup times.
-void write_cells(const Cell* block, int32_t at, const std::vector<Cell>& cells, int32_t dup) {
+void write_cells(const Cell* block, int32_t at, const SourceCells& cells, int32_t dup) {
     Cell* start = cells_of(block) + at;
     std::memcpy(start, cells.data(), cells.size() * sizeof(Cell));
     if (dup > 1)
@@ -66,10 +86,10 @@ void write_cells(const Cell* block, int32_t at, const std::vector<Cell>& cells, 
 } // namespace
 
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool append) {
-    std::vector<Cell> cells = source_cells(value, only);
+    SourceCells cells(value, only);
     auto available = static_cast<int32_t>(cells.size());
     if (part < 0 || part > available) part = available;
-    cells.resize(static_cast<size_t>(part));
+    cells.cut(static_cast<size_t>(part));
     if (part == 0 || dup <= 0) return series;
     int32_t h = clamp_head(series);
     Cell block = *series;
@@ -109,7 +129,7 @@ Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
     Cell block = *series;
     int32_t total = series::total_length(&block);
     int32_t available = total - h;
-    std::vector<Cell> cells = source_cells(value, only);
+    SourceCells cells(value, only);
     auto k = static_cast<int32_t>(cells.size());
     if (dup < 0) dup = 0;
     int64_t inserted = checked_product(k, dup);

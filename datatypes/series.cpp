@@ -20,8 +20,7 @@ bool (*vector_set_value)(unsigned char*, const Cell*, uint32_t, uint32_t) = null
 // ---- Position functions ------------------------------------------------------
 
 int32_t total_length(const Cell* value) {
-    SeriesBuffer* b = node_buffer(value->data2);
-    return static_cast<int32_t>((b->tail - b->head) / buffer_unit(b));
+    return static_cast<int32_t>(used_unit_count(node_buffer(value->data2)));
 }
 
 bool is_at_tail(const Cell* value) {
@@ -116,13 +115,16 @@ void fire_refine(const char* refinement, const Cell* argument) {
     error::fire(error::Category::script, "invalid-refine-arg", &word, &copy);
 }
 
+bool has_owner(const Cell* series) {
+    if (!ownership::table()) return false;
+    return cell_type(series) == type_id::image
+               ? (series->header & ownership::image_owned_flag) != 0
+               : (node_buffer(series->data2)->flags & series_flag::owned) != 0;
+}
+
 bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index,
             int32_t part) {
-    if (!ownership::table()) return false;
-    bool owned = cell_type(series) == type_id::image
-                     ? (series->header & ownership::image_owned_flag) != 0
-                     : (node_buffer(series->data2)->flags & series_flag::owned) != 0;
-    if (!owned) return false;
+    if (!has_owner(series)) return false;
     // Copies: the handler may move the buffers the arguments lie in.
     Cell subject = *series;
     Cell word = *action;
@@ -136,6 +138,8 @@ bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t i
 
 bool notify(const Cell* series, const char* action, const Cell* value, int32_t index,
             int32_t part) {
+    // Most series have no owner: the action word is made only for those that do.
+    if (!has_owner(series)) return false;
     Cell word;
     return notify(series, word_named(action, &word), value, index, part);
 }

@@ -16,12 +16,20 @@
 // Collector safety: every function that can allocate derives buffer
 // addresses again from the node after the allocation.
 #pragma once
+#include <bit>
 #include <cstdint>
 
 #include "runtime/cell.h"
 #include "runtime/memory.h"
 
 namespace zep::series {
+
+// Units from the buffer's head to its tail. Units are powers of two, so a
+// shift divides by them (the or-ed bit keeps the shift defined for a zero
+// unit field).
+inline uint32_t used_unit_count(const SeriesBuffer* b) {
+    return (b->tail - b->head) >> std::countr_zero(buffer_unit(b) | 32u);
+}
 
 // ---- Shared position functions -------------------------------------------
 
@@ -60,6 +68,8 @@ int32_t part_count(const Cell* value, const Cell* part);
 // An unbound word! of the name (for error arguments and notifications).
 Cell* word_named(const char* name, Cell* out);
 
+// True when the series has an owner object to notify of changes.
+bool has_owner(const Cell* series);
 // Owner notification around a change: the action word (or its spelling),
 // the value involved (null: none), the position and the count. Answers
 // whether the series has an owner that was notified.

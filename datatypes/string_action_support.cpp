@@ -74,8 +74,7 @@ uint32_t UnitView::at(uint32_t i) const {
 
 UnitView view_of(const Cell* series) {
     SeriesBuffer* b = node_buffer(series->data2);
-    uint32_t unit = buffer_unit(b);
-    return {buffer_head(b), unit, (b->tail - b->head) / unit};
+    return {buffer_head(b), buffer_unit(b), series::used_unit_count(b)};
 }
 
 void element_at(const Cell* series, uint32_t index, Cell* out) {

@@ -1,6 +1,7 @@
 // The string actions that change text: append, insert and change (which
 // share one splice of the added text into the buffer), swap, take and trim.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "datatypes/series.h"
@@ -42,10 +43,39 @@ class CodePoints {
     size_t size_ = 0;
 };
 
-// The text a value adds, as code points, and the unit it needs.
+// A copy of a text's units, with room for a short text in place.
+class UnitBytes {
+  public:
+    void assign(const unsigned char* first, size_t n) {
+        size_ = n;
+        if (n <= inline_room) {
+            std::memcpy(inline_, first, n);
+            return;
+        }
+        spilled_.assign(first, first + n);
+    }
+    const unsigned char* data() const { return size_ <= inline_room ? inline_ : spilled_.data(); }
+
+  private:
+    static constexpr size_t inline_room = 128;
+    unsigned char inline_[inline_room];
+    std::vector<unsigned char> spilled_;
+    size_t size_ = 0;
+};
+
+// The text a value adds and the unit it needs. A plain text is kept as a
+// copy of its units (count units of source_unit bytes) so that it can be
+// copied in whole when the target has the same width; anything else is
+// kept as code points.
 struct Addition {
     CodePoints text;
+    UnitBytes units;
+    uint32_t source_unit = 0; // 0: the code points hold the text
+    uint32_t count = 0;       // units held, when source_unit is set
     uint32_t unit = 1;
+
+    size_t size() const { return source_unit ? count : text.size(); }
+    bool empty() const { return size() == 0; }
 };
 
 bool is_block_like(uint8_t type) {
@@ -60,6 +90,68 @@ void add_units(Addition* out, const Cell* text, int64_t limit) {
     uint64_t n = units.total - head;
     if (limit >= 0 && static_cast<uint64_t>(limit) < n) n = static_cast<uint64_t>(limit);
     for (uint32_t i = 0; i < n; ++i) out->text.push_back(units.at(head + i));
+}
+
+// Takes a copy of a text's units from its head, at most `limit` (no limit
+// when negative), keeping the source's width.
+void take_units(Addition* out, const Cell* text, int64_t limit) {
+    support::UnitView units = support::view_of(text);
+    uint32_t head = support::clamped_head(text);
+    uint64_t n = units.total - head;
+    if (limit >= 0 && static_cast<uint64_t>(limit) < n) n = static_cast<uint64_t>(limit);
+    out->units.assign(units.start + uint64_t{head} * units.unit, n * units.unit);
+    out->source_unit = units.unit;
+    out->count = static_cast<uint32_t>(n);
+}
+
+// Copies n bytes between distinct places. The usual few characters are
+// copied inline, where a library call would cost more than the copy.
+inline void copy_bytes(unsigned char* to, const unsigned char* from, size_t n) {
+    if (n > 16) {
+        std::memcpy(to, from, n);
+    } else if (n >= 8) {
+        uint64_t first, last;
+        std::memcpy(&first, from, 8);
+        std::memcpy(&last, from + n - 8, 8);
+        std::memcpy(to, &first, 8);
+        std::memcpy(to + n - 8, &last, 8);
+    } else if (n >= 4) {
+        uint32_t first, last;
+        std::memcpy(&first, from, 4);
+        std::memcpy(&last, from + n - 4, 4);
+        std::memcpy(to, &first, 4);
+        std::memcpy(to + n - 4, &last, 4);
+    } else {
+        for (size_t i = 0; i < n; ++i) to[i] = from[i];
+    }
+}
+
+// Writes count units read from `from` (of from_unit bytes) at out in the
+// given unit, never narrower; answers the end.
+unsigned char* write_units(unsigned char* out, uint32_t unit, const unsigned char* from,
+                           uint32_t from_unit, uint32_t count) {
+    if (from_unit == unit) {
+        size_t bytes = size_t{count} * unit;
+        copy_bytes(out, from, bytes);
+        return out + bytes;
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        unicode::write_unit(out, unit, unicode::read_unit(from + size_t{i} * from_unit, from_unit));
+        out += unit;
+    }
+    return out;
+}
+
+// Writes the addition at out in the given unit (never narrower than the
+// addition's own); answers the end.
+unsigned char* write_addition(unsigned char* out, uint32_t unit, const Addition& addition) {
+    if (addition.source_unit)
+        return write_units(out, unit, addition.units.data(), addition.source_unit, addition.count);
+    for (uint32_t cp : addition.text) {
+        unicode::write_unit(out, unit, cp);
+        out += unit;
+    }
+    return out;
 }
 
 // Forms the value into a fresh string on the argument stack, cut to `limit`
@@ -99,7 +191,7 @@ Addition addition_of(const Cell* value, int32_t part, bool only) {
             add_units(&out, value, limit < 0 ? -1 : limit - 1);
             if (limit < 0 || static_cast<int64_t>(out.text.size()) < limit) out.text.push_back('>');
         } else {
-            add_units(&out, value, limit);
+            take_units(&out, value, limit);
         }
         return out;
     }
@@ -124,13 +216,17 @@ Addition addition_of(const Cell* value, int32_t part, bool only) {
     return out;
 }
 
-// Replaces `removed` units at `at` by the addition repeated `dup` times;
-// answers the number of units written.
-uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& addition,
-                int32_t dup) {
+// Where added units go and the unit to write them in.
+struct Gap {
+    unsigned char* start; // valid until the next allocation
+    uint32_t unit;
+};
+
+// Replaces `removed` units at `at` by room for `added` units, widening the
+// buffer to at least `unit` and growing it as needed.
+Gap open_gap(Cell* series, uint32_t at, uint32_t removed, uint64_t added, uint32_t unit) {
     SeriesBuffer* b = node_buffer(series->data2);
-    uint32_t unit = std::max(buffer_unit(b), addition.unit);
-    uint64_t added = uint64_t{addition.text.size()} * static_cast<uint64_t>(dup);
+    unit = std::max(buffer_unit(b), unit);
     uint64_t total = detail::used_units(b);
     uint64_t new_total = total - removed + added;
     if (added > UINT32_MAX || new_total * unit > memory::max_data_size) support::fire_no_memory();
@@ -142,26 +238,55 @@ uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& add
                            needed < doubled && doubled <= memory::max_data_size ? doubled : needed);
     }
     unsigned char* base = buffer_head(b);
-    std::memmove(base + (at + added) * unit, base + uint64_t{at + removed} * unit,
-                 (total - at - removed) * unit);
-    unsigned char* out = base + uint64_t{at} * unit;
-    for (int32_t d = 0; d < dup; ++d) {
-        for (uint32_t cp : addition.text) {
-            unicode::write_unit(out, unit, cp);
-            out += unit;
-        }
-    }
+    if (at + removed < total)
+        std::memmove(base + (at + added) * unit, base + uint64_t{at + removed} * unit,
+                     (total - at - removed) * unit);
     b->tail = b->head + static_cast<Ref>(needed);
+    return {base + uint64_t{at} * unit, unit};
+}
+
+// Replaces `removed` units at `at` by the addition repeated `dup` times;
+// answers the number of units written.
+uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& addition,
+                int32_t dup) {
+    uint64_t added = uint64_t{addition.size()} * static_cast<uint64_t>(dup);
+    Gap gap = open_gap(series, at, removed, added, addition.unit);
+    unsigned char* out = gap.start;
+    for (int32_t d = 0; d < dup; ++d) out = write_addition(out, gap.unit, addition);
     return static_cast<uint32_t>(added);
+}
+
+// The common append of a plain text (not a tag, not sharing the target's
+// buffer) once, to a text that notifies no owner: the units go straight
+// from the source's buffer. Answers false when the general path must run.
+bool append_units_directly(Cell* series, const Cell* value, int32_t part, int32_t dup,
+                           bool notify) {
+    uint8_t type = cell_type(value);
+    if (dup != 1 || type == type_id::tag || !is_any_string(type) || value->data2 == series->data2 ||
+        (notify && series::has_owner(series)))
+        return false;
+    Ref source_node = value->data2;
+    SeriesBuffer* source = node_buffer(source_node);
+    uint32_t head = detail::clamped_head(value, source);
+    uint32_t count = detail::used_units(source) - head;
+    if (part >= 0 && static_cast<uint32_t>(part) < count) count = static_cast<uint32_t>(part);
+    if (count == 0) return true;
+    uint32_t from_unit = buffer_unit(source);
+    Gap gap = open_gap(series, detail::used_units(node_buffer(series->data2)), 0, count, from_unit);
+    source = node_buffer(source_node); // growing the target may have moved it
+    write_units(gap.start, gap.unit, detail::unit_address(source, head), from_unit, count);
+    series->data1 = 0;
+    return true;
 }
 
 } // namespace
 
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify) {
+    if (append_units_directly(series, value, part, dup, notify)) return series;
     uint32_t old_total = support::view_of(series).total;
     if (notify) support::notify(series, words::global::append, value, old_total, 0);
     Addition addition = addition_of(value, part, only);
-    if (addition.text.empty() || dup < 1) return series;
+    if (addition.empty() || dup < 1) return series;
     uint32_t count = splice(series, old_total, 0, addition, dup);
     if (notify)
         support::notify(series, words::global::appended, value, old_total,
@@ -185,7 +310,7 @@ Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
     uint32_t available = support::view_of(series).total - head;
     support::notify(series, words::global::change, value, head, 0);
     Addition addition = addition_of(value, -1, only);
-    uint64_t written = dup < 1 ? 0 : uint64_t{addition.text.size()} * static_cast<uint64_t>(dup);
+    uint64_t written = dup < 1 ? 0 : uint64_t{addition.size()} * static_cast<uint64_t>(dup);
     uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;
     if (removed > available) removed = available;
     uint32_t count =

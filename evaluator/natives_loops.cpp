@@ -3,6 +3,7 @@
 // every other exit goes on outward, and errors pass through untouched.
 #include "evaluator/natives_loops.h"
 
+#include "datatypes/context.h"
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
@@ -57,6 +58,34 @@ Step run_body(const Cell* body) {
         return Step::leaving;
     }
 }
+
+// Sets repeat's counter word to the counter. The first assignment goes
+// through the general path, which resolves the word's index; after it, a
+// word of a context that is not an object's is written in place: contexts
+// never lose words, so the index stays valid, and only an object's fields
+// run change handling. The context and its values are looked up again each
+// time, as the collector may move them.
+class CounterWord {
+  public:
+    explicit CounterWord(Cell* word) : word_(word) {}
+
+    void set(const Cell* counter) {
+        if (in_place_) {
+            if (Cell* values = context::values(value::word_context(word_))) {
+                values[value::word_index(word_)] = *counter;
+                return;
+            }
+        }
+        word::set(word_, counter);
+        Ref context = value::word_context(word_);
+        in_place_ = context && value::word_index(word_) >= 0 &&
+                    context::kind_of(context) != context::kind::object;
+    }
+
+  private:
+    Cell* word_;
+    bool in_place_ = false;
+};
 
 // The loop words of foreach and remove-each: a word! or a non-empty block.
 int32_t loop_word_count(const Cell* words) {
@@ -161,14 +190,14 @@ void repeat(bool check, const int32_t*) {
         set_result(type_id::none);
         return;
     }
-    Cell* word = arg(0);
     Cell* counter = arg(1);
     const Cell* body = arg(2);
     value::set_integer(counter, 1);
+    CounterWord counter_word(arg(0));
     mark_loop_frame();
     for (;;) {
         stack::reset();
-        word::set(word, counter);
+        counter_word.set(counter);
         Step step = run_body(body);
         if (step == Step::broken) break;
         if (step == Step::leaving) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
 
 #include "runtime/error_exit.h"
 #include "runtime/memory.h"
@@ -119,6 +120,27 @@ uint32_t used_bytes(SeriesBuffer* b) {
     return b->tail - b->head;
 }
 
+// A grown buffer gets its old data at once and goes on growing: when that
+// data is large, its pages are made present in one step instead of one
+// fault per page. In a frame the whole buffer is (at most a frame's size);
+// a big series gets only the part its data fills, the rest comes in huge
+// pages as it is used. Only advice; a system without it leaves the pages to
+// fault as they are touched.
+constexpr uint32_t prefault_threshold = 64u << 10;
+
+void prefault(SeriesBuffer* b, uint32_t used) {
+#ifdef MADV_POPULATE_WRITE
+    if (used < prefault_threshold) return;
+    Ref first = arena::ref(buffer_data(b)) / arena::page_size * arena::page_size;
+    Ref last = arena::ref(buffer_end(b));
+    if (b->flags & series_flag::big) last = std::min(arena::ref(buffer_data(b)) + used, last);
+    madvise(arena::ptr(first), last - first, MADV_POPULATE_WRITE);
+#else
+    (void)b;
+    (void)used;
+#endif
+}
+
 struct Regrown {
     SeriesBuffer* old;
     SeriesBuffer* fresh;
@@ -139,6 +161,7 @@ Regrown regrow(SeriesBuffer* buffer, uint64_t new_size) {
     Ref node = buffer->node;
     Ref old_ref = arena::ref(buffer);
     SeriesBuffer* fresh = alloc_buffer(count, unit, 0);
+    prefault(fresh, used);
     // A collection may have moved the old buffer: its node knows where.
     SeriesBuffer* old = node ? node_buffer(node) : buffer_at(old_ref);
     take_flags(fresh, old->flags);
