@@ -28,6 +28,13 @@ namespace zep::interp {
 namespace detail {
 
 Cell* state_cells = nullptr;
+GlobalValues global_values;
+
+Cell* refresh_global_values() {
+    global_values.moves = memory::buffer_moves;
+    global_values.cells = node_cells(context::header(context::global)->data2);
+    return global_values.cells;
+}
 const char* native_stack_limit = nullptr;
 HeldStack held_stack;
 
@@ -390,6 +397,7 @@ int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_
 } // namespace
 
 void init() {
+    global_values = GlobalValues{};
     Ref node = series::alloc_static(state::count + held_capacity, sizeof(Cell), 0);
     SeriesBuffer* b = node_buffer(node);
     b->tail = b->head + state::count * sizeof(Cell);
@@ -416,6 +424,7 @@ void init() {
 
 void forget() {
     state_cells = nullptr;
+    global_values = GlobalValues{};
     held_stack = HeldStack{};
     tracing = false;
     error::trace_hook = nullptr;

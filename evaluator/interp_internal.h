@@ -83,6 +83,25 @@ inline int32_t cell_count(const Cell* code) {
 // The value's index clamped to 0..tail.
 int32_t clamped_index(const Cell* series);
 
+// The global context's first value cell, found again whenever a buffer
+// moved since (memory::buffer_moves): most words a program names are
+// global, and the cached pointer spares the walk from the context's node to
+// its values' buffer.
+struct GlobalValues {
+    uint32_t moves = 0;
+    Cell* cells = nullptr; // null: not found yet
+};
+extern GlobalValues global_values;
+// The global context's value cells when ctx is the global context, else
+// null.
+Cell* refresh_global_values();
+inline Cell* cached_global_values(Ref ctx) {
+    if (ctx != context::global) return nullptr;
+    if (memory::buffer_moves == global_values.moves && global_values.cells)
+        return global_values.cells;
+    return refresh_global_values();
+}
+
 // The value of a word bound with a resolved index, or null (unbound,
 // unresolved, or a function context outside a call of its function): the
 // interpreter's fast word lookup. Contexts only grow, by a word and its
@@ -91,6 +110,7 @@ inline const Cell* bound_value(const Cell* word) {
     Ref ctx = value::word_context(word);
     int32_t index = value::word_index(word);
     if (!ctx || index < 0) return nullptr;
+    if (Cell* global = cached_global_values(ctx)) return global + index;
     const Cell* header = node_cells(ctx);
     const Cell* values;
     if (header->header & context::flag::values_on_stack) {
@@ -110,6 +130,7 @@ inline Cell* plain_slot(const Cell* word) {
     Ref ctx = value::word_context(word);
     int32_t index = value::word_index(word);
     if (!ctx || index < 0) return nullptr;
+    if (Cell* global = cached_global_values(ctx)) return global + index;
     const Cell* header = node_cells(ctx);
     if (header->header & context::flag::values_on_stack) {
         if (!header->data2) return nullptr;

@@ -39,6 +39,7 @@ void collect_hook() {
 uint32_t collect() {
     if (running) return memory::collections_done;
     set_running(true);
+    ++memory::buffer_moves;
 #ifdef ZEP_GC_TORTURE
     detail::check_free_chains("before the collection");
 #endif
@@ -66,6 +67,7 @@ uint32_t collect() {
     detail::check_free_chains("after the collection");
 #endif
     ++memory::collections_done;
+    ++memory::buffer_moves;
     set_running(false);
     return memory::collections_done;
 }

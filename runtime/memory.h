@@ -159,6 +159,10 @@ extern bool collector_enabled;
 extern void (*start_collection)();
 // The collector's count of collections; stamped into new node frames.
 extern uint32_t collections_done;
+// Counts the events that move series buffers or nodes (collections and
+// regrowths): a pointer into a buffer found at one count stays valid while
+// the count holds, unless that series' own head moves.
+extern uint32_t buffer_moves;
 
 // Virtual-memory blocks from the arena: size + 4 rounded up to whole pages,
 // the first 4 bytes holding the rounded size; answers the Ref after them.

@@ -167,6 +167,7 @@ Regrown regrow(SeriesBuffer* buffer, uint64_t new_size) {
     take_flags(fresh, old->flags);
     fresh->node = node;
     if (node) *arena::at<Ref>(node) = arena::ref(fresh);
+    ++buffer_moves;
     fresh->tail = fresh->head + used;
     old->node = 0;
     old->flags &= ~series_flag::in_use;

@@ -10,6 +10,7 @@
 namespace zep::memory {
 
 uint32_t collections_done = 0;
+uint32_t buffer_moves = 0;
 
 namespace {
 
