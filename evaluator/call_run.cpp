@@ -124,7 +124,7 @@ void run_body(const Cell* function, const Cell* body_cell, const Cell* name) {
         // eval_block copies the body before it allocates anything.
         Cell body = body_of();
         if (cell_type(&body) == type_id::block) {
-            code = catch_::receive(catch_::threshold_call, [&] { eval_block_here(&body); });
+            code = catch_::receive(catch_::threshold_call, [&] { eval_block(&body, true); });
         } else {
             value::set_none(stack::base());
             stack::keep_first();

@@ -29,6 +29,7 @@ namespace detail {
 
 Cell* state_cells = nullptr;
 GlobalValues global_values;
+LastContext last_context;
 
 Cell* refresh_global_values() {
     global_values.moves = memory::buffer_moves;
@@ -398,6 +399,7 @@ int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_
 
 void init() {
     global_values = GlobalValues{};
+    last_context = LastContext{};
     Ref node = series::alloc_static(state::count + held_capacity, sizeof(Cell), 0);
     SeriesBuffer* b = node_buffer(node);
     b->tail = b->head + state::count * sizeof(Cell);
@@ -425,6 +427,7 @@ void init() {
 void forget() {
     state_cells = nullptr;
     global_values = GlobalValues{};
+    last_context = LastContext{};
     held_stack = HeldStack{};
     tracing = false;
     error::trace_hook = nullptr;
@@ -544,18 +547,6 @@ inline int32_t assign_plain(const Cell* set_word, const Cell* tail, int32_t posi
 // The common expressions first, with little set-up, when nothing traces: a
 // value that evaluates to itself, a word with a plain value, an assignment
 // of one.
-void eval_block_here(const Cell* block) {
-    if (tracing) {
-        eval_block(block, true);
-        return;
-    }
-    Cell* const start_top = stack::arguments.top;
-    run_block_here(block);
-    if (is_exit_pending()) return;
-    *stack::base() = *start_top;
-    stack::arguments.top = start_top + 1;
-}
-
 int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no_infix, bool push,
                         bool functions_as_values) {
     if (!tracing) {

@@ -32,10 +32,6 @@ Cell* current_code();
 // frame. The result (unset for an empty block) is copied into the caller's
 // result slot with chain set, else left pushed on the caller's stack.
 void eval_block(const Cell* block, bool chain);
-// eval_block with chain set, as a function body or a native's block runs:
-// without tracing the expressions run in the current frame (whose owner
-// answers for pending exits), the result going into its result slot.
-void eval_block_here(const Cell* block);
 
 // Evaluates one expression at position. With push the result is pushed,
 // else it goes into the current frame's result slot. no_infix turns the

@@ -102,6 +102,21 @@ inline Cell* cached_global_values(Ref ctx) {
     return refresh_global_values();
 }
 
+// The header cell of the last other context a word was looked up in (a
+// function's, mostly), kept while no buffer moves.
+struct LastContext {
+    Ref context = 0;
+    uint32_t moves = 0;
+    const Cell* header = nullptr;
+};
+extern LastContext last_context;
+inline const Cell* context_header(Ref ctx) {
+    if (ctx == last_context.context && memory::buffer_moves == last_context.moves)
+        return last_context.header;
+    last_context = {ctx, memory::buffer_moves, node_cells(ctx)};
+    return last_context.header;
+}
+
 // The value of a word bound with a resolved index, or null (unbound,
 // unresolved, or a function context outside a call of its function): the
 // interpreter's fast word lookup. Contexts only grow, by a word and its
@@ -111,7 +126,7 @@ inline const Cell* bound_value(const Cell* word) {
     int32_t index = value::word_index(word);
     if (!ctx || index < 0) return nullptr;
     if (Cell* global = cached_global_values(ctx)) return global + index;
-    const Cell* header = node_cells(ctx);
+    const Cell* header = context_header(ctx);
     const Cell* values;
     if (header->header & context::flag::values_on_stack) {
         if (!header->data2) return nullptr;
@@ -131,7 +146,7 @@ inline Cell* plain_slot(const Cell* word) {
     int32_t index = value::word_index(word);
     if (!ctx || index < 0) return nullptr;
     if (Cell* global = cached_global_values(ctx)) return global + index;
-    const Cell* header = node_cells(ctx);
+    const Cell* header = context_header(ctx);
     if (header->header & context::flag::values_on_stack) {
         if (!header->data2) return nullptr;
         return stack::cell_at(header->data2 - 1) + index;

@@ -28,7 +28,7 @@ void set_none_result() {
 
 // Evaluates the block held in a stable cell into the current result slot.
 void eval_into_result(const Cell* block) {
-    interp::eval_block_here(block);
+    interp::eval_block(block, true);
 }
 
 // The last cell index to evaluate up to: the end taken at the start, pulled

@@ -43,7 +43,7 @@ enum class Step {
 // Evaluates the body (a stable cell) into the loop frame's result slot.
 // A thrown exit that is not break or continue goes on outward from here.
 Step run_body(const Cell* body) {
-    Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block_here(body); });
+    Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(body, true); });
     switch (exit.code) {
     case 0:
         return Step::done;
@@ -108,7 +108,7 @@ void while_(bool check, const int32_t*) {
     mark_loop_frame();
     for (;;) {
         stack::reset();
-        Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block_here(cond); });
+        Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(cond, true); });
         if (exit.code == catch_::code_break || exit.code == catch_::code_continue) {
             take_exit(exit);
             error::fire(error::Category::throw_, "while-cond");
