@@ -3,6 +3,7 @@
 // byte 1 first. Arithmetic works byte by byte and clamps every result into
 // 0..255; a tuple's length never leaves 3..12.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/cell.h"
@@ -15,12 +16,13 @@ constexpr uint32_t max_length = 12;
 inline uint32_t length_of(const Cell* value) {
     return (value->header >> 19) & 0xF;
 }
-// The bytes of the tuple (12 of room).
+// The bytes of the tuple (12 of room: the three payload words, reached
+// from the cell itself so that they are one range of the cell's bytes).
 inline const uint8_t* bytes_of(const Cell* value) {
-    return reinterpret_cast<const uint8_t*>(&value->data1);
+    return reinterpret_cast<const uint8_t*>(value) + offsetof(Cell, data1);
 }
 inline uint8_t* bytes_of(Cell* value) {
-    return reinterpret_cast<uint8_t*>(&value->data1);
+    return reinterpret_cast<uint8_t*>(value) + offsetof(Cell, data1);
 }
 // Sets the byte count, keeping the type and the other flags.
 void set_length(Cell* value, uint32_t length);
