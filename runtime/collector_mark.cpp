@@ -7,6 +7,7 @@
 #include "datatypes/context.h"
 #include "datatypes/registry.h"
 #include "datatypes/symbol.h"
+#include "evaluator/call.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/collector.h"
@@ -195,6 +196,8 @@ void mark_runtime_cells() {
     mark_cell_array(words::symbol_words);
     mark_cell_array(words::refinements);
     mark_cells(&words::internal_ooo, &words::internal_ooo + 1);
+    // The value of a return or break on its way to its receiver.
+    mark_cells(&interp::pending_value, &interp::pending_value + 1);
     for (TypeRow& row : datatype::type_table) mark_cells(&row.word, &row.word + 1);
 }
 
