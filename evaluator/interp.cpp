@@ -149,15 +149,21 @@ Ref object_context_for(const Cell* function, const Cell* parent, const Cell* nam
     return chosen == context::global ? 0 : chosen;
 }
 
-// Evaluates the block's expressions in the current frame, each pushing its
-// value where the first one began; the last value stays there with the top
-// just above it, unless an exit is pending. A frame of the block's own would
-// show nowhere: errors name the nearest function, and the current-code cell
-// gives their near text.
-void run_block_here(const Cell* block) {
+// Evaluates a paren; the result is pushed or stored. A traced paren runs
+// as a block in its own frame (the tracer sees it enter and exit).
+// Otherwise its expressions run in the enclosing frame, each pushing its
+// value where the paren's value goes: a block's frame would show nowhere,
+// as errors name the nearest function.
+void eval_paren(const Cell* paren, bool push) {
+    if (tracing) {
+        // The block's own frame starts at the top: its result lands there
+        // and, in result mode, in the result slot too.
+        eval_block(paren, !push);
+        return;
+    }
     check_native_depth();
     // [0] the code, [1] the current-code cell to restore on the way out.
-    Held locals(*block, state_cells[state::current_code]);
+    Held locals(*paren, state_cells[state::current_code]);
     const Cell* code = locals.get(0);
     int32_t position = clamped_index(code);
     int32_t tail = cell_count(code);
@@ -174,7 +180,7 @@ void run_block_here(const Cell* block) {
             current->data1 = static_cast<uint32_t>(position);
             position = eval_expression(code, position, tail, false, true, false);
             if (is_exit_pending()) break;
-            // A block cut while it runs ends at its new tail.
+            // A paren cut while it runs ends at its new tail.
             int32_t now = cell_count(code);
             if (now < tail) tail = now;
             if (position >= tail) break;
@@ -182,19 +188,6 @@ void run_block_here(const Cell* block) {
         }
     }
     state_cells[state::current_code] = *locals.get(1);
-}
-
-// Evaluates a paren; the result is pushed or stored. A traced paren runs
-// as a block in its own frame (the tracer sees it enter and exit).
-void eval_paren(const Cell* paren, bool push) {
-    if (tracing) {
-        // The block's own frame starts at the top: its result lands there
-        // and, in result mode, in the result slot too.
-        eval_block(paren, !push);
-        return;
-    }
-    Cell* const start_top = stack::arguments.top;
-    run_block_here(paren);
     if (is_exit_pending()) return;
     if (!push) *stack::base() = *start_top;
     stack::arguments.top = start_top + 1;
