@@ -196,8 +196,10 @@ void mark_runtime_cells() {
     mark_cell_array(words::symbol_words);
     mark_cell_array(words::refinements);
     mark_cells(&words::internal_ooo, &words::internal_ooo + 1);
-    // The value of a return or break on its way to its receiver.
-    mark_cells(&interp::pending_value, &interp::pending_value + 1);
+    // The value of a return or break on its way to its receiver (once it
+    // arrived, the cell is stale and no longer looked at).
+    if (interp::is_exit_pending())
+        mark_cells(&interp::pending_value, &interp::pending_value + 1);
     for (TypeRow& row : datatype::type_table) mark_cells(&row.word, &row.word + 1);
 }
 

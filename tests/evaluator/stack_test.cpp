@@ -352,6 +352,7 @@ TEST_F(StackTest, CallTracesNameTheNonAnonymousFrames) {
     EXPECT_EQ(names(&block), "a-functiona-loopa-function;");
 
     Cell out, position = integer(4);
+    value::set_none(&out); // rooted before the string is made in it
     gc::Root keep_out(&out);
     string::make_at(&out, 32);
     EXPECT_EQ(stack::trace_positions(2, &position, &out, 40), 40 - 25);
