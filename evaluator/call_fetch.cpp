@@ -315,6 +315,18 @@ int32_t switch_refinements(Fetch& f, int32_t position, int32_t path_index) {
     return position;
 }
 
+// Runs the entry of the native or action whose arguments fill the top
+// frame; the frame stops promising to poll (natives that poll say so again).
+void run_native_entry(const Cell* function, const int32_t* refinements) {
+    stack::Frame* frame = stack::top_frame();
+    if (frame) frame->header &= ~frame_polls_exit;
+    int32_t index = static_cast<int32_t>(function->data1);
+    natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
+                                                                  : natives::entry_at(index);
+    if (!entry) error::fire(error::Category::internal, "not-done");
+    entry(false, refinements);
+}
+
 void run_entry(Fetch& f, int32_t position) {
     if (traces(trace_bit::call)) {
         Cell name;
@@ -323,13 +335,7 @@ void run_entry(Fetch& f, int32_t position) {
         const Cell* code = cell_type(f.code()) == type_id::none ? nullptr : f.code();
         trace_event(trace_bit::call, code, position, &name, f.function());
     }
-    stack::Frame* frame = stack::top_frame();
-    if (frame) frame->header &= ~frame_polls_exit;
-    int32_t index = static_cast<int32_t>(f.function()->data1);
-    natives::Entry entry = cell_type(f.function()) == type_id::action ? actions::entry_at(index)
-                                                                      : natives::entry_at(index);
-    if (!entry) error::fire(error::Category::internal, "not-done");
-    entry(false, f.refinement_count > 0 ? f.positions : nullptr);
+    run_native_entry(f.function(), f.refinement_count > 0 ? f.positions : nullptr);
 }
 
 } // namespace
@@ -484,13 +490,7 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
         gc::Root root(&name);
         trace_event(trace_bit::call, code, position, &name, function);
     }
-    stack::Frame* frame = stack::top_frame();
-    if (frame) frame->header &= ~frame_polls_exit;
-    int32_t index = static_cast<int32_t>(function->data1);
-    natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
-                                                                  : natives::entry_at(index);
-    if (!entry) error::fire(error::Category::internal, "not-done");
-    entry(false, refinement_count > 0 ? all_off() : nullptr);
+    run_native_entry(function, refinement_count > 0 ? all_off() : nullptr);
     return position;
 }
 
@@ -510,13 +510,7 @@ void run_infix_native(const Cell* function) {
             fire_expect_arg(function, ordinal, operand);
         ++ordinal;
     }
-    stack::Frame* frame = stack::top_frame();
-    if (frame) frame->header &= ~frame_polls_exit;
-    int32_t index = static_cast<int32_t>(function->data1);
-    natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
-                                                                  : natives::entry_at(index);
-    if (!entry) error::fire(error::Category::internal, "not-done");
-    entry(false, refinement_count > 0 ? all_off() : nullptr);
+    run_native_entry(function, refinement_count > 0 ? all_off() : nullptr);
 }
 
 int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int32_t end,

@@ -187,16 +187,7 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
         run_body(fn, nullptr, result_slot);
         if (traces(trace_bit::return_)) trace_return(result_slot);
     }
-    if (push)
-        stack::unwind();
-    else
-        stack::unwind_last();
-    if (is_exit_pending()) return position;
-    if (traces(trace_bit::return_))
-        trace_event(trace_bit::return_, code, position, result_slot, stack::top());
-    *result_slot = *stack::top();
-    stack::arguments.top = result_slot + 1;
-    return position;
+    return end_call(code, position, push, result_slot, result_slot);
 }
 
 int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell* code,
@@ -207,16 +198,7 @@ int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell
     mark_polling_frame(result_slot, stack::frame_header::interp_native);
     // Runs the entry too.
     position = fetch_code_args(fn, code, position, end, false);
-    if (push)
-        stack::unwind();
-    else
-        stack::unwind_last();
-    if (is_exit_pending()) return position;
-    if (traces(trace_bit::return_))
-        trace_event(trace_bit::return_, code, position, result_slot, stack::top());
-    *result_slot = *stack::top();
-    stack::arguments.top = result_slot + 1;
-    return position;
+    return end_call(code, position, push, result_slot, result_slot);
 }
 
 void call_function(const Cell* function, Ref object_context, const Cell* name,

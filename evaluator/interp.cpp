@@ -379,13 +379,7 @@ int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_
             run_infix_native(held.get(0));
         }
     }
-    if (push)
-        stack::unwind();
-    else
-        stack::unwind_last();
-    if (!is_exit_pending() && traces(trace_bit::return_))
-        trace_event(trace_bit::return_, code, position, held.get(1), stack::top());
-    return position;
+    return end_call(code, position, push, held.get(1), nullptr);
 }
 
 } // namespace
@@ -851,18 +845,7 @@ int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* 
     default:
         runtime::error_exit(101, 0);
     }
-    if (push)
-        stack::unwind();
-    else
-        stack::unwind_last();
-    if (is_exit_pending()) return position;
-    if (traces(trace_bit::return_))
-        trace_event(trace_bit::return_, code, position, name, stack::top());
-    if (!infix) {
-        *result_slot = *stack::top();
-        stack::arguments.top = result_slot + 1;
-    }
-    return position;
+    return end_call(code, position, push, name, result_slot);
 }
 
 } // namespace detail

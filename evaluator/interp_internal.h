@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "datatypes/context.h"
+#include "evaluator/call.h"
+#include "evaluator/interp.h"
 #include "evaluator/stack.h"
 #include "runtime/cell.h"
 #include "runtime/memory.h"
@@ -185,6 +187,26 @@ inline bool is_self_evaluating(uint8_t type) {
 inline bool is_function_type(uint8_t type) {
     return type == type_id::native || type == type_id::action || type == type_id::function ||
            type == type_id::routine;
+}
+
+// Ends a call from code whose frame is on top: the frame goes (its result
+// pushed, or also stored in the result slot without push), the return
+// trace event runs, and result_slot receives the result (null for an infix
+// call: its result takes the left operand's cell). Answers position.
+inline int32_t end_call(const Cell* code, int32_t position, bool push, const Cell* name,
+                        Cell* result_slot) {
+    if (push)
+        stack::unwind();
+    else
+        stack::unwind_last();
+    if (is_exit_pending()) return position;
+    if (traces(trace_bit::return_))
+        trace_event(trace_bit::return_, code, position, name, stack::top());
+    if (result_slot) {
+        *result_slot = *stack::top();
+        stack::arguments.top = result_slot + 1;
+    }
+    return position;
 }
 
 // A call whose function and name cells do not move while it runs (stack
