@@ -90,6 +90,29 @@ inline Cell* call_spec_cache_cell(const Cell* function) {
     return node_cells(function->data3) + 1;
 }
 Ref build_and_cache_call_spec(const Cell* function);
+// A summary of a call spec, kept in data3 of its cache cell (0: none). The
+// plain bit says that an ordinary call needs no refinement or fetch-mode
+// bookkeeping: the spec starts with the given number of evaluated
+// arguments, and whatever follows is a return type, a function's /local
+// count or, for a native or action, its refinements (all off in an
+// ordinary call, at most 64 of them).
+namespace call_shape {
+constexpr uint32_t plain = 1u << 31;
+constexpr uint32_t refinements = 1u << 30; // a plain native or action has some
+constexpr uint32_t argument_mask = 0xFF;   // the leading evaluated arguments
+constexpr uint32_t local_shift = 8;        // a plain function's /local slots
+constexpr uint32_t local_mask = 0xFFFF;
+constexpr int32_t max_refinements = 64;
+inline int32_t arguments(uint32_t shape) {
+    return static_cast<int32_t>(shape & argument_mask);
+}
+inline int32_t locals(uint32_t shape) {
+    return static_cast<int32_t>((shape >> local_shift) & local_mask);
+}
+} // namespace call_shape
+// The summary of a call spec block of a native-like (native) or other
+// function-like value.
+uint32_t call_shape_of(Ref call_spec, bool native);
 // The cached call spec node, built and stored on first use.
 inline Ref call_spec_of(const Cell* function) {
     const Cell* cached = call_spec_cache_cell(function);

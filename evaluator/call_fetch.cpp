@@ -53,6 +53,33 @@ void fire_expect_arg(const Cell* function, int32_t ordinal, const Cell* value) {
     error::fire(error::Category::script, "expect-arg", &args[0], &args[1], &args[2]);
 }
 
+void fire_no_arg_of(const Cell* function, int32_t ordinal) {
+    Cell args[2];
+    frame_name(&args[0]);
+    argument_word(function, ordinal, &args[1]);
+    error::fire(error::Category::script, "no-arg", &args[0], &args[1]);
+}
+
+void fire_no_entry() {
+    error::fire(error::Category::internal, "not-done");
+}
+
+const int32_t* all_off() {
+    static const auto table = [] {
+        std::array<int32_t, call_shape::max_refinements> t{};
+        t.fill(-1);
+        return t;
+    }();
+    return table.data();
+}
+
+void trace_native_call(const Cell* code, int32_t position, const Cell* function) {
+    Cell name;
+    frame_name(&name);
+    gc::Root root(&name);
+    trace_event(trace_bit::call, code, position, &name, function);
+}
+
 } // namespace detail
 
 using namespace detail;
@@ -315,18 +342,6 @@ int32_t switch_refinements(Fetch& f, int32_t position, int32_t path_index) {
     return position;
 }
 
-// Runs the entry of the native or action whose arguments fill the top
-// frame; the frame stops promising to poll (natives that poll say so again).
-void run_native_entry(const Cell* function, const int32_t* refinements) {
-    stack::Frame* frame = stack::top_frame();
-    if (frame) frame->header &= ~frame_polls_exit;
-    int32_t index = static_cast<int32_t>(function->data1);
-    natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
-                                                                  : natives::entry_at(index);
-    if (!entry) error::fire(error::Category::internal, "not-done");
-    entry(false, refinements);
-}
-
 void run_entry(Fetch& f, int32_t position) {
     if (traces(trace_bit::call)) {
         Cell name;
@@ -342,53 +357,13 @@ void run_entry(Fetch& f, int32_t position) {
 
 namespace {
 
-// The type test of a call spec typeset, inline (bytes in data1..data3,
-// low byte first; bit 0x80 >> (type % 8) of byte type / 8).
-inline bool accepts(const Cell* types, uint8_t type) {
-    if (type >= 96) return false;
-    uint32_t word = type < 32 ? types->data1 : type < 64 ? types->data2 : types->data3;
-    uint32_t byte = (word >> (8 * ((type >> 3) & 3))) & 0xFF;
-    return (byte & (0x80u >> (type & 7))) != 0;
-}
-
 inline uint32_t mode_of(const Cell* types) {
     return (types->header & arg_mode::mask) >> arg_mode::shift;
 }
 
-// Refinement positions of a native called with every refinement off.
-constexpr int32_t max_plain_refinements = 64;
-const int32_t* all_off() {
-    static const auto table = [] {
-        std::array<int32_t, max_plain_refinements> t{};
-        t.fill(-1);
-        return t;
-    }();
-    return table.data();
-}
-
-[[noreturn]] void fire_no_arg_of(const Cell* function, int32_t ordinal) {
-    Cell args[2];
-    frame_name(&args[0]);
-    argument_word(function, ordinal, &args[1]);
-    error::fire(error::Category::script, "no-arg", &args[0], &args[1]);
-}
-
 // One argument of an ordinary call, by its mode; answers the new position.
 int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t mode, bool infix) {
-    if (mode == arg_mode::evaluated) {
-        // A literal (a block for a conditional or a loop, a number) with no
-        // word after it, which could be an operator, is its own value.
-        SeriesBuffer* b = node_buffer(value::series_node(code));
-        const Cell* cell = reinterpret_cast<const Cell*>(buffer_head(b)) + position;
-        const Cell* tail = reinterpret_cast<const Cell*>(buffer_tail(b));
-        if (!tracing && cell < tail && is_self_evaluating(cell_type(cell)) &&
-            (infix || position + 1 >= end || cell + 1 >= tail ||
-             cell_type(cell + 1) != type_id::word)) {
-            stack::push(cell);
-            return position + 1;
-        }
-        return eval_expression(code, position, end, infix, true, false);
-    }
+    if (mode == arg_mode::evaluated) return fetch_evaluated_arg(code, position, end, infix);
     Cell value = *(node_cells(value::series_node(code)) + position);
     if (mode == arg_mode::get) {
         stack::push(&value);
@@ -421,6 +396,10 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
                         bool infix) {
     if (tracing)
         return fetch_args(function, code, position, end, nullptr, -1, fetch_mode::code, infix);
+    const Cell* cached = call_spec_cache_cell(function);
+    if (cell_type(cached) == type_id::block && (cached->data3 & call_shape::plain))
+        return fetch_plain_args(function, code, position, end, infix,
+                                node_cells(value::series_node(cached)), cached->data3);
     Ref spec = call_spec_of(function);
     bool native = is_native_like(cell_type(function));
     auto count = static_cast<int32_t>(node_cell_count(spec));
@@ -431,7 +410,7 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
     if (native && count > 0) {
         const Cell* last = specs + count - 1;
         if (cell_type(last) == type_id::integer) refinement_count = value::integer_of(last);
-        if (refinement_count > max_plain_refinements)
+        if (refinement_count > call_shape::max_refinements)
             return fetch_args(function, code, position, end, nullptr, -1, fetch_mode::code, infix);
     }
     if (infix) stack::push_slot();
@@ -484,12 +463,7 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
         function::init_locals(local_count);
         return position;
     }
-    if (traces(trace_bit::call)) {
-        Cell name;
-        frame_name(&name);
-        gc::Root root(&name);
-        trace_event(trace_bit::call, code, position, &name, function);
-    }
+    if (traces(trace_bit::call)) trace_native_call(code, position, function);
     run_native_entry(function, refinement_count > 0 ? all_off() : nullptr);
     return position;
 }

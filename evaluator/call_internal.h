@@ -1,8 +1,13 @@
-// What the call modules share: reading call spec cells and naming the
-// function and its arguments in errors.
+// What the call modules share: reading call spec cells, naming the function
+// and its arguments in errors, and the plain call path.
 #pragma once
 #include <cstdint>
 
+#include "datatypes/function.h"
+#include "evaluator/actions.h"
+#include "evaluator/call.h"
+#include "evaluator/interp_internal.h"
+#include "evaluator/natives.h"
 #include "runtime/cell.h"
 #include "runtime/memory.h"
 
@@ -26,6 +31,89 @@ void argument_word(const Cell* function, int32_t ordinal, Cell* out);
 inline bool is_true(const Cell* value) {
     uint8_t type = cell_type(value);
     return !(type == type_id::none || (type == type_id::logic && value->data1 == 0));
+}
+
+// script no-arg: the call's name and the missing argument's word.
+[[noreturn]] void fire_no_arg_of(const Cell* function, int32_t ordinal);
+// internal not-done: a native or action without an entry.
+[[noreturn]] void fire_no_entry();
+// Refinement positions of a native called with every refinement off
+// (call_shape::max_refinements of them).
+const int32_t* all_off();
+// The call event of a native called from code, named by the top frame.
+void trace_native_call(const Cell* code, int32_t position, const Cell* function);
+
+// The type test of a call spec typeset (bytes in data1..data3, low byte
+// first; bit 0x80 >> (type % 8) of byte type / 8).
+inline bool accepts(const Cell* types, uint8_t type) {
+    if (type >= 96) return false;
+    uint32_t word = type < 32 ? types->data1 : type < 64 ? types->data2 : types->data3;
+    uint32_t byte = (word >> (8 * ((type >> 3) & 3))) & 0xFF;
+    return (byte & (0x80u >> (type & 7))) != 0;
+}
+
+// Runs the entry of the native or action whose arguments fill the top
+// frame; the frame stops promising to poll (natives that poll say so again).
+inline void run_native_entry(const Cell* function, const int32_t* refinements) {
+    stack::Frame* frame = stack::top_frame();
+    if (frame) frame->header &= ~frame_polls_exit;
+    int32_t index = static_cast<int32_t>(function->data1);
+    natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
+                                                                  : natives::entry_at(index);
+    if (!entry) fire_no_entry();
+    entry(false, refinements);
+}
+
+// One evaluated argument of an ordinary call; answers the new position.
+inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t end, bool infix) {
+    // A literal (a block for a conditional or a loop, a number) with no
+    // word after it, which could be an operator, is its own value.
+    SeriesBuffer* b = node_buffer(value::series_node(code));
+    const Cell* cell = reinterpret_cast<const Cell*>(buffer_head(b)) + position;
+    const Cell* tail = reinterpret_cast<const Cell*>(buffer_tail(b));
+    if (!tracing && cell < tail && is_self_evaluating(cell_type(cell)) &&
+        (infix || position + 1 >= end || cell + 1 >= tail ||
+         cell_type(cell + 1) != type_id::word)) {
+        stack::push(cell);
+        return position + 1;
+    }
+    return eval_expression(code, position, end, infix, true, false);
+}
+
+// fetch_code_args for a function-like value whose call spec is plain (its
+// cells and shape given): the arguments are fetched and checked in order,
+// then a function's /local slots are pushed or a native's entry runs.
+inline int32_t fetch_plain_args(const Cell* function, const Cell* code, int32_t position,
+                                int32_t end, bool infix, const Cell* specs, uint32_t shape) {
+    int32_t count = call_shape::arguments(shape);
+    // The spec's cells stay put until a collection moves them.
+    uint32_t collections = memory::collections_done;
+    int32_t i = 0;
+    if (infix) {
+        // The left operand already sits in the frame's base cell.
+        stack::push_slot();
+        if (count > 0) {
+            if (!accepts(specs, stack::top_type())) fire_expect_arg(function, 0, stack::top());
+            i = 1;
+        }
+    }
+    for (; i < count; ++i) {
+        if (position >= end) fire_no_arg_of(function, i);
+        position = fetch_evaluated_arg(code, position, end, infix);
+        if (is_exit_pending()) return position;
+        if (memory::collections_done != collections) {
+            specs = node_cells(call_spec_of(function));
+            collections = memory::collections_done;
+        }
+        if (!accepts(specs + i, stack::top_type())) fire_expect_arg(function, i, stack::top());
+    }
+    if (!is_native_like(cell_type(function))) {
+        if (int32_t locals = call_shape::locals(shape)) function::init_locals(locals);
+        return position;
+    }
+    if (traces(trace_bit::call)) trace_native_call(code, position, function);
+    run_native_entry(function, (shape & call_shape::refinements) ? all_off() : nullptr);
+    return position;
 }
 
 } // namespace zep::interp::detail

@@ -170,7 +170,9 @@ void call_function_stable(const Cell* function, Ref object_context, const Cell* 
 
 int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const Cell* code,
                                    int32_t position, int32_t end, bool push) {
-    const Cell* compiled = function::more_cell(function, function::more::code);
+    // The more block's cells stay put until something allocates.
+    const Cell* more = node_cells(function::more_of(function));
+    const Cell* compiled = more + function::more::code;
     if ((function->header & function::flag::attributes) != 0 ||
         (cell_type(compiled) == type_id::integer && value::integer_of(compiled) != 0))
         return -1;
@@ -181,7 +183,12 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
     Cell* result_slot = stack::push(word);
     const Cell* fn = stack::push(function);
     mark_polling_frame(result_slot, stack::frame_header::interp_function);
-    position = fetch_code_args(fn, code, position, end, false);
+    const Cell* cached = more + function::more::call_spec;
+    if (!tracing && cell_type(cached) == type_id::block && (cached->data3 & call_shape::plain))
+        position = fetch_plain_args(fn, code, position, end, false,
+                                    node_cells(value::series_node(cached)), cached->data3);
+    else
+        position = fetch_code_args(fn, code, position, end, false);
     if (!is_exit_pending()) {
         if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, result_slot, fn);
         run_body(fn, nullptr, result_slot);
@@ -196,8 +203,13 @@ int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell
     Cell* result_slot = stack::push(word);
     const Cell* fn = stack::push(function);
     mark_polling_frame(result_slot, stack::frame_header::interp_native);
-    // Runs the entry too.
-    position = fetch_code_args(fn, code, position, end, false);
+    // Either fetch runs the entry too.
+    const Cell* cached = call_spec_cache_cell(fn);
+    if (!tracing && cell_type(cached) == type_id::block && (cached->data3 & call_shape::plain))
+        position = fetch_plain_args(fn, code, position, end, false,
+                                    node_cells(value::series_node(cached)), cached->data3);
+    else
+        position = fetch_code_args(fn, code, position, end, false);
     return end_call(code, position, push, result_slot, result_slot);
 }
 

@@ -92,11 +92,55 @@ Ref build_call_spec(const Cell* function_in) {
     return value::series_node(&out);
 }
 
+uint32_t call_shape_of(Ref call_spec, bool native) {
+    int32_t count = tail_of(call_spec);
+    const Cell* cells = cell_at(call_spec, 0);
+    auto mode_of = [](const Cell* e) { return (e->header & arg_mode::mask) >> arg_mode::shift; };
+    int32_t arguments = 0;
+    while (arguments < count && cell_type(cells + arguments) == type_id::typeset &&
+           mode_of(cells + arguments) == arg_mode::evaluated)
+        ++arguments;
+    bool after_refinement = false;
+    bool refinements = false;
+    int32_t locals = 0;
+    for (int32_t i = arguments; i < count; ++i) {
+        const Cell* e = cells + i;
+        switch (cell_type(e)) {
+        case type_id::typeset:
+            // Only a native's argument of a refinement (off in an ordinary
+            // call) may follow; any other needs the general loop.
+            if (mode_of(e) != arg_mode::return_type && !(native && after_refinement)) return 0;
+            break;
+        case type_id::refinement:
+            if (!native) return 0;
+            after_refinement = true;
+            break;
+        case type_id::integer:
+            // A native's last integer is its refinement count.
+            if (native && i == count - 1) {
+                if (value::integer_of(e) > call_shape::max_refinements) return 0;
+                refinements = value::integer_of(e) > 0;
+            }
+            if (!native) locals = value::integer_of(e);
+            break;
+        default:
+            break;
+        }
+    }
+    if (arguments > static_cast<int32_t>(call_shape::argument_mask) || locals < 0 ||
+        locals > static_cast<int32_t>(call_shape::local_mask))
+        return 0;
+    return call_shape::plain | (refinements ? call_shape::refinements : 0) |
+           static_cast<uint32_t>(arguments) |
+           (static_cast<uint32_t>(locals) << call_shape::local_shift);
+}
+
 Ref build_and_cache_call_spec(const Cell* function) {
     Cell fn = *function;
     gc::Root root(&fn);
     Ref built = build_call_spec(&fn);
-    value::set_series(call_spec_cache_cell(&fn), type_id::block, built);
+    uint32_t shape = call_shape_of(built, detail::is_native_like(cell_type(&fn)));
+    value::set_series(call_spec_cache_cell(&fn), type_id::block, built, 0, shape);
     return value::series_node(call_spec_cache_cell(&fn));
 }
 
