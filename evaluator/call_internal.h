@@ -1,7 +1,9 @@
 // What the call modules share: reading call spec cells, naming the function
 // and its arguments in errors, and the plain call path.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "datatypes/function.h"
 #include "evaluator/actions.h"
@@ -44,12 +46,16 @@ const int32_t* all_off();
 void trace_native_call(const Cell* code, int32_t position, const Cell* function);
 
 // The type test of a call spec typeset (bytes in data1..data3, low byte
-// first; bit 0x80 >> (type % 8) of byte type / 8).
+// first; bit 0x80 >> (type % 8) of byte type / 8, which is bit
+// (type % 32) ^ 7 of the word type / 32).
 inline bool accepts(const Cell* types, uint8_t type) {
     if (type >= 96) return false;
-    uint32_t word = type < 32 ? types->data1 : type < 64 ? types->data2 : types->data3;
-    uint32_t byte = (word >> (8 * ((type >> 3) & 3))) & 0xFF;
-    return (byte & (0x80u >> (type & 7))) != 0;
+    uint32_t word;
+    std::memcpy(&word,
+                reinterpret_cast<const unsigned char*>(types) + offsetof(Cell, data1) +
+                    sizeof word * (type >> 5),
+                sizeof word);
+    return ((word >> ((type & 31) ^ 7)) & 1) != 0;
 }
 
 // Runs the entry of the native or action whose arguments fill the top
