@@ -398,8 +398,8 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
         return fetch_args(function, code, position, end, nullptr, -1, fetch_mode::code, infix);
     const Cell* cached = call_spec_cache_cell(function);
     if (cell_type(cached) == type_id::block && (cached->data3 & call_shape::plain))
-        return fetch_plain_args(function, code, position, end, infix,
-                                node_cells(value::series_node(cached)), cached->data3);
+        return fetch_plain_args(function, is_native_like(cell_type(function)), code, position, end,
+                                infix, node_cells(value::series_node(cached)), cached->data3);
     Ref spec = call_spec_of(function);
     bool native = is_native_like(cell_type(function));
     auto count = static_cast<int32_t>(node_cell_count(spec));

@@ -87,10 +87,14 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
 }
 
 // fetch_code_args for a function-like value whose call spec is plain (its
-// cells and shape given): the arguments are fetched and checked in order,
-// then a function's /local slots are pushed or a native's entry runs.
-inline int32_t fetch_plain_args(const Cell* function, const Cell* code, int32_t position,
-                                int32_t end, bool infix, const Cell* specs, uint32_t shape) {
+// cells and shape given; native: a native! or action!): the arguments are
+// fetched and checked in order, then a function's /local slots are pushed
+// or a native's entry runs. Inlined into each caller: the call sequence is
+// hot enough that a call and its register saves show.
+[[gnu::always_inline]] inline int32_t fetch_plain_args(const Cell* function, bool native,
+                                                       const Cell* code, int32_t position,
+                                                       int32_t end, bool infix, const Cell* specs,
+                                                       uint32_t shape) {
     int32_t count = call_shape::arguments(shape);
     // The spec's cells stay put until a collection moves them.
     uint32_t collections = memory::collections_done;
@@ -113,7 +117,7 @@ inline int32_t fetch_plain_args(const Cell* function, const Cell* code, int32_t 
         }
         if (!accepts(specs + i, stack::top_type())) fire_expect_arg(function, i, stack::top());
     }
-    if (!is_native_like(cell_type(function))) {
+    if (!native) {
         if (int32_t locals = call_shape::locals(shape)) function::init_locals(locals);
         return position;
     }

@@ -93,8 +93,10 @@ namespace {
 
 // The body runner on stable function and name cells; body is a stable cell
 // holding the body, or null to read it from the function (a copy taken just
-// before each use: the more block may move while the body runs).
-void run_body(const Cell* function, const Cell* body_cell, const Cell* name) {
+// before each use: the more block may move while the body runs). Inlined
+// into each caller, as every call of a function runs it.
+[[gnu::always_inline]] inline void run_body(const Cell* function, const Cell* body_cell,
+                                            const Cell* name) {
     auto body_of = [&] {
         return body_cell ? *body_cell : *function::more_cell(function, function::more::body);
     };
@@ -185,7 +187,7 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
     mark_polling_frame(result_slot, stack::frame_header::interp_function);
     const Cell* cached = more + function::more::call_spec;
     if (!tracing && cell_type(cached) == type_id::block && (cached->data3 & call_shape::plain))
-        position = fetch_plain_args(fn, code, position, end, false,
+        position = fetch_plain_args(fn, false, code, position, end, false,
                                     node_cells(value::series_node(cached)), cached->data3);
     else
         position = fetch_code_args(fn, code, position, end, false);
@@ -206,7 +208,7 @@ int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell
     // Either fetch runs the entry too.
     const Cell* cached = call_spec_cache_cell(fn);
     if (!tracing && cell_type(cached) == type_id::block && (cached->data3 & call_shape::plain))
-        position = fetch_plain_args(fn, code, position, end, false,
+        position = fetch_plain_args(fn, true, code, position, end, false,
                                     node_cells(value::series_node(cached)), cached->data3);
     else
         position = fetch_code_args(fn, code, position, end, false);
