@@ -40,13 +40,13 @@ enum class Step {
     leaving,   // a pending exit for a receiver further out: unwind and return
 };
 
-// Evaluates the body (a stable cell) into the loop frame's result slot.
-// A thrown exit that is not break or continue goes on outward from here.
-Step run_body(const Cell* body) {
-    Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(body, true); });
+// The step after an evaluation that did not simply end: `thrown` is the
+// code of a thrown exit, or 0 for a pending one. A thrown exit that is not
+// break or continue goes on outward from here.
+[[gnu::noinline]] Step step_after_exit(uint32_t thrown) {
+    Exit exit = thrown ? Exit{thrown, true} : Exit{interp::pending_exit, false};
+    if (thrown) interp::clear_pending_exit();
     switch (exit.code) {
-    case 0:
-        return Step::done;
     case catch_::code_continue:
         take_exit(exit);
         return Step::continued;
@@ -57,6 +57,15 @@ Step run_body(const Cell* body) {
         if (exit.thrown) pass_on(exit.code);
         return Step::leaving;
     }
+}
+
+// Evaluates the body (a stable cell) into the loop frame's result slot. The
+// common case, a body that simply ends, costs one test.
+inline Step run_body(const Cell* body) {
+    uint32_t thrown =
+        catch_::receive(catch_::threshold_loop, [&] { interp::eval_block(body, true); });
+    if (!thrown && !interp::is_exit_pending()) return Step::done;
+    return step_after_exit(thrown);
 }
 
 // Sets repeat's counter word to the counter. The first assignment goes
@@ -108,13 +117,10 @@ void while_(bool check, const int32_t*) {
     mark_loop_frame();
     for (;;) {
         stack::reset();
-        Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(cond, true); });
-        if (exit.code == catch_::code_break || exit.code == catch_::code_continue) {
-            take_exit(exit);
+        Step tested = run_body(cond);
+        if (tested == Step::continued || tested == Step::broken)
             error::fire(error::Category::throw_, "while-cond");
-        }
-        if (exit.code) {
-            if (exit.thrown) pass_on(exit.code);
+        if (tested == Step::leaving) {
             stack::unwind();
             return;
         }
