@@ -72,28 +72,44 @@ inline Step run_body(const Cell* body) {
 // through the general path, which resolves the word's index; after it, a
 // word of a context that is not an object's is written in place: contexts
 // never lose words, so the index stays valid, and only an object's fields
-// run change handling. The context and its values are looked up again each
-// time, as the collector may move them.
+// run change handling. Values kept in a buffer are found through a pointer
+// kept while no buffer moves (memory::buffer_moves); values on the stack (a
+// function's, which calls move) are looked up again each time.
 class CounterWord {
   public:
     explicit CounterWord(Cell* word) : word_(word) {}
 
     void set(const Cell* counter) {
+        if (values_ && moves_ == memory::buffer_moves) {
+            values_[index_] = *counter;
+            return;
+        }
         if (in_place_) {
-            if (Cell* values = context::values(value::word_context(word_))) {
-                values[value::word_index(word_)] = *counter;
+            if (Cell* values = context::values(context_)) {
+                values[index_] = *counter;
+                keep_values(values);
                 return;
             }
         }
         word::set(word_, counter);
-        Ref context = value::word_context(word_);
-        in_place_ = context && value::word_index(word_) >= 0 &&
-                    context::kind_of(context) != context::kind::object;
+        context_ = value::word_context(word_);
+        index_ = value::word_index(word_);
+        in_place_ = context_ && index_ >= 0 && context::kind_of(context_) != context::kind::object;
     }
 
   private:
+    void keep_values(Cell* values) {
+        if (context::header(context_)->header & context::flag::values_on_stack) return;
+        values_ = values;
+        moves_ = memory::buffer_moves;
+    }
+
     Cell* word_;
+    Ref context_ = 0;
+    int32_t index_ = -1;
     bool in_place_ = false;
+    Cell* values_ = nullptr; // the context's values while moves_ holds
+    uint32_t moves_ = 0;
 };
 
 // The loop words of foreach and remove-each: a word! or a non-empty block.
