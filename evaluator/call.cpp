@@ -11,18 +11,34 @@ namespace zep::interp {
 uint32_t pending_exit = 0;
 Cell pending_value{type_id::unset, 0, 0, 0};
 
-bool request_exit(uint32_t code, const Cell* value) {
-    bool to_loop = code == catch_::code_break || code == catch_::code_continue;
-    if (!to_loop && code != catch_::code_return && code != catch_::code_exit) return false;
-    const stack::Frame* top = stack::top_frame();
-    if (!top || top == stack::frames.begin) return false;
-    for (const stack::Frame* f = top - 1;; --f) {
+namespace {
+
+// Whether every frame from `from` down to the first that `receives` accepts
+// carries frame_polls_exit, that receiver included.
+template <class Receives> bool polls_down_to(const stack::Frame* from, Receives receives) {
+    for (const stack::Frame* f = from;; --f) {
         if (!(f->header & frame_polls_exit)) return false;
-        bool receives =
-            to_loop ? stack::type_of(f) == stack::frame_type::loop : stack::is_return_target(f);
-        if (receives) break;
+        if (receives(f)) return true;
         if (f == stack::frames.begin) return false;
     }
+}
+
+bool polls_down_to_receiver(uint32_t code, const stack::Frame* from) {
+    if (code == catch_::code_break || code == catch_::code_continue)
+        return polls_down_to(from, [](const stack::Frame* f) {
+            return stack::type_of(f) == stack::frame_type::loop;
+        });
+    if (code == catch_::code_return || code == catch_::code_exit)
+        return polls_down_to(from, stack::is_return_target);
+    return false;
+}
+
+} // namespace
+
+bool request_exit(uint32_t code, const Cell* value) {
+    const stack::Frame* top = stack::top_frame();
+    if (!top || top == stack::frames.begin) return false;
+    if (!polls_down_to_receiver(code, top - 1)) return false;
     if (value)
         pending_value = *value;
     else

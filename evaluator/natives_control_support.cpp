@@ -27,16 +27,8 @@ void expect(const char* native, const Cell* argument, TypeMask allowed, const ch
     error::fire(error::Category::script, "expect-arg", &who, &type, &what);
 }
 
-bool is_true_checked(const Cell* value) {
-    if (cell_type(value) == type_id::unset) error::fire(error::Category::script, "no-return");
-    return is_truthy(value);
-}
-
-bool is_truthy(const Cell* value) {
-    uint8_t type = cell_type(value);
-    if (type == type_id::none) return false;
-    if (type == type_id::logic) return value->data1 != 0;
-    return true;
+void fire_no_return() {
+    error::fire(error::Category::script, "no-return");
 }
 
 Cell current_name() {

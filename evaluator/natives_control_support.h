@@ -46,11 +46,21 @@ inline bool in_mask(TypeMask mask, uint8_t type) {
 // allowed. A null argument (an absent refinement's) passes.
 void expect(const char* native, const Cell* argument, TypeMask allowed, const char* name);
 
+// Truth where unset! counts as true: only none! and a false logic! are false.
+inline bool is_truthy(const Cell* value) {
+    uint8_t type = cell_type(value);
+    if (type == type_id::none) return false;
+    if (type == type_id::logic) return value->data1 != 0;
+    return true;
+}
+// Raises script no-return: a condition evaluated to unset!.
+[[noreturn]] void fire_no_return();
 // Truth of a condition that a block evaluation produced: unset! raises
 // script no-return.
-bool is_true_checked(const Cell* value);
-// Truth where unset! counts as true.
-bool is_truthy(const Cell* value);
+inline bool is_true_checked(const Cell* value) {
+    if (cell_type(value) == type_id::unset) fire_no_return();
+    return is_truthy(value);
+}
 
 // A word naming the current call: the top frame's name (<anon> without one).
 Cell current_name();

@@ -40,13 +40,13 @@ enum class Step {
     leaving,   // a pending exit for a receiver further out: unwind and return
 };
 
-// Evaluates the body (a stable cell) into the loop frame's result slot.
-// A thrown exit that is not break or continue goes on outward from here.
-Step run_body(const Cell* body) {
-    Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(body, true); });
+// The step after an evaluation that did not simply end: `thrown` is the
+// code of a thrown exit, or 0 for a pending one. A thrown exit that is not
+// break or continue goes on outward from here.
+[[gnu::noinline]] Step step_after_exit(uint32_t thrown) {
+    Exit exit = thrown ? Exit{thrown, true} : Exit{interp::pending_exit, false};
+    if (thrown) interp::clear_pending_exit();
     switch (exit.code) {
-    case 0:
-        return Step::done;
     case catch_::code_continue:
         take_exit(exit);
         return Step::continued;
@@ -59,32 +59,57 @@ Step run_body(const Cell* body) {
     }
 }
 
+// Evaluates the body (a stable cell) into the loop frame's result slot. The
+// common case, a body that simply ends, costs one test.
+inline Step run_body(const Cell* body) {
+    uint32_t thrown =
+        catch_::receive(catch_::threshold_loop, [&] { interp::eval_block(body, true); });
+    if (!thrown && !interp::is_exit_pending()) return Step::done;
+    return step_after_exit(thrown);
+}
+
 // Sets repeat's counter word to the counter. The first assignment goes
 // through the general path, which resolves the word's index; after it, a
 // word of a context that is not an object's is written in place: contexts
 // never lose words, so the index stays valid, and only an object's fields
-// run change handling. The context and its values are looked up again each
-// time, as the collector may move them.
+// run change handling. Values kept in a buffer are found through a pointer
+// kept while no buffer moves (memory::buffer_moves); values on the stack (a
+// function's, which calls move) are looked up again each time.
 class CounterWord {
   public:
     explicit CounterWord(Cell* word) : word_(word) {}
 
     void set(const Cell* counter) {
+        if (values_ && moves_ == memory::buffer_moves) {
+            values_[index_] = *counter;
+            return;
+        }
         if (in_place_) {
-            if (Cell* values = context::values(value::word_context(word_))) {
-                values[value::word_index(word_)] = *counter;
+            if (Cell* values = context::values(context_)) {
+                values[index_] = *counter;
+                keep_values(values);
                 return;
             }
         }
         word::set(word_, counter);
-        Ref context = value::word_context(word_);
-        in_place_ = context && value::word_index(word_) >= 0 &&
-                    context::kind_of(context) != context::kind::object;
+        context_ = value::word_context(word_);
+        index_ = value::word_index(word_);
+        in_place_ = context_ && index_ >= 0 && context::kind_of(context_) != context::kind::object;
     }
 
   private:
+    void keep_values(Cell* values) {
+        if (context::header(context_)->header & context::flag::values_on_stack) return;
+        values_ = values;
+        moves_ = memory::buffer_moves;
+    }
+
     Cell* word_;
+    Ref context_ = 0;
+    int32_t index_ = -1;
     bool in_place_ = false;
+    Cell* values_ = nullptr; // the context's values while moves_ holds
+    uint32_t moves_ = 0;
 };
 
 // The loop words of foreach and remove-each: a word! or a non-empty block.
@@ -108,13 +133,10 @@ void while_(bool check, const int32_t*) {
     mark_loop_frame();
     for (;;) {
         stack::reset();
-        Exit exit = receive(catch_::threshold_loop, [&] { interp::eval_block(cond, true); });
-        if (exit.code == catch_::code_break || exit.code == catch_::code_continue) {
-            take_exit(exit);
+        Step tested = run_body(cond);
+        if (tested == Step::continued || tested == Step::broken)
             error::fire(error::Category::throw_, "while-cond");
-        }
-        if (exit.code) {
-            if (exit.thrown) pass_on(exit.code);
+        if (tested == Step::leaving) {
             stack::unwind();
             return;
         }
