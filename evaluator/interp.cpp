@@ -219,7 +219,8 @@ bool is_number_type(uint8_t type) {
 // Both operands integer!: the result of the common operators, computed in
 // place. Answers false (nothing done) for other operators and on overflow,
 // which the fast paths turn into a float!.
-bool integer_infix(uint8_t wrapped, int32_t index, int32_t a, int32_t b, Cell* result) {
+[[gnu::always_inline]] inline bool integer_infix(uint8_t wrapped, int32_t index, int32_t a,
+                                                 int32_t b, Cell* result) {
     if (wrapped == type_id::action) {
         int32_t r = 0;
         bool overflow;
@@ -272,7 +273,7 @@ bool integer_infix(uint8_t wrapped, int32_t index, int32_t a, int32_t b, Cell* r
 // The value a code cell stands for without evaluating anything: the cell
 // itself when it evaluates to itself, a word's value when that is plain;
 // null otherwise.
-inline const Cell* plain_value(const Cell* cell) {
+[[gnu::always_inline]] inline const Cell* plain_value(const Cell* cell) {
     uint8_t type = cell_type(cell);
     if (!has_type(not_self_evaluating, type)) return cell;
     if (type != type_id::word) return nullptr;
@@ -293,8 +294,8 @@ struct PlainOutcome {
 // plain integers (integer_infix). Answers the position after the last
 // operand, or -1 when an operator follows that needs the general path.
 // limit is the end of the expression's code (its end or the code's tail).
-inline int32_t combine_plain_operators(const Cell* cells, int32_t limit, int32_t position,
-                                       PlainOutcome* out) {
+[[gnu::always_inline]] inline int32_t combine_plain_operators(const Cell* cells, int32_t limit,
+                                                              int32_t position, PlainOutcome* out) {
     while (position < limit) {
         const Cell* word = cells + position;
         if (cell_type(word) != type_id::word) break;
@@ -317,8 +318,10 @@ inline int32_t combine_plain_operators(const Cell* cells, int32_t limit, int32_t
 // (unless no_infix), and target, when not null, is the set-word that
 // assigns the whole to a slot that may be written directly. Answers the
 // position after it with its value in *out, or -1 having done nothing.
-inline int32_t finish_plain(const Cell* cells, int32_t limit, int32_t position, const Cell* found,
-                            const Cell* target, bool no_infix, PlainOutcome* out) {
+[[gnu::always_inline]] inline int32_t finish_plain(const Cell* cells, int32_t limit,
+                                                   int32_t position, const Cell* found,
+                                                   const Cell* target, bool no_infix,
+                                                   PlainOutcome* out) {
     out->value = *found;
     out->shape = found == cells + position ? PlainShape::value : PlainShape::word_value;
     ++position;
@@ -337,7 +340,8 @@ inline int32_t finish_plain(const Cell* cells, int32_t limit, int32_t position, 
 }
 
 // A set-word (at position, below limit) followed by a plain expression.
-inline int32_t assign_plain(const Cell* cells, int32_t limit, int32_t position, PlainOutcome* out) {
+[[gnu::always_inline]] inline int32_t assign_plain(const Cell* cells, int32_t limit,
+                                                   int32_t position, PlainOutcome* out) {
     if (position + 1 >= limit) return -1;
     const Cell* found = plain_value(cells + position + 1);
     if (!found) return -1;
@@ -349,7 +353,8 @@ inline int32_t assign_plain(const Cell* cells, int32_t limit, int32_t position, 
 // integers, the whole optionally assigned by a set-word to a slot that may
 // be written directly. Answers the position after it with its value in
 // *out, or -1 having done nothing.
-inline int32_t eval_plain(const Cell* cells, int32_t limit, int32_t position, PlainOutcome* out) {
+[[gnu::always_inline]] inline int32_t eval_plain(const Cell* cells, int32_t limit, int32_t position,
+                                                 PlainOutcome* out) {
     const Cell* cell = cells + position;
     if (cell_type(cell) == type_id::set_word) return assign_plain(cells, limit, position, out);
     const Cell* found = plain_value(cell);
@@ -398,6 +403,13 @@ inline CodeCells code_cells(const Cell* code) {
     const Cell* cells = reinterpret_cast<const Cell*>(buffer_head(b));
     return {cells, static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_tail(b)) - cells)};
 }
+// The code value's index clamped to 0..count (clamped_index without walking
+// to the buffer again).
+inline int32_t clamped_head(const Cell* code, const CodeCells& cells) {
+    int32_t index = value::series_head(code);
+    if (index < 0) return 0;
+    return index > cells.count ? cells.count : index;
+}
 
 // Runs a block's (or paren's) expressions from position while they are
 // plain, keeping the last value in *last. Answers the position reached.
@@ -415,7 +427,7 @@ inline int32_t run_plain_expressions(const CodeCells& code, int32_t position, Pl
 // general evaluation goes on.
 int32_t run_plain_paren(const Cell* paren, bool push) {
     CodeCells code = code_cells(paren);
-    int32_t head = clamped_index(paren);
+    int32_t head = clamped_head(paren, code);
     // Room for the value the first expression pushes.
     if (head >= code.count || stack::arguments.top + 1 >= stack::arguments.end) return head;
     PlainOutcome last;
@@ -598,7 +610,7 @@ inline bool frame_room() {
 // general evaluation goes on.
 int32_t run_plain_block(const Cell* block, bool chain) {
     CodeCells code = code_cells(block);
-    int32_t head = clamped_index(block);
+    int32_t head = clamped_head(block, code);
     if (head >= code.count || !frame_room()) return head;
     PlainOutcome last;
     int32_t position = run_plain_expressions(code, head, &last);
@@ -610,15 +622,8 @@ int32_t run_plain_block(const Cell* block, bool chain) {
     return -1;
 }
 
-} // namespace
-
-void eval_block(const Cell* block, bool chain) {
-    check_native_depth();
-    int32_t start = -1;
-    if (!tracing) {
-        start = run_plain_block(block, chain);
-        if (start < 0) return;
-    }
+// A block in its eval frame, from position start (-1: from its head).
+[[gnu::noinline]] void eval_block_framed(const Cell* block, bool chain, int32_t start) {
     // [0] the code, [1] the current-code cell to restore on the way out.
     Held locals(*block, state_cells[state::current_code]);
     const Cell* code = locals.get(0);
@@ -652,6 +657,18 @@ void eval_block(const Cell* block, bool chain) {
         stack::unwind_last();
     else
         stack::unwind();
+}
+
+} // namespace
+
+void eval_block(const Cell* block, bool chain) {
+    check_native_depth();
+    int32_t start = -1;
+    if (!tracing) {
+        start = run_plain_block(block, chain);
+        if (start < 0) return;
+    }
+    eval_block_framed(block, chain, start);
 }
 
 namespace {
@@ -700,6 +717,16 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
                     return eval_expression_full(code, position, end, no_infix, push,
                                                 functions_as_values);
                 // As the full evaluation ends a call.
+                if (!no_infix && !is_exit_pending())
+                    next = eval_infix(code, next, end, push, start_top);
+                if (!push && traces(trace_bit::expr) && !is_exit_pending())
+                    trace_event(trace_bit::expr, code, next, nullptr, stack::base());
+                return next;
+            } else if (type == type_id::paren) {
+                // As the full evaluation ends a paren.
+                Cell paren = *value;
+                eval_paren(&paren, push);
+                next = position + 1;
                 if (!no_infix && !is_exit_pending())
                     next = eval_infix(code, next, end, push, start_top);
                 if (!push && traces(trace_bit::expr) && !is_exit_pending())
