@@ -149,50 +149,6 @@ Ref object_context_for(const Cell* function, const Cell* parent, const Cell* nam
     return chosen == context::global ? 0 : chosen;
 }
 
-// Evaluates a paren; the result is pushed or stored. A traced paren runs
-// as a block in its own frame (the tracer sees it enter and exit).
-// Otherwise its expressions run in the enclosing frame, each pushing its
-// value where the paren's value goes: a block's frame would show nowhere,
-// as errors name the nearest function.
-void eval_paren(const Cell* paren, bool push) {
-    if (tracing) {
-        // The block's own frame starts at the top: its result lands there
-        // and, in result mode, in the result slot too.
-        eval_block(paren, !push);
-        return;
-    }
-    check_native_depth();
-    // [0] the code, [1] the current-code cell to restore on the way out.
-    Held locals(*paren, state_cells[state::current_code]);
-    const Cell* code = locals.get(0);
-    int32_t position = clamped_index(code);
-    int32_t tail = cell_count(code);
-    Cell* const start_top = stack::arguments.top;
-    if (position >= tail) {
-        Cell unset;
-        value::set_unset(&unset);
-        stack::push(&unset);
-    } else {
-        Cell* current = &state_cells[state::current_code];
-        *current = *code;
-        current->header = type_id::block;
-        for (;;) {
-            current->data1 = static_cast<uint32_t>(position);
-            position = eval_expression(code, position, tail, false, true, false);
-            if (is_exit_pending()) break;
-            // A paren cut while it runs ends at its new tail.
-            int32_t now = cell_count(code);
-            if (now < tail) tail = now;
-            if (position >= tail) break;
-            stack::arguments.top = start_top;
-        }
-    }
-    state_cells[state::current_code] = *locals.get(1);
-    if (is_exit_pending()) return;
-    if (!push) *stack::base() = *start_top;
-    stack::arguments.top = start_top + 1;
-}
-
 int32_t eval_set_word(const Cell* code, int32_t position, int32_t end, bool push) {
     Cell word = *cell_at(code, position);
     if (position + 1 >= end) fire_with(error::Category::script, "need-value", &word);
@@ -263,7 +219,8 @@ bool is_number_type(uint8_t type) {
 // Both operands integer!: the result of the common operators, computed in
 // place. Answers false (nothing done) for other operators and on overflow,
 // which the fast paths turn into a float!.
-bool integer_infix(uint8_t wrapped, int32_t index, int32_t a, int32_t b, Cell* result) {
+[[gnu::always_inline]] inline bool integer_infix(uint8_t wrapped, int32_t index, int32_t a,
+                                                 int32_t b, Cell* result) {
     if (wrapped == type_id::action) {
         int32_t r = 0;
         bool overflow;
@@ -311,6 +268,219 @@ bool integer_infix(uint8_t wrapped, int32_t index, int32_t a, int32_t b, Cell* r
     }
     value::set_logic(result, outcome);
     return true;
+}
+
+// The value a code cell stands for without evaluating anything: the cell
+// itself when it evaluates to itself, a word's value when that is plain;
+// null otherwise.
+[[gnu::always_inline]] inline const Cell* plain_value(const Cell* cell) {
+    uint8_t type = cell_type(cell);
+    if (!has_type(not_self_evaluating, type)) return cell;
+    if (type != type_id::word) return nullptr;
+    const Cell* found = bound_value(cell);
+    return found && !has_type(not_plain_word_value, cell_type(found)) ? found : nullptr;
+}
+
+// How a plain expression got its value, which decides where the general
+// evaluation would have left it on the stack.
+enum class PlainShape : uint8_t { value, word_value, combined, assigned };
+
+struct PlainOutcome {
+    Cell value;
+    PlainShape shape;
+};
+
+// Applies the operators that follow a plain value while each combines two
+// plain integers (integer_infix). Answers the position after the last
+// operand, or -1 when an operator follows that needs the general path.
+// limit is the end of the expression's code (its end or the code's tail).
+[[gnu::always_inline]] inline int32_t combine_plain_operators(const Cell* cells, int32_t limit,
+                                                              int32_t position, PlainOutcome* out) {
+    while (position < limit) {
+        const Cell* word = cells + position;
+        if (cell_type(word) != type_id::word) break;
+        const Cell* op_value = bound_value(word);
+        if (!op_value || cell_type(op_value) != type_id::op) break;
+        if (position + 1 >= limit || cell_type(&out->value) != type_id::integer) return -1;
+        const Cell* right = plain_value(word + 1);
+        if (!right || cell_type(right) != type_id::integer) return -1;
+        if (!integer_infix(op::wrapped_type(op_value), native::index_of(op_value),
+                           value::integer_of(&out->value), value::integer_of(right), &out->value))
+            return -1;
+        out->shape = PlainShape::combined;
+        position += 2;
+    }
+    return position;
+}
+
+// Completes a plain expression whose first value (found, standing for the
+// cell at position) is known: operators combining plain integers follow
+// (unless no_infix), and target, when not null, is the set-word that
+// assigns the whole to a slot that may be written directly. Answers the
+// position after it with its value in *out, or -1 having done nothing.
+[[gnu::always_inline]] inline int32_t finish_plain(const Cell* cells, int32_t limit,
+                                                   int32_t position, const Cell* found,
+                                                   const Cell* target, bool no_infix,
+                                                   PlainOutcome* out) {
+    out->value = *found;
+    out->shape = found == cells + position ? PlainShape::value : PlainShape::word_value;
+    ++position;
+    if (!no_infix) {
+        position = combine_plain_operators(cells, limit, position, out);
+        if (position < 0) return -1;
+    }
+    if (target) {
+        if (cell_type(&out->value) == type_id::unset) return -1;
+        Cell* slot = plain_slot(target);
+        if (!slot) return -1;
+        *slot = out->value;
+        out->shape = PlainShape::assigned;
+    }
+    return position;
+}
+
+// A set-word (at position, below limit) followed by a plain expression.
+[[gnu::always_inline]] inline int32_t assign_plain(const Cell* cells, int32_t limit,
+                                                   int32_t position, PlainOutcome* out) {
+    if (position + 1 >= limit) return -1;
+    const Cell* found = plain_value(cells + position + 1);
+    if (!found) return -1;
+    return finish_plain(cells, limit, position + 1, found, cells + position, false, out);
+}
+
+// The expression at position (below limit) when it needs no call and
+// nothing in it can fail: a plain value, then operators combining plain
+// integers, the whole optionally assigned by a set-word to a slot that may
+// be written directly. Answers the position after it with its value in
+// *out, or -1 having done nothing.
+[[gnu::always_inline]] inline int32_t eval_plain(const Cell* cells, int32_t limit, int32_t position,
+                                                 PlainOutcome* out) {
+    const Cell* cell = cells + position;
+    if (cell_type(cell) == type_id::set_word) return assign_plain(cells, limit, position, out);
+    const Cell* found = plain_value(cell);
+    if (!found) return -1;
+    return finish_plain(cells, limit, position, found, nullptr, false, out);
+}
+
+// Leaves a plain expression's value where the general evaluation leaves it
+// (start_top: the argument top when the expression began).
+inline void store_plain(const PlainOutcome& plain, bool push, Cell* start_top) {
+    switch (plain.shape) {
+    case PlainShape::value:
+        take_result(&plain.value, push);
+        break;
+    case PlainShape::word_value:
+        take_word_value(&plain.value, push);
+        break;
+    case PlainShape::combined:
+        // The left operand's cell holds the result (and so does the result
+        // slot in result mode).
+        if (push) {
+            stack::push(&plain.value);
+        } else {
+            *start_top = plain.value;
+            stack::arguments.top = start_top + 1;
+            *stack::base() = plain.value;
+        }
+        break;
+    case PlainShape::assigned:
+        // As the set-word's frame leaves it.
+        stack::arguments.top = start_top;
+        stack::push(&plain.value);
+        if (!push) *stack::base() = plain.value;
+        break;
+    }
+}
+
+// The cells of a code value from its buffer head, and how many there are
+// up to the tail (valid until the next allocation).
+struct CodeCells {
+    const Cell* cells;
+    int32_t count;
+};
+inline CodeCells code_cells(const Cell* code) {
+    SeriesBuffer* b = node_buffer(value::series_node(code));
+    const Cell* cells = reinterpret_cast<const Cell*>(buffer_head(b));
+    return {cells, static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_tail(b)) - cells)};
+}
+// The code value's index clamped to 0..count (clamped_index without walking
+// to the buffer again).
+inline int32_t clamped_head(const Cell* code, const CodeCells& cells) {
+    int32_t index = value::series_head(code);
+    if (index < 0) return 0;
+    return index > cells.count ? cells.count : index;
+}
+
+// Runs a block's (or paren's) expressions from position while they are
+// plain, keeping the last value in *last. Answers the position reached.
+inline int32_t run_plain_expressions(const CodeCells& code, int32_t position, PlainOutcome* last) {
+    while (position < code.count) {
+        int32_t next = eval_plain(code.cells, code.count, position, last);
+        if (next < 0) break;
+        position = next;
+    }
+    return position;
+}
+
+// Runs a paren's leading plain expressions; answers -1 when that ran the
+// whole paren (its value pushed or stored), else the position at which the
+// general evaluation goes on.
+int32_t run_plain_paren(const Cell* paren, bool push) {
+    CodeCells code = code_cells(paren);
+    int32_t head = clamped_head(paren, code);
+    // Room for the value the first expression pushes.
+    if (head >= code.count || stack::arguments.top + 1 >= stack::arguments.end) return head;
+    PlainOutcome last;
+    int32_t position = run_plain_expressions(code, head, &last);
+    if (position < code.count) return position;
+    stack::push(&last.value);
+    if (!push) *stack::base() = last.value;
+    return -1;
+}
+
+// Evaluates a paren; the result is pushed or stored. A traced paren runs
+// as a block in its own frame (the tracer sees it enter and exit).
+// Otherwise its expressions run in the enclosing frame, each pushing its
+// value where the paren's value goes: a block's frame would show nowhere,
+// as errors name the nearest function.
+void eval_paren(const Cell* paren, bool push) {
+    if (tracing) {
+        // The block's own frame starts at the top: its result lands there
+        // and, in result mode, in the result slot too.
+        eval_block(paren, !push);
+        return;
+    }
+    check_native_depth();
+    int32_t position = run_plain_paren(paren, push);
+    if (position < 0) return;
+    // [0] the code, [1] the current-code cell to restore on the way out.
+    Held locals(*paren, state_cells[state::current_code]);
+    const Cell* code = locals.get(0);
+    int32_t tail = cell_count(code);
+    Cell* const start_top = stack::arguments.top;
+    if (position >= tail) {
+        Cell unset;
+        value::set_unset(&unset);
+        stack::push(&unset);
+    } else {
+        Cell* current = &state_cells[state::current_code];
+        *current = *code;
+        current->header = type_id::block;
+        for (;;) {
+            current->data1 = static_cast<uint32_t>(position);
+            position = eval_expression(code, position, tail, false, true, false);
+            if (is_exit_pending()) break;
+            // A paren cut while it runs ends at its new tail.
+            int32_t now = cell_count(code);
+            if (now < tail) tail = now;
+            if (position >= tail) break;
+            stack::arguments.top = start_top;
+        }
+    }
+    state_cells[state::current_code] = *locals.get(1);
+    if (is_exit_pending()) return;
+    if (!push) *stack::base() = *start_top;
+    stack::arguments.top = start_top + 1;
 }
 
 // The fast code of an operator: a math code (compare false) for the
@@ -425,8 +595,35 @@ Cell* current_code() {
     return state_cells ? &state_cells[state::current_code] : nullptr;
 }
 
-void eval_block(const Cell* block, bool chain) {
-    check_native_depth();
+namespace {
+
+// True when a block's frame could be marked (stack::mark_frame would not
+// raise stack-overflow).
+inline bool frame_room() {
+    return stack::frames.top < stack::frames.end &&
+           stack::arguments.top + stack::overflow_slack < stack::arguments.end;
+}
+
+// Runs the block's leading plain expressions without its frame: nothing in
+// them can fail, exit or be traced. Answers -1 when that ran the whole block
+// (its value left as the frame leaves it), else the position at which the
+// general evaluation goes on.
+int32_t run_plain_block(const Cell* block, bool chain) {
+    CodeCells code = code_cells(block);
+    int32_t head = clamped_head(block, code);
+    if (head >= code.count || !frame_room()) return head;
+    PlainOutcome last;
+    int32_t position = run_plain_expressions(code, head, &last);
+    if (position < code.count) return position;
+    Cell* result = stack::arguments.top;
+    *result = last.value;
+    stack::arguments.top = result + 1;
+    if (chain) *stack::base() = last.value;
+    return -1;
+}
+
+// A block in its eval frame, from position start (-1: from its head).
+[[gnu::noinline]] void eval_block_framed(const Cell* block, bool chain, int32_t start) {
     // [0] the code, [1] the current-code cell to restore on the way out.
     Held locals(*block, state_cells[state::current_code]);
     const Cell* code = locals.get(0);
@@ -442,7 +639,7 @@ void eval_block(const Cell* block, bool chain) {
         Cell* current = &state_cells[state::current_code];
         *current = *code;
         current->header = type_id::block;
-        int32_t position = head;
+        int32_t position = start < 0 ? head : start;
         for (;;) {
             current->data1 = static_cast<uint32_t>(position);
             position = eval_expression(code, position, tail, false, false, false);
@@ -462,101 +659,59 @@ void eval_block(const Cell* block, bool chain) {
         stack::unwind();
 }
 
+} // namespace
+
+void eval_block(const Cell* block, bool chain) {
+    check_native_depth();
+    int32_t start = -1;
+    if (!tracing) {
+        start = run_plain_block(block, chain);
+        if (start < 0) return;
+    }
+    eval_block_framed(block, chain, start);
+}
+
 namespace {
 
 [[gnu::noinline]] int32_t eval_expression_full(const Cell* code, int32_t position, int32_t end,
                                                bool no_infix, bool push, bool functions_as_values);
 
-// The value a code cell stands for without evaluating anything: the cell
-// itself when it evaluates to itself, a word's value when that is plain;
-// null otherwise.
-inline const Cell* plain_value(const Cell* cell) {
-    uint8_t type = cell_type(cell);
-    if (!has_type(not_self_evaluating, type)) return cell;
-    if (type != type_id::word) return nullptr;
-    const Cell* found = bound_value(cell);
-    return found && !has_type(not_plain_word_value, cell_type(found)) ? found : nullptr;
-}
-
-// left OP right for an integer! on the left, an operator word and a cell
-// standing plainly for an integer!, when integer_infix combines them.
-inline bool combine_plain_integers(const Cell* left, const Cell* op_word, const Cell* right_cell,
-                                   Cell* result) {
-    if (cell_type(left) != type_id::integer || cell_type(op_word) != type_id::word) return false;
-    const Cell* op_value = bound_value(op_word);
-    if (!op_value || cell_type(op_value) != type_id::op) return false;
-    const Cell* right = plain_value(right_cell);
-    if (!right || cell_type(right) != type_id::integer) return false;
-    return integer_infix(op::wrapped_type(op_value), native::index_of(op_value),
-                         value::integer_of(left), value::integer_of(right), result);
-}
-
-// True when the cell at position (index; cell in the buffer) is a word, so
-// that an operator may follow what comes before it.
-inline bool word_at(const Cell* cell, const Cell* tail, int32_t position, int32_t end) {
-    return position < end && cell < tail && cell_type(cell) == type_id::word;
-}
-
-// x: followed by a plain value, or by two plain integers and an operator
-// that combines them, with nothing after that could be an operator: the
-// assignment without the set-word's frame, as nothing can go wrong between.
-// Answers the position after the expression, or -1 having done nothing.
-inline int32_t assign_plain(const Cell* set_word, const Cell* tail, int32_t position, int32_t end,
-                            bool push, Cell* start_top) {
-    const Cell* next = set_word + 1;
-    if (position + 1 >= end || next >= tail) return -1;
-    const Cell* assigned = plain_value(next);
-    if (!assigned || cell_type(assigned) == type_id::unset) return -1;
-    int32_t after = position + 2;
-    Cell combined;
-    if (word_at(next + 1, tail, after, end)) {
-        if (after + 1 >= end || next + 2 >= tail ||
-            !combine_plain_integers(assigned, next + 1, next + 2, &combined))
-            return -1;
-        assigned = &combined;
-        after += 2;
-        if (word_at(next + 3, tail, after, end)) return -1;
-    }
-    Cell* slot = plain_slot(set_word);
-    if (!slot) return -1;
-    Cell copy = *assigned;
-    *slot = copy;
-    // As the set-word's frame leaves it: the value pushed where the
-    // expression began and, in result mode, in the result slot too.
-    stack::arguments.top = start_top;
-    stack::push(&copy);
-    if (!push) *stack::base() = copy;
-    return after;
-}
-
 } // namespace
 
-// The common expressions first, with little set-up, when nothing traces: a
-// value that evaluates to itself, a word with a plain value, an assignment
-// of one.
+// The common expressions first, with little set-up, when nothing traces:
+// plain expressions (eval_plain), calls of functions and natives named by a
+// word, set-words.
 int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no_infix, bool push,
                         bool functions_as_values) {
     if (!tracing) {
-        SeriesBuffer* b = node_buffer(value::series_node(code));
-        const Cell* value = reinterpret_cast<const Cell*>(buffer_head(b)) + position;
-        const Cell* tail = reinterpret_cast<const Cell*>(buffer_tail(b));
-        if (value < tail) {
+        CodeCells cells = code_cells(code);
+        if (static_cast<uint32_t>(position) < static_cast<uint32_t>(cells.count)) {
             Cell* const start_top = stack::arguments.top;
+            int32_t limit = end < cells.count ? end : cells.count;
+            const Cell* value = cells.cells + position;
             uint8_t type = cell_type(value);
+            PlainOutcome plain;
+            int32_t next = -1;
             if (!has_type(not_self_evaluating, type)) {
-                take_result(value, push);
+                if (position < limit)
+                    next = finish_plain(cells.cells, limit, position, value, nullptr, no_infix,
+                                        &plain);
             } else if (type == type_id::word) {
                 const Cell* found = bound_value(value);
                 uint8_t found_type = found ? cell_type(found) : uint8_t{type_id::unset};
-                int32_t next = -1;
                 if (found_type == type_id::function) {
                     next = call_interpreted_from_code(found, value, code, position + 1, end, push);
                 } else if (found_type == type_id::native || found_type == type_id::action) {
                     next = call_native_from_code(found, value, code, position + 1, end, push);
-                } else if (!has_type(not_plain_word_value, found_type)) {
-                    take_word_value(found, push);
-                    ++position;
-                    return no_infix ? position : eval_infix(code, position, end, push, start_top);
+                } else if (!has_type(not_plain_word_value, found_type) && position < limit) {
+                    next = finish_plain(cells.cells, limit, position, found, nullptr, no_infix,
+                                        &plain);
+                    if (next >= 0) {
+                        store_plain(plain, push, start_top);
+                        return next;
+                    }
+                    return eval_expression_full(code, position, end, no_infix, push,
+                                                functions_as_values);
                 }
                 if (next < 0)
                     return eval_expression_full(code, position, end, no_infix, push,
@@ -567,22 +722,32 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
                 if (!push && traces(trace_bit::expr) && !is_exit_pending())
                     trace_event(trace_bit::expr, code, next, nullptr, stack::base());
                 return next;
-            } else if (type == type_id::set_word) {
-                int32_t after = assign_plain(value, tail, position, end, push, start_top);
-                if (after >= 0) return after;
-                // As the full evaluation ends a set-word.
-                after = eval_set_word(code, position, end, push);
+            } else if (type == type_id::paren) {
+                // As the full evaluation ends a paren.
+                Cell paren = *value;
+                eval_paren(&paren, push);
+                next = position + 1;
                 if (!no_infix && !is_exit_pending())
-                    after = eval_infix(code, after, end, push, start_top);
+                    next = eval_infix(code, next, end, push, start_top);
                 if (!push && traces(trace_bit::expr) && !is_exit_pending())
-                    trace_event(trace_bit::expr, code, after, nullptr, stack::base());
-                return after;
-            } else {
-                return eval_expression_full(code, position, end, no_infix, push,
-                                            functions_as_values);
+                    trace_event(trace_bit::expr, code, next, nullptr, stack::base());
+                return next;
+            } else if (type == type_id::set_word) {
+                if (position < limit) next = assign_plain(cells.cells, limit, position, &plain);
+                if (next < 0) {
+                    // As the full evaluation ends a set-word.
+                    next = eval_set_word(code, position, end, push);
+                    if (!no_infix && !is_exit_pending())
+                        next = eval_infix(code, next, end, push, start_top);
+                    if (!push && traces(trace_bit::expr) && !is_exit_pending())
+                        trace_event(trace_bit::expr, code, next, nullptr, stack::base());
+                    return next;
+                }
             }
-            ++position;
-            return no_infix ? position : eval_infix(code, position, end, push, start_top);
+            if (next >= 0) {
+                store_plain(plain, push, start_top);
+                return next;
+            }
         }
     }
     return eval_expression_full(code, position, end, no_infix, push, functions_as_values);

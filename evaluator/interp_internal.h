@@ -123,7 +123,7 @@ inline const Cell* context_header(Ref ctx) {
 // unresolved, or a function context outside a call of its function): the
 // interpreter's fast word lookup. Contexts only grow, by a word and its
 // value together, so a resolved index stays valid.
-inline const Cell* bound_value(const Cell* word) {
+[[gnu::always_inline]] inline const Cell* bound_value(const Cell* word) {
     Ref ctx = value::word_context(word);
     int32_t index = value::word_index(word);
     if (!ctx || index < 0) return nullptr;
@@ -143,7 +143,7 @@ inline const Cell* bound_value(const Cell* word) {
 // it must go through word::set (unbound or unresolved words, a function
 // context outside a call, an object field: those record the assignment and
 // may fire change handlers).
-inline Cell* plain_slot(const Cell* word) {
+[[gnu::always_inline]] inline Cell* plain_slot(const Cell* word) {
     Ref ctx = value::word_context(word);
     int32_t index = value::word_index(word);
     if (!ctx || index < 0) return nullptr;

@@ -46,3 +46,25 @@ expect 6 [5 - (f 2) + 3]
 expect-error 'script 'expect-arg [1 + ("a")]
 h: func [x] [x * 10]
 expect 21 [1 + h 2]
+
+; Blocks and parens whose expressions are all plain values, chains of
+; integer operators and assignments of them run without their frame; a
+; block that only starts so goes on as usual from the first other
+; expression, and an error names that expression as near.
+expect 3 [do [1 2 3]]
+expect 2 [do next [1 2]]
+expect unset! [type? do tail [1 2]]
+expect [1 2] [do [a: 1 b: a + 1] reduce [a b]]
+expect 20 [do [x: 2 + 3 * 4]]
+expect true [do [1 + 1 = 2]]
+expect 8 [(a: 4 a * 2)]
+expect 21 [do [a: 1 b: 2 a + h b]]
+expect 10 [i: 0 while [i < 10] [i: i + 1] i]
+expect 2147483648.0 [do [x: 2147483647 x: x + 1]]
+expect 2.5 [do [x: 1 x + 1.5]]
+expect-error 'script 'expect-arg [do [x: 1 x + "a"]]
+expect-error 'script 'no-value [do [1 2 never-set-word]]
+e: try [x: 1 y: 2 1 + "a"]
+expect 5 [index? e/near]
+e: try [(y: 2 z: 3 1 + "a")]
+expect 5 [index? e/near]
