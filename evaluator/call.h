@@ -201,5 +201,9 @@ inline void set_polls_exit() {
 }
 // Step 1 of the protocol. value may be null (unset!).
 bool request_exit(uint32_t code, const Cell* value);
+// Whether a return or exit met in code running in the top frame, with no
+// frame of its own, could be carried as a pending exit: every frame from
+// the top down to its receiver polls.
+bool can_request_exit_here(uint32_t code);
 
 } // namespace zep::interp

@@ -123,10 +123,12 @@ namespace {
             gc::Root root(&body);
             trace_event(trace_bit::prolog, &body, -1, name, function);
         }
-        // eval_block copies the body before it allocates anything.
+        // The body is evaluated in the function's frame (which polls for
+        // exits and receives returns); it is copied before anything
+        // allocates.
         Cell body = body_of();
         if (cell_type(&body) == type_id::block) {
-            code = catch_::receive(catch_::threshold_call, [&] { eval_block(&body, true); });
+            code = catch_::receive(catch_::threshold_call, [&] { eval_block_in_frame(&body); });
         } else {
             value::set_none(stack::base());
             stack::keep_first();

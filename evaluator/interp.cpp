@@ -411,20 +411,63 @@ inline int32_t clamped_head(const Cell* code, const CodeCells& cells) {
     return index > cells.count ? cells.count : index;
 }
 
+// What run_plain_expressions answers when it ended the code with a pending
+// return or exit.
+constexpr int32_t plain_exit_taken = -1;
+
+// Whether the cell is the word `return` or `exit` spelled as such (other
+// spellings take the native's call): the cheap test before take_plain_exit.
+inline bool names_function_exit(const Cell* cell) {
+    if (cell_type(cell) != type_id::word) return false;
+    uint32_t symbol = value::word_symbol(cell);
+    return symbol == words::symbol_of(words::symbol::return_) ||
+           symbol == words::symbol_of(words::symbol::exit);
+}
+
+// `return` with a plain value, or `exit`, at position: when every frame
+// down to the receiver polls, the exit is made pending as the native would
+// make it, without the native's call. Answers whether it was.
+[[gnu::noinline]] bool take_plain_exit(const CodeCells& code, int32_t position) {
+    const Cell* word = code.cells + position;
+    const Cell* found = bound_value(word);
+    if (!found || cell_type(found) != type_id::native) return false;
+    int32_t index = native::index_of(found);
+    if (index == natives::index::exit_) {
+        if (!can_request_exit_here(catch_::code_exit)) return false;
+        value::set_unset(&pending_value);
+        pending_exit = catch_::code_exit;
+        return true;
+    }
+    if (index != natives::index::return_ || position + 1 >= code.count ||
+        !can_request_exit_here(catch_::code_return))
+        return false;
+    // Tested before the value: an assignment in it must happen only when
+    // the return is taken here.
+    PlainOutcome value;
+    if (eval_plain(code.cells, code.count, position + 1, &value) < 0) return false;
+    pending_value = value.value;
+    pending_exit = catch_::code_return;
+    return true;
+}
+
 // Runs a block's (or paren's) expressions from position while they are
-// plain, keeping the last value in *last. Answers the position reached.
+// plain, keeping the last value in *last. Answers the position reached, or
+// plain_exit_taken when a plain return or exit ended the code.
 inline int32_t run_plain_expressions(const CodeCells& code, int32_t position, PlainOutcome* last) {
     while (position < code.count) {
         int32_t next = eval_plain(code.cells, code.count, position, last);
-        if (next < 0) break;
+        if (next < 0)
+            return names_function_exit(code.cells + position) && take_plain_exit(code, position)
+                       ? plain_exit_taken
+                       : position;
         position = next;
     }
     return position;
 }
 
 // Runs a paren's leading plain expressions; answers -1 when that ran the
-// whole paren (its value pushed or stored), else the position at which the
-// general evaluation goes on.
+// whole paren (its value pushed or stored, or a return or exit made
+// pending), else the position at which the general evaluation goes on.
 int32_t run_plain_paren(const Cell* paren, bool push) {
     CodeCells code = code_cells(paren);
     int32_t head = clamped_head(paren, code);
@@ -432,6 +475,7 @@ int32_t run_plain_paren(const Cell* paren, bool push) {
     if (head >= code.count || stack::arguments.top + 1 >= stack::arguments.end) return head;
     PlainOutcome last;
     int32_t position = run_plain_expressions(code, head, &last);
+    if (position == plain_exit_taken) return -1;
     if (position < code.count) return position;
     stack::push(&last.value);
     if (!push) *stack::base() = last.value;
@@ -482,6 +526,16 @@ void eval_paren(const Cell* paren, bool push) {
     if (!push) *stack::base() = *start_top;
     stack::arguments.top = start_top + 1;
 }
+
+} // namespace
+
+// A block in the current frame is evaluated as a paren whose value goes
+// into the frame's result slot.
+void eval_block_in_frame(const Cell* block) {
+    eval_paren(block, false);
+}
+
+namespace {
 
 // The fast code of an operator: a math code (compare false) for the
 // actions add ... xor~, a comparison code (compare true) for the comparison
@@ -605,15 +659,17 @@ inline bool frame_room() {
 }
 
 // Runs the block's leading plain expressions without its frame: nothing in
-// them can fail, exit or be traced. Answers -1 when that ran the whole block
-// (its value left as the frame leaves it), else the position at which the
-// general evaluation goes on.
+// them can fail or be traced, and a return or exit among them is only taken
+// here when it can be made pending. Answers -1 when that ran the whole block
+// (its value left as the frame leaves it, or the exit pending), else the
+// position at which the general evaluation goes on.
 int32_t run_plain_block(const Cell* block, bool chain) {
     CodeCells code = code_cells(block);
     int32_t head = clamped_head(block, code);
     if (head >= code.count || !frame_room()) return head;
     PlainOutcome last;
     int32_t position = run_plain_expressions(code, head, &last);
+    if (position == plain_exit_taken) return -1;
     if (position < code.count) return position;
     Cell* result = stack::arguments.top;
     *result = last.value;

@@ -32,6 +32,14 @@ Cell* current_code();
 // frame. The result (unset for an empty block) is copied into the caller's
 // result slot with chain set, else left pushed on the caller's stack.
 void eval_block(const Cell* block, bool chain);
+// Evaluates a block! from its index to its tail in the current frame, the
+// way eval_block does with chain set, without a frame of its own: the body
+// of a called function, the branch a conditional chose. The frame it runs
+// in must poll for exits when the block's code may request one (see
+// evaluator/call.h); an anonymous block frame would show in no error or
+// trace. Traced evaluation takes eval_block's frame (the tracer sees it
+// enter and exit).
+void eval_block_in_frame(const Cell* block);
 
 // Evaluates one expression at position. With push the result is pushed,
 // else it goes into the current frame's result slot. no_infix turns the

@@ -26,9 +26,10 @@ void set_none_result() {
     stack::set_result_only(&none);
 }
 
-// Evaluates the block held in a stable cell into the current result slot.
+// Evaluates the block held in a stable cell into the current result slot,
+// in the native's frame.
 void eval_into_result(const Cell* block) {
-    interp::eval_block(block, true);
+    interp::eval_block_in_frame(block);
 }
 
 // The last cell index to evaluate up to: the end taken at the start, pulled

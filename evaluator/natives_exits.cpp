@@ -101,7 +101,7 @@ void catch_(bool check, const int32_t* refinements) {
     // A pending exit is never a throw: it passes the catch frame untouched.
     interp::set_polls_exit();
     uint32_t code =
-        catch_::receive(catch_::threshold_catch, [&] { interp::eval_block(block, true); });
+        catch_::receive(catch_::threshold_catch, [&] { interp::eval_block_in_frame(block); });
     if (!code && interp::is_exit_pending()) {
         stack::unwind();
         return;
@@ -143,7 +143,7 @@ void try_(bool check, const int32_t* refinements) {
         interp::set_polls_exit();
     }
     uint32_t code =
-        catch_::receive(catch_::threshold_call, [&] { interp::eval_block(block, true); });
+        catch_::receive(catch_::threshold_call, [&] { interp::eval_block_in_frame(block); });
     if (!code && interp::is_exit_pending()) {
         stack::unwind();
         return;

@@ -63,7 +63,7 @@ enum class Step {
 // common case, a body that simply ends, costs one test.
 inline Step run_body(const Cell* body) {
     uint32_t thrown =
-        catch_::receive(catch_::threshold_loop, [&] { interp::eval_block(body, true); });
+        catch_::receive(catch_::threshold_loop, [&] { interp::eval_block_in_frame(body); });
     if (!thrown && !interp::is_exit_pending()) return Step::done;
     return step_after_exit(thrown);
 }
