@@ -9,6 +9,7 @@
 #include "evaluator/actions.h"
 #include "evaluator/call.h"
 #include "evaluator/interp_internal.h"
+#include "evaluator/interp_plain.h"
 #include "evaluator/natives.h"
 #include "runtime/cell.h"
 #include "runtime/memory.h"
@@ -70,18 +71,30 @@ inline void run_native_entry(const Cell* function, const int32_t* refinements) {
     entry(false, refinements);
 }
 
-// One evaluated argument of an ordinary call; answers the new position.
+// One evaluated argument of an ordinary call (position below end); answers
+// the new position.
 inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t end, bool infix) {
-    // A literal (a block for a conditional or a loop, a number) with no
-    // word after it, which could be an operator, is its own value.
     SeriesBuffer* b = node_buffer(value::series_node(code));
-    const Cell* cell = reinterpret_cast<const Cell*>(buffer_head(b)) + position;
+    const Cell* head = reinterpret_cast<const Cell*>(buffer_head(b));
+    const Cell* cell = head + position;
     const Cell* tail = reinterpret_cast<const Cell*>(buffer_tail(b));
-    if (!tracing && cell < tail && is_self_evaluating(cell_type(cell)) &&
-        (infix || position + 1 >= end || cell + 1 >= tail ||
-         cell_type(cell + 1) != type_id::word)) {
-        stack::push(cell);
-        return position + 1;
+    if (!tracing && cell < tail) {
+        // A literal (a block for a conditional or a loop, a number) with no
+        // word after it, which could be an operator, is its own value.
+        if (is_self_evaluating(cell_type(cell)) &&
+            (infix || position + 1 >= end || cell + 1 >= tail ||
+             cell_type(cell + 1) != type_id::word)) {
+            stack::push(cell);
+            return position + 1;
+        }
+        // A plain expression is pushed as the general evaluation pushes it.
+        int32_t count = static_cast<int32_t>(tail - head);
+        PlainOutcome plain;
+        int32_t next = eval_plain(head, end < count ? end : count, position, &plain, infix);
+        if (next >= 0) {
+            stack::push(&plain.value);
+            return next;
+        }
     }
     return eval_expression(code, position, end, infix, true, false);
 }
