@@ -62,8 +62,8 @@ inline bool accepts(const Cell* types, uint8_t type) {
 // Runs the entry of the native or action whose arguments fill the top
 // frame; the frame stops promising to poll (natives that poll say so again).
 inline void run_native_entry(const Cell* function, const int32_t* refinements) {
-    stack::Frame* frame = stack::top_frame();
-    if (frame) frame->header &= ~frame_polls_exit;
+    // The native's own frame is on top.
+    stack::frames.top[-1].header &= ~frame_polls_exit;
     int32_t index = static_cast<int32_t>(function->data1);
     natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
                                                                   : natives::entry_at(index);
@@ -128,7 +128,9 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
             specs = node_cells(call_spec_of(function));
             collections = memory::collections_done;
         }
-        if (!accepts(specs + i, stack::top_type())) fire_expect_arg(function, i, stack::top());
+        // The argument was just pushed: the top is above the stack's first cell.
+        const Cell* argument = stack::arguments.top - 1;
+        if (!accepts(specs + i, cell_type(argument))) fire_expect_arg(function, i, argument);
     }
     if (!native) {
         if (int32_t locals = call_shape::locals(shape)) function::init_locals(locals);
