@@ -267,35 +267,53 @@ inline int32_t clamped_head(const Cell* code, const CodeCells& cells) {
 }
 
 // What run_plain_expressions answers when it ended the code with a pending
-// return or exit.
+// exit.
 constexpr int32_t plain_exit_taken = -1;
 
-// Whether the cell is the word `return` or `exit` spelled as such (other
-// spellings take the native's call): the cheap test before take_plain_exit.
-inline bool names_function_exit(const Cell* cell) {
+// The symbol of `continue` (the runtime word table has the other three).
+uint32_t continue_symbol = 0;
+
+// Whether the cell is the word `return`, `exit`, `break` or `continue`
+// spelled as such (other spellings take the native's call): the cheap test
+// before take_plain_exit.
+inline bool names_exit(const Cell* cell) {
     if (cell_type(cell) != type_id::word) return false;
     uint32_t symbol = value::word_symbol(cell);
     return symbol == words::symbol_of(words::symbol::return_) ||
-           symbol == words::symbol_of(words::symbol::exit);
+           symbol == words::symbol_of(words::symbol::exit) ||
+           symbol == words::symbol_of(words::symbol::break_) || symbol == continue_symbol;
 }
 
-// `return` with a plain value, or `exit`, at position: when every frame
-// down to the receiver polls, the exit is made pending as the native would
-// make it, without the native's call. Answers whether it was.
+// Makes the exit pending when every frame from the top down to its
+// receiver polls (the test the native makes below its own frame).
+inline bool request_exit_here(uint32_t code) {
+    if (!can_request_exit_here(code)) return false;
+    value::set_unset(&pending_value);
+    pending_exit = code;
+    return true;
+}
+
+// `return` with a plain value, or `exit`, `break` or `continue` (no
+// refinement), at position: when every frame down to the receiver polls,
+// the exit is made pending as the native would make it, without the
+// native's call. Answers whether it was.
 [[gnu::noinline]] bool take_plain_exit(const CodeCells& code, int32_t position) {
     const Cell* word = code.cells + position;
     const Cell* found = bound_value(word);
     if (!found || cell_type(found) != type_id::native) return false;
-    int32_t index = native::index_of(found);
-    if (index == natives::index::exit_) {
-        if (!can_request_exit_here(catch_::code_exit)) return false;
-        value::set_unset(&pending_value);
-        pending_exit = catch_::code_exit;
-        return true;
-    }
-    if (index != natives::index::return_ || position + 1 >= code.count ||
-        !can_request_exit_here(catch_::code_return))
+    switch (native::index_of(found)) {
+    case natives::index::exit_:
+        return request_exit_here(catch_::code_exit);
+    case natives::index::break_:
+        return request_exit_here(catch_::code_break);
+    case natives::index::continue_:
+        return request_exit_here(catch_::code_continue);
+    case natives::index::return_:
+        break;
+    default:
         return false;
+    }
+    if (position + 1 >= code.count || !can_request_exit_here(catch_::code_return)) return false;
     // Tested before the value: an assignment in it must happen only when
     // the return is taken here.
     PlainOutcome value;
@@ -307,12 +325,13 @@ inline bool names_function_exit(const Cell* cell) {
 
 // Runs a block's (or paren's) expressions from position while they are
 // plain, keeping the last value in *last. Answers the position reached, or
-// plain_exit_taken when a plain return or exit ended the code.
+// plain_exit_taken when a plain return, exit, break or continue ended the
+// code.
 inline int32_t run_plain_expressions(const CodeCells& code, int32_t position, PlainOutcome* last) {
     while (position < code.count) {
         int32_t next = eval_plain(code.cells, code.count, position, last);
         if (next < 0)
-            return names_function_exit(code.cells + position) && take_plain_exit(code, position)
+            return names_exit(code.cells + position) && take_plain_exit(code, position)
                        ? plain_exit_taken
                        : position;
         position = next;
@@ -478,6 +497,7 @@ void init() {
         uint32_t symbol = symbol::make(event_names[i]);
         word::make_at_result(symbol, &state_cells[state::event_words + i]);
     }
+    continue_symbol = symbol::make("continue");
     init_held_stack(node);
     roots::hold(node);
     set_native_stack_limit();

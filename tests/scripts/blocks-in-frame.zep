@@ -63,3 +63,11 @@ expect [clear skip] [either true branch [0] branch]
 deep: func [n] [either n = 0 [0] [1 + deep n - 1]]
 expect 1000 [deep 1000]
 expect-error 'internal 'stack-overflow [deep 100000000]
+
+; break and continue are taken the same way: from branches, through try and
+; catch, and not through a try/all barrier or with no loop to receive them.
+expect [1 3 5] [out: copy [] repeat i 6 [if even? i [continue] append out i] out]
+expect 4 [n: 0 while [true] [n: n + 1 if n = 4 [break]] n]
+expect 3 [n: 0 loop 10 [n: n + 1 try [catch [if n = 3 [break]]]] n]
+expect-error 'throw 'break [loop 2 [try/all [break]]]
+expect-error 'throw 'continue [do [continue]]
