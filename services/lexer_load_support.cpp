@@ -168,4 +168,18 @@ void make_text(Cell* cell, uint8_t type, const std::u32string& text) {
     cell->header = type;
 }
 
+bool is_plain_ascii(const uint8_t* p, const uint8_t* end, bool escapes) {
+    for (; p < end; ++p)
+        if (*p >= 0x80 || (escapes && *p == '^')) return false;
+    return true;
+}
+
+void make_ascii_text(Cell* cell, uint8_t type, const uint8_t* bytes, uint32_t n) {
+    string::make_at_unit(cell, n, 1);
+    SeriesBuffer* b = node_buffer(value::series_node(cell));
+    if (n) std::memcpy(buffer_head(b), bytes, n);
+    b->tail = b->head + n;
+    cell->header = type;
+}
+
 } // namespace zep::lexer::support
