@@ -59,19 +59,20 @@ bool is_bindable_word(uint8_t type) {
 }
 
 // Binds a block's words and, through the cycle stack, the blocks inside it;
-// a block already being bound further out is not entered again.
-void bind_block(Ref block, Ref context, bool self) {
+// a block already being bound further out is not entered again. With a
+// self_id (the symbol of self, else 0) that word is bound to the context
+// itself.
+void bind_block(Ref block, Ref context, uint32_t self_id) {
     if (cycles::find(block)) return;
     cycles::push(block);
-    uint32_t self_id = self ? self_symbol() : 0;
     uint32_t count = node_cell_count(block);
     for (uint32_t i = 0; i < count; ++i) {
         Cell* cell = node_cells(block) + i;
         uint8_t type = cell_type(cell);
         if (type_set::is_block_like(type)) {
-            bind_block(value::series_node(cell), context, self);
+            bind_block(value::series_node(cell), context, self_id);
         } else if (is_bindable_word(type)) {
-            if (self && type == type_id::word && cell->data2 == self_id) {
+            if (self_id && type == type_id::word && cell->data2 == self_id) {
                 cell->data1 = context;
                 cell->data3 = static_cast<uint32_t>(-1);
             } else {
@@ -284,7 +285,7 @@ int32_t bind_word(Ref context, Cell* word) {
 }
 
 Cell* bind_deep(Cell* block, Ref context, bool self) {
-    bind_block(value::series_node(block), context, self);
+    bind_block(value::series_node(block), context, self ? self_symbol() : 0);
     return block;
 }
 

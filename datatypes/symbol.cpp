@@ -149,12 +149,6 @@ uint32_t find_any_case(const char* text) {
                   static_cast<uint32_t>(std::strlen(text)), true);
 }
 
-uint32_t resolve(uint32_t id) {
-    if (!is_valid(id)) return id;
-    int32_t a = static_cast<int32_t>(entry_at(id)->data1);
-    return a > 0 ? static_cast<uint32_t>(a) : id;
-}
-
 int32_t alias(uint32_t id) {
     return is_valid(id) ? static_cast<int32_t>(entry_at(id)->data1) : -1;
 }

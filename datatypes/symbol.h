@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "runtime/cell.h"
+#include "runtime/hashtable.h"
 
 namespace zep::symbol {
 
@@ -37,8 +38,16 @@ uint32_t make_from_string(const Cell* string);
 // The first-interned symbol equal to the text ignoring ASCII case, or a new one.
 uint32_t find_any_case(const char* text);
 
-// The canonical id: the alias when positive, else the id itself.
-uint32_t resolve(uint32_t id);
+// The canonical id: the alias when positive, else the id itself (any id
+// that names no symbol answers itself). Inline: word lookups ask it for every
+// word they compare.
+inline uint32_t resolve(uint32_t id) {
+    if (table == 0 || id == 0) return id;
+    SeriesBuffer* b = node_buffer(hash::table_at(table)->data);
+    if (id > (b->tail - b->head) / sizeof(Cell)) return id;
+    int32_t a = static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_head(b))[id - 1].data1);
+    return a > 0 ? static_cast<uint32_t>(a) : id;
+}
 // The raw alias word.
 int32_t alias(uint32_t id);
 // The entry cell, its name string made first. Valid until the next allocation.

@@ -28,11 +28,39 @@ struct RootEntry {
 };
 
 namespace detail {
-void push_root(RootEntry entry);
-void pop_root(const void* slot);
+// The shadow stack: entries [begin, top), room up to limit. Guards are made
+// and dropped on hot paths, so the common steps are inline.
+struct RootStack {
+    RootEntry* begin;
+    RootEntry* top;
+    RootEntry* limit;
+};
+extern RootStack root_stack;
+
+// Doubles the shadow stack's room.
+void grow_roots();
+// Removes the entry of a guard that is not the last one.
+void pop_root_inner(const void* slot);
+
+inline void push_root(RootEntry entry) {
+    if (root_stack.top == root_stack.limit) grow_roots();
+    *root_stack.top++ = entry;
+}
+inline void pop_root(const void* slot) {
+    if (root_stack.top != root_stack.begin && root_stack.top[-1].slot == slot) {
+        --root_stack.top;
+        return;
+    }
+    pop_root_inner(slot);
+}
+
 // The registered entries, oldest first.
-const RootEntry* roots_begin();
-const RootEntry* roots_end();
+inline const RootEntry* roots_begin() {
+    return root_stack.begin;
+}
+inline const RootEntry* roots_end() {
+    return root_stack.top;
+}
 } // namespace detail
 
 class Root {

@@ -32,15 +32,17 @@ int32_t put_by_pointer(Ref table, uint32_t symbol, Ref context, bool any_case, i
     // Growing the table and the word block may renumber both nodes.
     gc::RootTable keep_table(table);
     gc::RootRef keep_context(context);
+    // The probe that missed ended at the bucket the word takes (a miss by
+    // canonical symbol is a miss by symbol too), unless the table grew.
     if (t->occupied >= t->upper) {
         rehash_keys(table, growth_request(t) * 16);
         t = table_at(table);
+        p = find_word(t, symbol, false);
     }
     int32_t index = static_cast<int32_t>(item_count(t));
     Cell* word = series::alloc_tail_cell(node_buffer(t->data));
     value::set_word(word, type_id::word, context, symbol, index);
     t = table_at(table);
-    p = find_word(t, symbol, false);
     occupy(t, static_cast<uint32_t>(p.free_slot), index);
     if (index_out) *index_out = index;
     return -1;

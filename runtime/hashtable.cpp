@@ -19,10 +19,6 @@ namespace zep::hash {
 
 using namespace detail;
 
-Table* table_at(Ref table) {
-    return reinterpret_cast<Table*>(buffer_head(node_buffer(table)));
-}
-
 namespace detail {
 
 uint32_t next_pow2(uint64_t n) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "runtime/cell.h"
+#include "runtime/memory.h"
 
 namespace zep::hash {
 
@@ -60,7 +61,9 @@ struct Table {
 static_assert(sizeof(Table) == 44);
 
 // The record of a table. Valid until the next allocation.
-Table* table_at(Ref table);
+inline Table* table_at(Ref table) {
+    return reinterpret_cast<Table*>(buffer_head(node_buffer(table)));
+}
 
 // Comparison codes of the comparison action that the tables use.
 constexpr int code_equal = 0;

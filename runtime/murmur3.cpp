@@ -42,14 +42,29 @@ uint32_t mix_pointer(uint32_t key) {
     return fmix32(key);
 }
 
+namespace {
+
+// Four bytes with A-Z lowered at once: a byte's 0x80 bit is set in ge_a when
+// its low 7 bits are 'A' or above and in gt_z when they are above 'Z' (no
+// carry crosses a byte); bytes of 0x80 and above are left alone.
+uint32_t lower_block(uint32_t k) {
+    uint32_t low7 = k & 0x7F7F7F7Fu;
+    uint32_t ge_a = low7 + 0x3F3F3F3Fu;
+    uint32_t gt_z = low7 + 0x25252525u;
+    uint32_t upper = ge_a & ~gt_z & ~k & 0x80808080u;
+    return k | upper >> 2;
+}
+
+} // namespace
+
 uint32_t name_hash(const unsigned char* name, uint32_t length) {
     uint32_t h = seed;
     uint32_t blocks = length / 4;
     auto lower = [](unsigned char c) -> uint32_t { return c >= 'A' && c <= 'Z' ? c + 32u : c; };
     for (uint32_t i = 0; i < blocks; ++i) {
-        const unsigned char* p = name + i * 4;
-        uint32_t k = lower(p[0]) | lower(p[1]) << 8 | lower(p[2]) << 16 | lower(p[3]) << 24;
-        h = mix_block(h, k);
+        uint32_t k;
+        std::memcpy(&k, name + i * 4, 4); // little-endian: byte 0 is the low byte
+        h = mix_block(h, lower_block(k));
     }
     const unsigned char* tail = name + blocks * 4;
     uint32_t k = 0;

@@ -168,4 +168,28 @@ void make_text(Cell* cell, uint8_t type, const std::u32string& text) {
     cell->header = type;
 }
 
+bool is_plain_ascii(const uint8_t* p, const uint8_t* end, bool escapes) {
+    // Eight bytes at a time: the 0x80 bits of a word mark bytes above 127, and
+    // a zero byte in the word XOR carets marks a caret.
+    constexpr uint64_t ones = 0x0101010101010101u;
+    constexpr uint64_t highs = 0x8080808080808080u;
+    for (; end - p >= 8; p += 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        uint64_t x = w ^ (ones * '^');
+        if ((w & highs) || (escapes && ((x - ones) & ~x & highs))) return false;
+    }
+    for (; p < end; ++p)
+        if (*p >= 0x80 || (escapes && *p == '^')) return false;
+    return true;
+}
+
+void make_ascii_text(Cell* cell, uint8_t type, const uint8_t* bytes, uint32_t n) {
+    string::make_at_unit(cell, n, 1);
+    SeriesBuffer* b = node_buffer(value::series_node(cell));
+    if (n) std::memcpy(buffer_head(b), bytes, n);
+    b->tail = b->head + n;
+    cell->header = type;
+}
+
 } // namespace zep::lexer::support

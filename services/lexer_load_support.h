@@ -53,4 +53,12 @@ bool is_utf8(const uint8_t* p, const uint8_t* end);
 // them all. The cell must not lie in a managed buffer.
 void make_text(Cell* cell, uint8_t type, const std::u32string& text);
 
+// True when [p, end) is ASCII without a caret (when `escapes`): its bytes are
+// its code points.
+bool is_plain_ascii(const uint8_t* p, const uint8_t* end, bool escapes);
+
+// Like make_text for ASCII bytes, copied as they are into a one-byte unit
+// text. The bytes must not lie in a managed buffer.
+void make_ascii_text(Cell* cell, uint8_t type, const uint8_t* bytes, uint32_t n);
+
 } // namespace zep::lexer::support

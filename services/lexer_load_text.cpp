@@ -27,6 +27,13 @@ std::u32string& scratch() {
 // type; raises invalid with error_type when the text does not decode.
 void load_text(State& s, const uint8_t* start, const uint8_t* end, const uint8_t* p,
                const uint8_t* text_end, uint8_t type, bool escapes, uint8_t error_type, bool load) {
+    if (support::is_plain_ascii(p, text_end, escapes)) {
+        if (!load) return;
+        Building value;
+        support::make_ascii_text(value.cell(), type, p, static_cast<uint32_t>(text_end - p));
+        value.emit(s);
+        return;
+    }
     std::u32string& text = scratch();
     if (!support::decode_text(p, text_end, escapes, text)) throw_error(s, start, end, error_type);
     if (!load) return;

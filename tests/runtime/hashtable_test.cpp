@@ -55,6 +55,17 @@ TEST(Murmur3, NameHashLowersAsciiOnly) {
     };
     EXPECT_EQ(name("Hello-World"), hash::murmur3("hello-world", 11));
     EXPECT_EQ(name("\xC3\x89t\xC3\xA9"), hash::murmur3("\xC3\x89t\xC3\xA9", 5));
+    // Every byte value at every place of a whole block and of the tail.
+    for (uint32_t place = 0; place < 7; ++place) {
+        for (uint32_t c = 0; c < 256; ++c) {
+            unsigned char text[7] = {'M', 'i', 'X', '@', '[', 'Z', 'a'};
+            text[place] = static_cast<unsigned char>(c);
+            unsigned char lowered[7];
+            for (int i = 0; i < 7; ++i)
+                lowered[i] = text[i] >= 'A' && text[i] <= 'Z' ? text[i] + 32 : text[i];
+            ASSERT_EQ(hash::name_hash(text, 7), hash::murmur3(lowered, 7)) << place << ' ' << c;
+        }
+    }
 }
 
 int integer_compare(const Cell* a, const Cell* b, int) {

@@ -48,6 +48,13 @@ TEST_F(LexerLoadText, TextValues) {
         {"a@b.c", type_id::email, "a@b.c", 1},
         {"@ref", type_id::ref, "ref", 1},
         {"<a href=\"x\">", type_id::tag, "a href=\"x\"", 1},
+        // Text past the first eight bytes: an escape or a wide character in a
+        // later group, or in the bytes after the last whole group.
+        {"\"abcdefghijklmno^/p\"", type_id::string, "abcdefghijklmno\np", 1},
+        {"\"abcdefghijklmnopq^-\"", type_id::string, "abcdefghijklmnopq\t", 1},
+        {"\"abcdefghijklmnop\xe2\x82\xac\"", type_id::string, "abcdefghijklmnop\xe2\x82\xac", 2},
+        {"\"abcdefghijklmnopqr\xc3\xa9\"", type_id::string, "abcdefghijklmnopqr\xc3\xa9", 1},
+        {"%{abcdefghijklmn^/o}%", type_id::string, "abcdefghijklmn^/o", 1},
     };
     for (const TextCase& c : cases) {
         Cell v = load(c.source);
@@ -118,15 +125,26 @@ TEST_F(LexerLoadText, Binaries) {
 
 TEST_F(LexerLoadText, Invalid) {
     const std::pair<const char*, uint8_t> cases[] = {
-        {"\"^(110000)\"", type_id::string}, {"\"^(D800)\"", type_id::string},
-        {"\"^(nope)\"", type_id::string},   {"{^(zz)}", type_id::string},
-        {"\"a\xc3\"", type_id::string},     {"%{a}%%", type_id::string},
-        {"%%{a}% ", type_id::string},       {"%a\xc3 ", type_id::file},
-        {"#\"ab\"", type_id::char_},        {"#\"^(110000)\"", type_id::char_},
-        {"#\"^(tab)x\"", type_id::char_},   {"'a:b", type_id::lit_word},
-        {":a:b", type_id::set_word},        {"#{0}", type_id::binary},
-        {"#{GG}", type_id::binary},         {"8#{00}", type_id::binary},
-        {"2#{0101}", type_id::binary},      {"64#{A}", type_id::binary},
+        {"\"^(110000)\"", type_id::string},
+        {"\"^(D800)\"", type_id::string},
+        {"\"^(nope)\"", type_id::string},
+        {"{^(zz)}", type_id::string},
+        {"\"a\xc3\"", type_id::string},
+        {"%{a}%%", type_id::string},
+        {"%%{a}% ", type_id::string},
+        {"%a\xc3 ", type_id::file},
+        {"#\"ab\"", type_id::char_},
+        {"#\"^(110000)\"", type_id::char_},
+        {"#\"^(tab)x\"", type_id::char_},
+        {"'a:b", type_id::lit_word},
+        {":a:b", type_id::set_word},
+        {"#{0}", type_id::binary},
+        {"#{GG}", type_id::binary},
+        {"8#{00}", type_id::binary},
+        {"2#{0101}", type_id::binary},
+        {"64#{A}", type_id::binary},
+        {"\"abcdefghijklmnop\xc3\"", type_id::string},
+        {"\"abcdefghijklmnop^(zz)\"", type_id::string},
     };
     for (const auto& [source, type] : cases)
         EXPECT_EQ(failure(source), (Failure{"invalid", type})) << source;
