@@ -205,5 +205,13 @@ bool request_exit(uint32_t code, const Cell* value);
 // frame of its own, could be carried as a pending exit: every frame from
 // the top down to its receiver polls.
 bool can_request_exit_here(uint32_t code);
+// can_request_exit_here for a return or exit, when the top frame is most
+// often the receiver itself (a function body's own frame).
+inline bool can_return_here(uint32_t code) {
+    const stack::Frame* top = stack::top_frame();
+    constexpr uint32_t receiver = stack::frame_header::return_target | frame_polls_exit;
+    if (top && (top->header & receiver) == receiver) return true;
+    return can_request_exit_here(code);
+}
 
 } // namespace zep::interp

@@ -303,7 +303,10 @@ inline bool request_exit_here(uint32_t code) {
     if (!found || cell_type(found) != type_id::native) return false;
     switch (native::index_of(found)) {
     case natives::index::exit_:
-        return request_exit_here(catch_::code_exit);
+        if (!can_return_here(catch_::code_exit)) return false;
+        value::set_unset(&pending_value);
+        pending_exit = catch_::code_exit;
+        return true;
     case natives::index::break_:
         return request_exit_here(catch_::code_break);
     case natives::index::continue_:
@@ -313,7 +316,7 @@ inline bool request_exit_here(uint32_t code) {
     default:
         return false;
     }
-    if (position + 1 >= code.count || !can_request_exit_here(catch_::code_return)) return false;
+    if (position + 1 >= code.count || !can_return_here(catch_::code_return)) return false;
     // Tested before the value: an assignment in it must happen only when
     // the return is taken here.
     PlainOutcome value;
