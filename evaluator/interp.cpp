@@ -176,6 +176,18 @@ int32_t eval_set_word(const Cell* code, int32_t position, int32_t end, bool push
     return position;
 }
 
+// A set-word's expression whose value is not plain, ended as the full
+// evaluation ends it.
+inline int32_t eval_assignment(const Cell* code, int32_t position, int32_t end, bool no_infix,
+                               bool push) {
+    Cell* const start_top = stack::arguments.top;
+    int32_t next = eval_set_word(code, position, end, push);
+    if (!no_infix && !is_exit_pending()) next = eval_infix(code, next, end, push, start_top);
+    if (!push && traces(trace_bit::expr) && !is_exit_pending())
+        trace_event(trace_bit::expr, code, next, nullptr, stack::base());
+    return next;
+}
+
 int32_t eval_set_path(const Cell* code, int32_t position, int32_t end, bool push) {
     Cell path = *cell_at(code, position);
     gc::Root root(&path);
@@ -387,9 +399,14 @@ void eval_paren(const Cell* paren, bool push) {
         Cell* current = &state_cells[state::current_code];
         *current = *code;
         current->header = type_id::block;
+        // The expression at position was found not plain: an assignment
+        // goes straight to its general path.
+        bool assignment = cell_type(cell_at(code, position)) == type_id::set_word;
         for (;;) {
             current->data1 = static_cast<uint32_t>(position);
-            position = eval_expression(code, position, tail, false, true, false);
+            position = assignment ? eval_assignment(code, position, tail, false, true)
+                                  : eval_expression(code, position, tail, false, true, false);
+            assignment = false;
             if (is_exit_pending()) break;
             // A paren cut while it runs ends at its new tail.
             int32_t now = cell_count(code);
@@ -668,15 +685,7 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
                 return next;
             } else if (type == type_id::set_word) {
                 if (position < limit) next = assign_plain(cells.cells, limit, position, &plain);
-                if (next < 0) {
-                    // As the full evaluation ends a set-word.
-                    next = eval_set_word(code, position, end, push);
-                    if (!no_infix && !is_exit_pending())
-                        next = eval_infix(code, next, end, push, start_top);
-                    if (!push && traces(trace_bit::expr) && !is_exit_pending())
-                        trace_event(trace_bit::expr, code, next, nullptr, stack::base());
-                    return next;
-                }
+                if (next < 0) return eval_assignment(code, position, end, no_infix, push);
             }
             if (next >= 0) {
                 store_plain(plain, push, start_top);
