@@ -73,7 +73,10 @@ void take_exit(const Exit& exit) {
         catch_::exception_slot = 0;
         return;
     }
-    if (exit.code == catch_::code_break) *stack::base() = interp::pending_value;
+    // A pending break's value (unset without /return) or, for continue,
+    // unset becomes the loop's result so far, as the thrown exits leave it.
+    if (exit.code == catch_::code_break || exit.code == catch_::code_continue)
+        *stack::base() = interp::pending_value;
     interp::clear_pending_exit();
 }
 

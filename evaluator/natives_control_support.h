@@ -106,8 +106,9 @@ template <class Body> inline Exit receive(uint32_t threshold, Body&& body) {
     catch_::throw_code(code);
 }
 
-// Takes a received exit: clears the code and, for a break, puts its value
-// into the result slot when it is pending (a thrown one is there already).
+// Takes a received exit: clears the code and, for a break or continue, puts
+// its value (unset for continue) into the result slot when it is pending (a
+// thrown one is there already).
 void take_exit(const Exit& exit);
 
 // Promises the interpreter that this native tests for pending exits after

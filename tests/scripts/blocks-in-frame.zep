@@ -71,3 +71,10 @@ expect 4 [n: 0 while [true] [n: n + 1 if n = 4 [break]] n]
 expect 3 [n: 0 loop 10 [n: n + 1 try [catch [if n = 3 [break]]]] n]
 expect-error 'throw 'break [loop 2 [try/all [break]]]
 expect-error 'throw 'continue [do [continue]]
+
+; A loop whose last pass ended with continue gives unset, however the
+; continue travelled.
+skip-on: :continue
+expect unset! [type? repeat i 3 [continue]]
+expect unset! [type? repeat i 3 [skip-on]]
+expect unset! [type? foreach x [1 2] [if true [continue]]]
