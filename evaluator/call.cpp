@@ -47,7 +47,7 @@ bool request_exit(uint32_t code, const Cell* value) {
     return true;
 }
 
-bool can_request_exit_here(uint32_t code) {
+bool polls_from_top_to_receiver(uint32_t code) {
     const stack::Frame* top = stack::top_frame();
     return top && polls_down_to_receiver(code, top);
 }

@@ -201,17 +201,20 @@ inline void set_polls_exit() {
 }
 // Step 1 of the protocol. value may be null (unset!).
 bool request_exit(uint32_t code, const Cell* value);
-// Whether a return or exit met in code running in the top frame, with no
-// frame of its own, could be carried as a pending exit: every frame from
-// the top down to its receiver polls.
-bool can_request_exit_here(uint32_t code);
-// can_request_exit_here for a return or exit, when the top frame is most
-// often the receiver itself (a function body's own frame).
-inline bool can_return_here(uint32_t code) {
+// The frame walk of can_request_exit_here, from the top frame.
+bool polls_from_top_to_receiver(uint32_t code);
+// Whether an exit met in code running in the top frame, with no frame of
+// its own, could be carried as a pending exit: every frame from the top
+// down to its receiver polls. The top frame is most often the receiver of
+// a return or exit itself (a function body's own frame).
+inline bool can_request_exit_here(uint32_t code) {
     const stack::Frame* top = stack::top_frame();
+    if (!top) return false;
     constexpr uint32_t receiver = stack::frame_header::return_target | frame_polls_exit;
-    if (top && (top->header & receiver) == receiver) return true;
-    return can_request_exit_here(code);
+    if ((code == catch_::code_return || code == catch_::code_exit) &&
+        (top->header & receiver) == receiver)
+        return true;
+    return polls_from_top_to_receiver(code);
 }
 
 } // namespace zep::interp

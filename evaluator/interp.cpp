@@ -315,10 +315,7 @@ inline bool request_exit_here(uint32_t code) {
     if (!found || cell_type(found) != type_id::native) return false;
     switch (native::index_of(found)) {
     case natives::index::exit_:
-        if (!can_return_here(catch_::code_exit)) return false;
-        value::set_unset(&pending_value);
-        pending_exit = catch_::code_exit;
-        return true;
+        return request_exit_here(catch_::code_exit);
     case natives::index::break_:
         return request_exit_here(catch_::code_break);
     case natives::index::continue_:
@@ -328,7 +325,7 @@ inline bool request_exit_here(uint32_t code) {
     default:
         return false;
     }
-    if (position + 1 >= code.count || !can_return_here(catch_::code_return)) return false;
+    if (position + 1 >= code.count || !can_request_exit_here(catch_::code_return)) return false;
     // Tested before the value: an assignment in it must happen only when
     // the return is taken here.
     PlainOutcome value;
@@ -591,9 +588,14 @@ int32_t run_plain_block(const Cell* block, bool chain) {
         *current = *code;
         current->header = type_id::block;
         int32_t position = start < 0 ? head : start;
+        // An expression found not plain that is an assignment goes straight
+        // to its general path.
+        bool assignment = start >= 0 && cell_type(cell_at(code, position)) == type_id::set_word;
         for (;;) {
             current->data1 = static_cast<uint32_t>(position);
-            position = eval_expression(code, position, tail, false, false, false);
+            position = assignment ? eval_assignment(code, position, tail, false, false)
+                                  : eval_expression(code, position, tail, false, false, false);
+            assignment = false;
             if (is_exit_pending()) break;
             // A block cut while it runs ends at its new tail.
             int32_t now = cell_count(code);
