@@ -85,27 +85,29 @@ class CounterWord {
             return;
         }
         if (in_place_) {
-            if (Cell* values = context::values(context_)) {
+            // The context is read from the word each time: a collection
+            // moves nodes and rewrites the word's reference, not a copy.
+            Ref context = value::word_context(word_);
+            if (Cell* values = context::values(context)) {
                 values[index_] = *counter;
-                keep_values(values);
+                keep_values(context, values);
                 return;
             }
         }
         word::set(word_, counter);
-        context_ = value::word_context(word_);
+        Ref context = value::word_context(word_);
         index_ = value::word_index(word_);
-        in_place_ = context_ && index_ >= 0 && context::kind_of(context_) != context::kind::object;
+        in_place_ = context && index_ >= 0 && context::kind_of(context) != context::kind::object;
     }
 
   private:
-    void keep_values(Cell* values) {
-        if (context::header(context_)->header & context::flag::values_on_stack) return;
+    void keep_values(Ref context, Cell* values) {
+        if (context::header(context)->header & context::flag::values_on_stack) return;
         values_ = values;
         moves_ = memory::buffer_moves;
     }
 
-    Cell* word_;
-    Ref context_ = 0;
+    Cell* word_; // a stack cell: the collector keeps its context up to date
     int32_t index_ = -1;
     bool in_place_ = false;
     Cell* values_ = nullptr; // the context's values while moves_ holds
