@@ -71,30 +71,36 @@ inline void run_native_entry(const Cell* function, const int32_t* refinements) {
     entry(false, refinements);
 }
 
+// An argument that is a literal or a plain expression, pushed as the
+// general evaluation pushes it, answering the position after it; -1 with
+// nothing done for any other argument. code holds the code's cells (its
+// count bounds the position: code cut while it runs is left to the general
+// evaluation).
+[[gnu::always_inline]] inline int32_t push_plain_arg(const CodeCells& code, int32_t position,
+                                                     int32_t end, bool infix) {
+    if (position >= code.count) return -1;
+    const Cell* cell = code.cells + position;
+    // A literal (a block for a conditional or a loop, a number) with no
+    // word after it, which could be an operator, is its own value.
+    if (is_self_evaluating(cell_type(cell)) &&
+        (infix || position + 1 >= end || position + 1 >= code.count ||
+         cell_type(cell + 1) != type_id::word)) {
+        stack::push(cell);
+        return position + 1;
+    }
+    PlainOutcome plain;
+    int32_t next =
+        eval_plain(code.cells, end < code.count ? end : code.count, position, &plain, infix);
+    if (next >= 0) stack::push(&plain.value);
+    return next;
+}
+
 // One evaluated argument of an ordinary call (position below end); answers
 // the new position.
 inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t end, bool infix) {
-    SeriesBuffer* b = node_buffer(value::series_node(code));
-    const Cell* head = reinterpret_cast<const Cell*>(buffer_head(b));
-    const Cell* cell = head + position;
-    const Cell* tail = reinterpret_cast<const Cell*>(buffer_tail(b));
-    if (!tracing && cell < tail) {
-        // A literal (a block for a conditional or a loop, a number) with no
-        // word after it, which could be an operator, is its own value.
-        if (is_self_evaluating(cell_type(cell)) &&
-            (infix || position + 1 >= end || cell + 1 >= tail ||
-             cell_type(cell + 1) != type_id::word)) {
-            stack::push(cell);
-            return position + 1;
-        }
-        // A plain expression is pushed as the general evaluation pushes it.
-        int32_t count = static_cast<int32_t>(tail - head);
-        PlainOutcome plain;
-        int32_t next = eval_plain(head, end < count ? end : count, position, &plain, infix);
-        if (next >= 0) {
-            stack::push(&plain.value);
-            return next;
-        }
+    if (!tracing) {
+        int32_t next = push_plain_arg(code_cells(code), position, end, infix);
+        if (next >= 0) return next;
     }
     return eval_expression(code, position, end, infix, true, false);
 }
@@ -120,13 +126,22 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
             i = 1;
         }
     }
+    // Literal and plain arguments change no buffer: the code's cells are
+    // found again only after a general evaluation.
+    CodeCells cells = code_cells(code);
     for (; i < count; ++i) {
         if (position >= end) fire_no_arg_of(function, i);
-        position = fetch_evaluated_arg(code, position, end, infix);
-        if (is_exit_pending()) return position;
-        if (memory::collections_done != collections) {
-            specs = node_cells(call_spec_of(function));
-            collections = memory::collections_done;
+        int32_t next = tracing ? -1 : push_plain_arg(cells, position, end, infix);
+        if (next >= 0) {
+            position = next;
+        } else {
+            position = eval_expression(code, position, end, infix, true, false);
+            if (is_exit_pending()) return position;
+            if (memory::collections_done != collections) {
+                specs = node_cells(call_spec_of(function));
+                collections = memory::collections_done;
+            }
+            cells = code_cells(code);
         }
         // The argument was just pushed: the top is above the stack's first cell.
         const Cell* argument = stack::arguments.top - 1;

@@ -259,17 +259,6 @@ inline void store_plain(const PlainOutcome& plain, bool push, Cell* start_top) {
     }
 }
 
-// The cells of a code value from its buffer head, and how many there are
-// up to the tail (valid until the next allocation).
-struct CodeCells {
-    const Cell* cells;
-    int32_t count;
-};
-inline CodeCells code_cells(const Cell* code) {
-    SeriesBuffer* b = node_buffer(value::series_node(code));
-    const Cell* cells = reinterpret_cast<const Cell*>(buffer_head(b));
-    return {cells, static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_tail(b)) - cells)};
-}
 // The code value's index clamped to 0..count (clamped_index without walking
 // to the buffer again).
 inline int32_t clamped_head(const Cell* code, const CodeCells& cells) {
@@ -339,7 +328,8 @@ inline bool request_exit_here(uint32_t code) {
 // plain, keeping the last value in *last. Answers the position reached, or
 // plain_exit_taken when a plain return, exit, break or continue ended the
 // code.
-inline int32_t run_plain_expressions(const CodeCells& code, int32_t position, PlainOutcome* last) {
+[[gnu::always_inline]] inline int32_t run_plain_expressions(const CodeCells& code, int32_t position,
+                                                            PlainOutcome* last) {
     while (position < code.count) {
         int32_t next = eval_plain(code.cells, code.count, position, last);
         if (next < 0)
@@ -351,28 +341,46 @@ inline int32_t run_plain_expressions(const CodeCells& code, int32_t position, Pl
     return position;
 }
 
-// Runs a paren's leading plain expressions; answers -1 when that ran the
-// whole paren (its value pushed or stored, or a return or exit made
-// pending), else the position at which the general evaluation goes on.
-int32_t run_plain_paren(const Cell* paren, bool push) {
-    CodeCells code = code_cells(paren);
-    int32_t head = clamped_head(paren, code);
-    // Room for the value the first expression pushes.
-    if (head >= code.count || stack::arguments.top + 1 >= stack::arguments.end) return head;
-    PlainOutcome last;
-    int32_t position = run_plain_expressions(code, head, &last);
-    if (position == plain_exit_taken) return -1;
-    if (position < code.count) return position;
-    stack::push(&last.value);
-    if (!push) *stack::base() = last.value;
-    return -1;
+// The expression at position (below code.count) when it is a call of a
+// function or native named by a word, made as eval_expression makes it
+// when nothing traces; -1 with nothing done for any other expression.
+// found is the word's value (not null).
+[[gnu::always_inline]] inline int32_t eval_call_of(const Cell* found, const Cell* code_value,
+                                                   const CodeCells& code, int32_t position,
+                                                   int32_t end, bool no_infix, bool push) {
+    const Cell* word = code.cells + position;
+    Cell* const start_top = stack::arguments.top;
+    int32_t next;
+    uint8_t type = cell_type(found);
+    if (type == type_id::function)
+        next = call_interpreted_from_code(found, word, code_value, position + 1, end, push);
+    else if (type == type_id::native || type == type_id::action)
+        next = call_native_from_code(found, word, code_value, position + 1, end, push);
+    else
+        return -1;
+    if (next < 0) return -1;
+    // As the full evaluation ends a call.
+    if (!no_infix && !is_exit_pending()) next = eval_infix(code_value, next, end, push, start_top);
+    if (!push && traces(trace_bit::expr) && !is_exit_pending())
+        trace_event(trace_bit::expr, code_value, next, nullptr, stack::base());
+    return next;
+}
+[[gnu::always_inline]] inline int32_t eval_word_call(const Cell* code_value, const CodeCells& code,
+                                                     int32_t position, int32_t end, bool no_infix,
+                                                     bool push) {
+    const Cell* word = code.cells + position;
+    if (cell_type(word) != type_id::word) return -1;
+    const Cell* found = bound_value(word);
+    if (!found) return -1;
+    return eval_call_of(found, code_value, code, position, end, no_infix, push);
 }
 
 // Evaluates a paren; the result is pushed or stored. A traced paren runs
 // as a block in its own frame (the tracer sees it enter and exit).
 // Otherwise its expressions run in the enclosing frame, each pushing its
 // value where the paren's value goes: a block's frame would show nowhere,
-// as errors name the nearest function.
+// as errors name the nearest function. Its leading plain expressions run
+// first, without the held cells or current-code copy.
 void eval_paren(const Cell* paren, bool push) {
     if (tracing) {
         // The block's own frame starts at the top: its result lands there
@@ -381,12 +389,24 @@ void eval_paren(const Cell* paren, bool push) {
         return;
     }
     check_native_depth();
-    int32_t position = run_plain_paren(paren, push);
-    if (position < 0) return;
+    CodeCells cells = code_cells(paren);
+    int32_t position = clamped_head(paren, cells);
+    // Room for the value the first expression pushes.
+    if (position < cells.count && stack::arguments.top + 1 < stack::arguments.end) {
+        PlainOutcome last;
+        position = run_plain_expressions(cells, position, &last);
+        if (position == plain_exit_taken) return;
+        if (position >= cells.count) {
+            stack::push(&last.value);
+            if (!push) *stack::base() = last.value;
+            return;
+        }
+    }
+    // Nothing allocated since the cells were found: they stay valid.
     // [0] the code, [1] the current-code cell to restore on the way out.
     Held locals(*paren, state_cells[state::current_code]);
     const Cell* code = locals.get(0);
-    int32_t tail = cell_count(code);
+    int32_t tail = cells.count;
     Cell* const start_top = stack::arguments.top;
     if (position >= tail) {
         Cell unset;
@@ -398,16 +418,21 @@ void eval_paren(const Cell* paren, bool push) {
         current->header = type_id::block;
         // The expression at position was found not plain: an assignment
         // goes straight to its general path.
-        bool assignment = cell_type(cell_at(code, position)) == type_id::set_word;
+        bool assignment = cell_type(cells.cells + position) == type_id::set_word;
         for (;;) {
             current->data1 = static_cast<uint32_t>(position);
-            position = assignment ? eval_assignment(code, position, tail, false, true)
+            int32_t next = assignment || tracing
+                               ? -1
+                               : eval_word_call(code, cells, position, tail, false, true);
+            if (next < 0)
+                next = assignment ? eval_assignment(code, position, tail, false, true)
                                   : eval_expression(code, position, tail, false, true, false);
+            position = next;
             assignment = false;
             if (is_exit_pending()) break;
             // A paren cut while it runs ends at its new tail.
-            int32_t now = cell_count(code);
-            if (now < tail) tail = now;
+            cells = code_cells(code);
+            if (cells.count < tail) tail = cells.count;
             if (position >= tail) break;
             stack::arguments.top = start_top;
         }
@@ -652,29 +677,19 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
             } else if (type == type_id::word) {
                 const Cell* found = bound_value(value);
                 uint8_t found_type = found ? cell_type(found) : uint8_t{type_id::unset};
-                if (found_type == type_id::function) {
-                    next = call_interpreted_from_code(found, value, code, position + 1, end, push);
-                } else if (found_type == type_id::native || found_type == type_id::action) {
-                    next = call_native_from_code(found, value, code, position + 1, end, push);
-                } else if (!has_type(not_plain_word_value, found_type) && position < limit) {
+                if (!has_type(not_plain_word_value, found_type) && position < limit) {
                     next = finish_plain(cells.cells, limit, position, found, nullptr, no_infix,
                                         &plain);
                     if (next >= 0) {
                         store_plain(plain, push, start_top);
                         return next;
                     }
-                    return eval_expression_full(code, position, end, no_infix, push,
-                                                functions_as_values);
+                } else if (found) {
+                    next = eval_call_of(found, code, cells, position, end, no_infix, push);
+                    if (next >= 0) return next;
                 }
-                if (next < 0)
-                    return eval_expression_full(code, position, end, no_infix, push,
-                                                functions_as_values);
-                // As the full evaluation ends a call.
-                if (!no_infix && !is_exit_pending())
-                    next = eval_infix(code, next, end, push, start_top);
-                if (!push && traces(trace_bit::expr) && !is_exit_pending())
-                    trace_event(trace_bit::expr, code, next, nullptr, stack::base());
-                return next;
+                return eval_expression_full(code, position, end, no_infix, push,
+                                            functions_as_values);
             } else if (type == type_id::paren) {
                 // As the full evaluation ends a paren.
                 Cell paren = *value;

@@ -82,6 +82,17 @@ inline Cell* cell_at(const Cell* code, int32_t position) {
 inline int32_t cell_count(const Cell* code) {
     return static_cast<int32_t>(node_cell_count(value::series_node(code)));
 }
+// The cells of a code value from its buffer head, and how many there are
+// up to the tail (valid until the next allocation).
+struct CodeCells {
+    const Cell* cells;
+    int32_t count;
+};
+inline CodeCells code_cells(const Cell* code) {
+    SeriesBuffer* b = node_buffer(value::series_node(code));
+    const Cell* cells = reinterpret_cast<const Cell*>(buffer_head(b));
+    return {cells, static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_tail(b)) - cells)};
+}
 // The value's index clamped to 0..tail.
 int32_t clamped_index(const Cell* series);
 
