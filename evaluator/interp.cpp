@@ -341,6 +341,8 @@ inline bool request_exit_here(uint32_t code) {
     return position;
 }
 
+void eval_paren(const Cell* paren, bool push);
+
 // The expression at position (below code.count) when it is a call of a
 // function or native named by a word, made as eval_expression makes it
 // when nothing traces; -1 with nothing done for any other expression.
@@ -365,12 +367,32 @@ inline bool request_exit_here(uint32_t code) {
         trace_event(trace_bit::expr, code_value, next, nullptr, stack::base());
     return next;
 }
-[[gnu::always_inline]] inline int32_t eval_word_call(const Cell* code_value, const CodeCells& code,
-                                                     int32_t position, int32_t end, bool no_infix,
-                                                     bool push) {
-    const Cell* word = code.cells + position;
-    if (cell_type(word) != type_id::word) return -1;
-    const Cell* found = bound_value(word);
+// A paren at position (below code.count), evaluated as eval_expression
+// evaluates it when nothing traces.
+[[gnu::always_inline]] inline int32_t eval_paren_at(const Cell* code_value, const CodeCells& code,
+                                                    int32_t position, int32_t end, bool no_infix,
+                                                    bool push) {
+    Cell* const start_top = stack::arguments.top;
+    Cell paren = code.cells[position];
+    eval_paren(&paren, push);
+    int32_t next = position + 1;
+    if (!no_infix && !is_exit_pending()) next = eval_infix(code_value, next, end, push, start_top);
+    if (!push && traces(trace_bit::expr) && !is_exit_pending())
+        trace_event(trace_bit::expr, code_value, next, nullptr, stack::base());
+    return next;
+}
+
+// The expression at position (below code.count) when it is a call named by
+// a word or a paren, evaluated as eval_expression evaluates it when nothing
+// traces; -1 with nothing done for any other expression.
+[[gnu::always_inline]] inline int32_t eval_call_or_paren(const Cell* code_value,
+                                                         const CodeCells& code, int32_t position,
+                                                         int32_t end, bool no_infix, bool push) {
+    const Cell* cell = code.cells + position;
+    if (cell_type(cell) == type_id::paren)
+        return eval_paren_at(code_value, code, position, end, no_infix, push);
+    if (cell_type(cell) != type_id::word) return -1;
+    const Cell* found = bound_value(cell);
     if (!found) return -1;
     return eval_call_of(found, code_value, code, position, end, no_infix, push);
 }
@@ -423,7 +445,7 @@ void eval_paren(const Cell* paren, bool push) {
             current->data1 = static_cast<uint32_t>(position);
             int32_t next = assignment || tracing
                                ? -1
-                               : eval_word_call(code, cells, position, tail, false, true);
+                               : eval_call_or_paren(code, cells, position, tail, false, true);
             if (next < 0)
                 next = assignment ? eval_assignment(code, position, tail, false, true)
                                   : eval_expression(code, position, tail, false, true, false);
@@ -506,7 +528,11 @@ int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_
     check_native_depth();
     mark_polling_native(held.get(1));
     stack::push_slot(); // the left operand, already in place
-    position = eval_expression(code, position + 1, end, true, true, false);
+    CodeCells cells = code_cells(code);
+    // The caller found the operand's position below the code's tail.
+    position = cell_type(cells.cells + position + 1) == type_id::paren
+                   ? eval_paren_at(code, cells, position + 1, end, true, true)
+                   : eval_expression(code, position + 1, end, true, true, false);
     if (!is_exit_pending()) {
         Cell* operands = stack::base();
         Cell result;
@@ -691,15 +717,7 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
                 return eval_expression_full(code, position, end, no_infix, push,
                                             functions_as_values);
             } else if (type == type_id::paren) {
-                // As the full evaluation ends a paren.
-                Cell paren = *value;
-                eval_paren(&paren, push);
-                next = position + 1;
-                if (!no_infix && !is_exit_pending())
-                    next = eval_infix(code, next, end, push, start_top);
-                if (!push && traces(trace_bit::expr) && !is_exit_pending())
-                    trace_event(trace_bit::expr, code, next, nullptr, stack::base());
-                return next;
+                return eval_paren_at(code, cells, position, end, no_infix, push);
             } else if (type == type_id::set_word) {
                 if (position < limit) next = assign_plain(cells.cells, limit, position, &plain);
                 if (next < 0) return eval_assignment(code, position, end, no_infix, push);
