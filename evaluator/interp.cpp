@@ -37,6 +37,11 @@ Cell* refresh_global_values() {
     global_values.cells = node_cells(context::header(context::global)->data2);
     return global_values.cells;
 }
+const Cell* refresh_context_header(Ref ctx) {
+    last_context = {ctx, memory::buffer_moves, node_cells(ctx)};
+    return last_context.header;
+}
+
 const char* native_stack_limit = nullptr;
 HeldStack held_stack;
 
@@ -451,8 +456,9 @@ void eval_paren(const Cell* paren, bool push) {
                                   : eval_expression(code, position, tail, false, true, false);
             position = next;
             assignment = false;
-            if (is_exit_pending()) break;
-            // A paren cut while it runs ends at its new tail.
+            if (is_exit_pending() || position >= tail) break;
+            // A paren cut while it runs ends at its new tail (a tail only
+            // ever comes nearer).
             cells = code_cells(code);
             if (cells.count < tail) tail = cells.count;
             if (position >= tail) break;
@@ -647,8 +653,9 @@ int32_t run_plain_block(const Cell* block, bool chain) {
             position = assignment ? eval_assignment(code, position, tail, false, false)
                                   : eval_expression(code, position, tail, false, false, false);
             assignment = false;
-            if (is_exit_pending()) break;
-            // A block cut while it runs ends at its new tail.
+            if (is_exit_pending() || position >= tail) break;
+            // A block cut while it runs ends at its new tail (a tail only
+            // ever comes nearer).
             int32_t now = cell_count(code);
             if (now < tail) tail = now;
             if (position >= tail) break;

@@ -123,11 +123,11 @@ struct LastContext {
     const Cell* header = nullptr;
 };
 extern LastContext last_context;
-inline const Cell* context_header(Ref ctx) {
+const Cell* refresh_context_header(Ref ctx);
+[[gnu::always_inline]] inline const Cell* context_header(Ref ctx) {
     if (ctx == last_context.context && memory::buffer_moves == last_context.moves)
         return last_context.header;
-    last_context = {ctx, memory::buffer_moves, node_cells(ctx)};
-    return last_context.header;
+    return refresh_context_header(ctx);
 }
 
 // The value of a word bound with a resolved index, or null (unbound,
