@@ -77,12 +77,11 @@ int32_t call_conditional(const Cell* function, const Cell* word, const Cell* cod
         return after;
     }
     Cell* result_slot = stack::push(word);
-    const Cell* fn = stack::push(function);
+    stack::push(function); // just below the frame, where errors look for it
     mark_polling_frame(result_slot, stack::frame_header::interp_native);
     stack::push(&condition.value);
     // Copied before anything allocates.
     for (int32_t i = first; i < after; ++i) stack::push(cells.cells + i);
-    (void)fn;
     eval_block_in_frame(stack::base() + chosen);
     return end_call(code, after, push, result_slot, result_slot);
 }

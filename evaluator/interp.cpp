@@ -418,8 +418,17 @@ void eval_paren(const Cell* paren, bool push) {
     check_native_depth();
     CodeCells cells = code_cells(paren);
     int32_t position = clamped_head(paren, cells);
+    // A call of a function named by a word (other than the exits, which may
+    // be taken as plain) goes straight to the general loop: it is no plain
+    // expression.
+    const Cell* callee = nullptr;
+    if (position < cells.count && cell_type(cells.cells + position) == type_id::word) {
+        callee = bound_value(cells.cells + position);
+        if (callee && (!is_function_type(cell_type(callee)) || names_exit(cells.cells + position)))
+            callee = nullptr;
+    }
     // Room for the value the first expression pushes.
-    if (position < cells.count && stack::arguments.top + 1 < stack::arguments.end) {
+    if (!callee && position < cells.count && stack::arguments.top + 1 < stack::arguments.end) {
         PlainOutcome last;
         position = run_plain_expressions(cells, position, &last);
         if (position == plain_exit_taken) return;
@@ -448,9 +457,16 @@ void eval_paren(const Cell* paren, bool push) {
         bool assignment = cell_type(cells.cells + position) == type_id::set_word;
         for (;;) {
             current->data1 = static_cast<uint32_t>(position);
-            int32_t next = assignment || tracing
-                               ? -1
-                               : eval_call_or_paren(code, cells, position, tail, false, true);
+            int32_t next;
+            if (callee) {
+                // Still the word's value: nothing ran since it was found.
+                next = eval_call_of(callee, code, cells, position, tail, false, true);
+                callee = nullptr;
+            } else {
+                next = assignment || tracing
+                           ? -1
+                           : eval_call_or_paren(code, cells, position, tail, false, true);
+            }
             if (next < 0)
                 next = assignment ? eval_assignment(code, position, tail, false, true)
                                   : eval_expression(code, position, tail, false, true, false);
