@@ -422,15 +422,23 @@ void eval_paren(const Cell* paren, bool push) {
     // be taken as plain) goes straight to the general loop: it is no plain
     // expression.
     const Cell* callee = nullptr;
+    const Cell* found = nullptr; // the first word's value
     if (position < cells.count && cell_type(cells.cells + position) == type_id::word) {
-        callee = bound_value(cells.cells + position);
-        if (callee && (!is_function_type(cell_type(callee)) || names_exit(cells.cells + position)))
-            callee = nullptr;
+        found = bound_value(cells.cells + position);
+        if (found && is_function_type(cell_type(found)) && !names_exit(cells.cells + position))
+            callee = found;
     }
     // Room for the value the first expression pushes.
     if (!callee && position < cells.count && stack::arguments.top + 1 < stack::arguments.end) {
         PlainOutcome last;
-        position = run_plain_expressions(cells, position, &last);
+        if (found && !has_type(not_plain_word_value, cell_type(found))) {
+            // A word with a plain value first: its lookup is not made twice.
+            int32_t next =
+                finish_plain(cells.cells, cells.count, position, found, nullptr, false, &last);
+            if (next >= 0) position = run_plain_expressions(cells, next, &last);
+        } else {
+            position = run_plain_expressions(cells, position, &last);
+        }
         if (position == plain_exit_taken) return;
         if (position >= cells.count) {
             stack::push(&last.value);
