@@ -105,12 +105,6 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
     return eval_expression(code, position, end, infix, true, false);
 }
 
-// if, unless or either (a native!) called from code with a plain condition
-// and literal blocks, made as the general call makes it; -1 with nothing
-// done for any other call (evaluator/call_conditional.cpp).
-int32_t call_conditional(const Cell* function, const Cell* word, const Cell* code, int32_t position,
-                         int32_t end, bool push);
-
 // fetch_code_args for a function-like value whose call spec is plain (its
 // cells and shape given; native: a native! or action!): the arguments are
 // fetched and checked in order, then a function's /local slots are pushed

@@ -204,10 +204,6 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
 int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell* code,
                               int32_t position, int32_t end, bool push) {
     check_native_depth();
-    if (!tracing && cell_type(function) == type_id::native) {
-        int32_t next = call_conditional(function, word, code, position, end, push);
-        if (next >= 0) return next;
-    }
     Cell* result_slot = stack::push(word);
     const Cell* fn = stack::push(function);
     mark_polling_frame(result_slot, stack::frame_header::interp_native);

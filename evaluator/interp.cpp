@@ -361,6 +361,9 @@ void eval_paren(const Cell* paren, bool push);
     uint8_t type = cell_type(found);
     if (type == type_id::function)
         next = call_interpreted_from_code(found, word, code_value, position + 1, end, push);
+    else if (type == type_id::native && native::index_of(found) <= natives::index::either &&
+             (next = call_conditional(found, word, code_value, position + 1, end, push)) >= 0)
+        ; // if, unless or either in their common shape
     else if (type == type_id::native || type == type_id::action)
         next = call_native_from_code(found, word, code_value, position + 1, end, push);
     else
