@@ -434,7 +434,7 @@ void eval_paren(const Cell* paren, bool push) {
     // Room for the value the first expression pushes.
     if (!callee && position < cells.count && stack::arguments.top + 1 < stack::arguments.end) {
         PlainOutcome last;
-        if (found && !has_type(not_plain_word_value, cell_type(found))) {
+        if (found && is_plain_word_value(cell_type(found))) {
             // A word with a plain value first: its lookup is not made twice.
             int32_t next =
                 finish_plain(cells.cells, cells.count, position, found, nullptr, false, &last);
@@ -730,14 +730,14 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
             uint8_t type = cell_type(value);
             PlainOutcome plain;
             int32_t next = -1;
-            if (!has_type(not_self_evaluating, type)) {
+            if (is_self_evaluating(type)) {
                 if (position < limit)
                     next = finish_plain(cells.cells, limit, position, value, nullptr, no_infix,
                                         &plain);
             } else if (type == type_id::word) {
                 const Cell* found = bound_value(value);
                 uint8_t found_type = found ? cell_type(found) : uint8_t{type_id::unset};
-                if (!has_type(not_plain_word_value, found_type) && position < limit) {
+                if (is_plain_word_value(found_type) && position < limit) {
                     next = finish_plain(cells.cells, limit, position, found, nullptr, no_infix,
                                         &plain);
                     if (next >= 0) {

@@ -186,13 +186,31 @@ constexpr uint64_t not_plain_word_value = type_bit(type_id::unset) | type_bit(ty
                                           type_bit(type_id::action) | type_bit(type_id::op) |
                                           type_bit(type_id::function) | type_bit(type_id::routine);
 
-inline bool has_type(uint64_t set, uint8_t type) {
-    return type < 64 && (set & type_bit(type)) != 0;
+// The two sets above as flags per type id: one load and a test instead of
+// a range check and a shift, as every code cell is classified.
+namespace code_class {
+enum : uint8_t { evaluated = 1, not_plain = 2 };
+struct Table {
+    uint8_t flags[256];
+};
+constexpr Table make_table() {
+    Table t{};
+    for (int type = 0; type < 64; ++type) {
+        if (not_self_evaluating & type_bit(static_cast<uint8_t>(type))) t.flags[type] |= evaluated;
+        if (not_plain_word_value & type_bit(static_cast<uint8_t>(type))) t.flags[type] |= not_plain;
+    }
+    return t;
 }
+inline constexpr Table table = make_table();
+} // namespace code_class
 
 // A code cell that evaluates to itself.
 inline bool is_self_evaluating(uint8_t type) {
-    return !has_type(not_self_evaluating, type);
+    return (code_class::table.flags[type] & code_class::evaluated) == 0;
+}
+// A word's value that the word stands for plainly.
+inline bool is_plain_word_value(uint8_t type) {
+    return (code_class::table.flags[type] & code_class::not_plain) == 0;
 }
 
 inline bool is_function_type(uint8_t type) {

@@ -76,10 +76,10 @@ namespace zep::interp::detail {
 // null otherwise.
 [[gnu::always_inline]] inline const Cell* plain_value(const Cell* cell) {
     uint8_t type = cell_type(cell);
-    if (!has_type(not_self_evaluating, type)) return cell;
+    if (is_self_evaluating(type)) return cell;
     if (type != type_id::word) return nullptr;
     const Cell* found = bound_value(cell);
-    return found && !has_type(not_plain_word_value, cell_type(found)) ? found : nullptr;
+    return found && is_plain_word_value(cell_type(found)) ? found : nullptr;
 }
 
 // How a plain expression got its value, which decides where the general
