@@ -46,12 +46,10 @@ const char* native_stack_limit = nullptr;
 HeldStack held_stack;
 
 // The held stack follows the state cells in their block; the block's tail
-// ends at the held stack's top.
+// ends at the state cells.
 void init_held_stack(Ref node) {
-    SeriesBuffer* b = node_buffer(node);
-    held_stack.buffer = b;
-    held_stack.top = node_cells(node) + state::count;
-    held_stack.end = held_stack.top + held_capacity;
+    held_stack.begin = held_stack.top = node_cells(node) + state::count;
+    held_stack.end = held_stack.begin + held_capacity;
 }
 
 void held_overflow() {
@@ -619,6 +617,10 @@ void forget() {
     tracing = false;
     error::trace_hook = nullptr;
     series::call_two = nullptr;
+}
+
+HeldCells held_cells() {
+    return {detail::held_stack.begin, detail::held_stack.top};
 }
 
 Cell* current_code() {

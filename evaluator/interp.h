@@ -27,6 +27,13 @@ void forget();
 // expression being evaluated; errors take their `near` position from it.
 // Null before init.
 Cell* current_code();
+// The cells the interpreter holds while it evaluates: the collector marks
+// [begin, top) as roots (both null before init).
+struct HeldCells {
+    Cell* begin;
+    Cell* top;
+};
+HeldCells held_cells();
 
 // Evaluates a block! or paren! from its index to its tail inside an eval
 // frame. The result (unset for an empty block) is copied into the caller's

@@ -21,14 +21,15 @@ extern Cell* state_cells;
 
 // Cells the interpreter holds while it evaluates (the code value of a block
 // under evaluation, the current-code cell it restores...): a stack after the
-// state cells, in their static block held by the root block. Static buffers never move and the
-// collector marks a block's cells up to its tail, which follows the stack's
-// top, so a held cell is a stable root for as long as it is held at the
-// cost of a few pointer moves (a gc::Root costs a call and a vector push).
+// state cells, in their static block held by the root block. Static buffers
+// never move, and the collector marks the cells from begin up to the top
+// (the block's own tail ends at the state cells), so a held cell is a
+// stable root for as long as it is held at the cost of a few pointer moves
+// (a gc::Root costs a call and a vector push).
 struct HeldStack {
+    Cell* begin = nullptr;
     Cell* top = nullptr;
     Cell* end = nullptr;
-    SeriesBuffer* buffer = nullptr; // the block's buffer (static: never moves)
 };
 extern HeldStack held_stack;
 // Room for several held cells per frame record: frames overflow first.
@@ -41,26 +42,22 @@ class Held {
   public:
     explicit Held(const Cell& first) : Held(&first, nullptr) {}
     Held(const Cell& first, const Cell& second) : Held(&first, &second) {}
-    ~Held() {
-        held_stack.top = cells_;
-        held_stack.buffer->tail -= count_ * sizeof(Cell);
-    }
+    ~Held() { held_stack.top = cells_; }
     Held(const Held&) = delete;
     Held& operator=(const Held&) = delete;
     Cell* get(uint32_t i = 0) const { return cells_ + i; }
 
   private:
-    Held(const Cell* first, const Cell* second) : cells_(held_stack.top), count_(second ? 2 : 1) {
-        if (cells_ + count_ > held_stack.end) held_overflow();
-        // Written before the tail covers them: a collection only ever sees
+    Held(const Cell* first, const Cell* second) : cells_(held_stack.top) {
+        uint32_t count = second ? 2 : 1;
+        if (cells_ + count > held_stack.end) held_overflow();
+        // Written before the top covers them: a collection only ever sees
         // complete cells.
         cells_[0] = *first;
         if (second) cells_[1] = *second;
-        held_stack.top = cells_ + count_;
-        held_stack.buffer->tail += count_ * sizeof(Cell);
+        held_stack.top = cells_ + count;
     }
     Cell* cells_;
-    uint32_t count_;
 };
 
 // Raises internal stack-overflow when the native stack is nearly used up

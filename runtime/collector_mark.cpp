@@ -8,6 +8,7 @@
 #include "datatypes/registry.h"
 #include "datatypes/symbol.h"
 #include "evaluator/call.h"
+#include "evaluator/interp.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/collector.h"
@@ -198,8 +199,10 @@ void mark_runtime_cells() {
     mark_cells(&words::internal_ooo, &words::internal_ooo + 1);
     // The value of a return or break on its way to its receiver (once it
     // arrived, the cell is stale and no longer looked at).
-    if (interp::is_exit_pending())
-        mark_cells(&interp::pending_value, &interp::pending_value + 1);
+    if (interp::is_exit_pending()) mark_cells(&interp::pending_value, &interp::pending_value + 1);
+    // The interpreter's held cells, up to the held stack's top.
+    interp::HeldCells held = interp::held_cells();
+    if (held.begin) mark_cells(held.begin, held.top);
     for (TypeRow& row : datatype::type_table) mark_cells(&row.word, &row.word + 1);
 }
 

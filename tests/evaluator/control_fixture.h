@@ -63,7 +63,10 @@ class ControlTest : public RuntimeTest {
             break;
         }
         Cell copy = *value;
+        // The slot is cleared first: the string's allocation may collect,
+        // and the collector marks every cell up to the top.
         Cell* out = stack::push_slot();
+        value::set_none(out);
         string::make_at(out, 16);
         actions::dispatch_mold(&copy, out, false, false, true, INT32_MAX, 0);
         std::string text;
