@@ -349,6 +349,16 @@ void eval_paren(const Cell* paren, bool push);
 // The expression at position (below code.count) when it is a call of a
 // function or native named by a word, made as eval_expression makes it
 // when nothing traces; -1 with nothing done for any other expression.
+// What follows a value or a call taken as an expression, as the full
+// evaluation ends it: the infix look-ahead and the expr trace event.
+[[gnu::always_inline]] inline int32_t end_expression(const Cell* code, int32_t next, int32_t end,
+                                                     bool no_infix, bool push, Cell* start_top) {
+    if (!no_infix && !is_exit_pending()) next = eval_infix(code, next, end, push, start_top);
+    if (!push && traces(trace_bit::expr) && !is_exit_pending())
+        trace_event(trace_bit::expr, code, next, nullptr, stack::base());
+    return next;
+}
+
 // found is the word's value (not null).
 [[gnu::always_inline]] inline int32_t eval_call_of(const Cell* found, const Cell* code_value,
                                                    const CodeCells& code, int32_t position,
@@ -367,11 +377,7 @@ void eval_paren(const Cell* paren, bool push);
     else
         return -1;
     if (next < 0) return -1;
-    // As the full evaluation ends a call.
-    if (!no_infix && !is_exit_pending()) next = eval_infix(code_value, next, end, push, start_top);
-    if (!push && traces(trace_bit::expr) && !is_exit_pending())
-        trace_event(trace_bit::expr, code_value, next, nullptr, stack::base());
-    return next;
+    return end_expression(code_value, next, end, no_infix, push, start_top);
 }
 // A paren at position (below code.count), evaluated as eval_expression
 // evaluates it when nothing traces.
@@ -381,11 +387,7 @@ void eval_paren(const Cell* paren, bool push);
     Cell* const start_top = stack::arguments.top;
     Cell paren = code.cells[position];
     eval_paren(&paren, push);
-    int32_t next = position + 1;
-    if (!no_infix && !is_exit_pending()) next = eval_infix(code_value, next, end, push, start_top);
-    if (!push && traces(trace_bit::expr) && !is_exit_pending())
-        trace_event(trace_bit::expr, code_value, next, nullptr, stack::base());
-    return next;
+    return end_expression(code_value, position + 1, end, no_infix, push, start_top);
 }
 
 // The expression at position (below code.count) when it is a call named by
@@ -733,9 +735,16 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
             PlainOutcome plain;
             int32_t next = -1;
             if (is_self_evaluating(type)) {
-                if (position < limit)
+                if (position < limit) {
                     next = finish_plain(cells.cells, limit, position, value, nullptr, no_infix,
                                         &plain);
+                    // An operator that is not plain follows: the value as
+                    // the full evaluation takes it, then the look-ahead.
+                    if (next < 0) {
+                        take_result(value, push);
+                        return end_expression(code, position + 1, end, no_infix, push, start_top);
+                    }
+                }
             } else if (type == type_id::word) {
                 const Cell* found = bound_value(value);
                 uint8_t found_type = found ? cell_type(found) : uint8_t{type_id::unset};
@@ -746,6 +755,8 @@ int32_t eval_expression(const Cell* code, int32_t position, int32_t end, bool no
                         store_plain(plain, push, start_top);
                         return next;
                     }
+                    take_word_value(found, push);
+                    return end_expression(code, position + 1, end, no_infix, push, start_top);
                 } else if (found) {
                     next = eval_call_of(found, code, cells, position, end, no_infix, push);
                     if (next >= 0) return next;

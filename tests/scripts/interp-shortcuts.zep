@@ -46,6 +46,17 @@ expect 6 [5 - (f 2) + 3]
 expect-error 'script 'expect-arg [1 + ("a")]
 h: func [x] [x * 10]
 expect 21 [1 + h 2]
+; A word or literal first, then operators not all plain: the first value is
+; taken on its own and the operators follow as usual.
+x: 4
+expect 24 [x + (h 2)]
+expect 25 [x + 1 + (h 2)]
+expect 25 [1 + x + (h 2)]
+plus-h: func [v] [v + (h 1) - 2]
+expect 12 [plus-h 4]
+expect 5.5 [x + 1.5]
+e: try [x + (never-set-word)]
+expect [never-set-word] [e/near]
 
 ; Blocks and parens whose expressions are all plain values, chains of
 ; integer operators and assignments of them run without their frame; a
