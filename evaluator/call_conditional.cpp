@@ -17,6 +17,9 @@ namespace zep::interp::detail {
 int32_t call_conditional(const Cell* function, const Cell* word, const Cell* code, int32_t position,
                          int32_t end, bool push) {
     int32_t index = native::index_of(function);
+    if (index > natives::index::either) return -1;
+    // As the general call, which checks the native stack first.
+    check_native_depth();
     int32_t blocks;
     switch (index) {
     case natives::index::if_:
