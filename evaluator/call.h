@@ -92,10 +92,10 @@ inline Cell* call_spec_cache_cell(const Cell* function) {
 Ref build_and_cache_call_spec(const Cell* function);
 // A summary of a call spec, kept in data3 of its cache cell (0: none). The
 // plain bit says that an ordinary call needs no refinement or fetch-mode
-// bookkeeping: the spec starts with the given number of evaluated
-// arguments, and whatever follows is a return type, a function's /local
-// count or, for a native or action, its refinements (all off in an
-// ordinary call, at most 64 of them).
+// bookkeeping: the spec starts with the given number of arguments, each
+// evaluated or (among the first six) taken literally, and whatever follows
+// is a return type, a function's /local count or, for a native or action,
+// its refinements (all off in an ordinary call, at most 64 of them).
 namespace call_shape {
 constexpr uint32_t plain = 1u << 31;
 constexpr uint32_t refinements = 1u << 30; // a plain native or action has some
@@ -103,6 +103,13 @@ constexpr uint32_t argument_mask = 0xFF;   // the leading evaluated arguments
 constexpr uint32_t local_shift = 8;        // a plain function's /local slots
 constexpr uint32_t local_mask = 0xFFFF;
 constexpr int32_t max_refinements = 64;
+// Which of the first six leading arguments are taken literally (a
+// lit-word! in the spec), one bit each from bit 24.
+constexpr uint32_t literal_shift = 24;
+constexpr int32_t literal_positions = 6;
+inline bool takes_literally(uint32_t shape, int32_t argument) {
+    return argument < literal_positions && ((shape >> (literal_shift + argument)) & 1) != 0;
+}
 inline int32_t arguments(uint32_t shape) {
     return static_cast<int32_t>(shape & argument_mask);
 }

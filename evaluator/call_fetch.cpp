@@ -364,11 +364,18 @@ inline uint32_t mode_of(const Cell* types) {
 // One argument of an ordinary call, by its mode; answers the new position.
 int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t mode, bool infix) {
     if (mode == arg_mode::evaluated) return fetch_evaluated_arg(code, position, end, infix);
-    Cell value = *(node_cells(value::series_node(code)) + position);
     if (mode == arg_mode::get) {
+        Cell value = *(node_cells(value::series_node(code)) + position);
         stack::push(&value);
         return position + 1;
     }
+    return fetch_literal_arg(code, position, end);
+}
+
+} // namespace
+
+int32_t detail::fetch_literal_arg(const Cell* code, int32_t position, int32_t end) {
+    Cell value = *(node_cells(value::series_node(code)) + position);
     uint8_t type = cell_type(&value);
     if (type == type_id::paren) {
         gc::Root root(&value);
@@ -389,8 +396,6 @@ int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t
     stack::push(&value);
     return position + 1;
 }
-
-} // namespace
 
 int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
                         bool infix) {

@@ -105,6 +105,11 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
     return eval_expression(code, position, end, infix, true, false);
 }
 
+// An argument taken literally (position below end): a paren is evaluated,
+// a get-word or get-path gives its value, anything else is pushed as it
+// is. Answers the new position.
+int32_t fetch_literal_arg(const Cell* code, int32_t position, int32_t end);
+
 // fetch_code_args for a function-like value whose call spec is plain (its
 // cells and shape given; native: a native! or action!): the arguments are
 // fetched and checked in order, then a function's /local slots are pushed
@@ -130,6 +135,32 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
     // found again only after a general evaluation.
     CodeCells cells = code_cells(code);
     for (; i < count; ++i) {
+        if (call_shape::takes_literally(shape, i)) {
+            // A paren, get-word or get-path (or code cut while it runs) is
+            // left to fetch_literal_arg; anything else is taken as it is.
+            uint8_t type = position < cells.count ? cell_type(cells.cells + position)
+                                                  : uint8_t{type_id::paren};
+            if (position >= end) {
+                // Out of code: an argument that accepts unset! gets it.
+                if (!accepts(specs + i, type_id::unset)) fire_no_arg_of(function, i);
+                value::set_unset(stack::push_slot());
+            } else if (type != type_id::paren && type != type_id::get_word &&
+                       type != type_id::get_path) {
+                stack::push(cells.cells + position);
+                ++position;
+            } else {
+                position = fetch_literal_arg(code, position, end);
+                if (is_exit_pending()) return position;
+                if (memory::collections_done != collections) {
+                    specs = node_cells(call_spec_of(function));
+                    collections = memory::collections_done;
+                }
+                cells = code_cells(code);
+            }
+            const Cell* argument = stack::arguments.top - 1;
+            if (!accepts(specs + i, cell_type(argument))) fire_expect_arg(function, i, argument);
+            continue;
+        }
         if (position >= end) fire_no_arg_of(function, i);
         int32_t next = tracing ? -1 : push_plain_arg(cells, position, end, infix);
         if (next >= 0) {

@@ -97,9 +97,15 @@ uint32_t call_shape_of(Ref call_spec, bool native) {
     const Cell* cells = cell_at(call_spec, 0);
     auto mode_of = [](const Cell* e) { return (e->header & arg_mode::mask) >> arg_mode::shift; };
     int32_t arguments = 0;
-    while (arguments < count && cell_type(cells + arguments) == type_id::typeset &&
-           mode_of(cells + arguments) == arg_mode::evaluated)
+    uint32_t literal = 0;
+    while (arguments < count && cell_type(cells + arguments) == type_id::typeset) {
+        uint32_t mode = mode_of(cells + arguments);
+        if (mode == arg_mode::literal && arguments < call_shape::literal_positions)
+            literal |= 1u << arguments;
+        else if (mode != arg_mode::evaluated)
+            break;
         ++arguments;
+    }
     bool after_refinement = false;
     bool refinements = false;
     int32_t locals = 0;
@@ -132,7 +138,8 @@ uint32_t call_shape_of(Ref call_spec, bool native) {
         return 0;
     return call_shape::plain | (refinements ? call_shape::refinements : 0) |
            static_cast<uint32_t>(arguments) |
-           (static_cast<uint32_t>(locals) << call_shape::local_shift);
+           (static_cast<uint32_t>(locals) << call_shape::local_shift) |
+           (literal << call_shape::literal_shift);
 }
 
 Ref build_and_cache_call_spec(const Cell* function) {

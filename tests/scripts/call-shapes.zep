@@ -53,6 +53,25 @@ h: function [a] [b: a * 2 b]
 expect 8 [h 4]
 expect none [b: none h 1 b]
 
+; Arguments taken literally: a word or other value as it is, a paren
+; evaluated, a get-word or get-path read; out of code, unset when the type
+; allows it.
+lit-w: func ['w] [w]
+lit-word-only: func ['w [word!]] [w]
+lit-any: func [a 'w [any-type!]] [reduce [a value? 'w]]
+v: 7
+obj: make object! [f: 8]
+expect 'v [lit-w v]
+expect 7 [lit-w :v]
+expect 8 [lit-w :obj/f]
+expect 3 [lit-w (1 + 2)]
+expect [1 2 3] [lit-w [1 2 3]]
+expect-error 'script 'expect-arg [lit-word-only 5]
+expect-error 'script 'no-arg [lit-w]
+expect reduce [1 false] [lit-any 1]
+expect 6 [n: 0 repeat (pick [i] 1) 3 [n: n + i] n]
+expect [a 3] [collected: copy [] foreach (pick [x] 1) [a 3] [append collected x] collected]
+
 ; Specs the short path leaves to the general one.
 q: func ['w :x] [reduce [w x]]
 expect [p x] [q p x]
