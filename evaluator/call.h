@@ -107,6 +107,7 @@ constexpr int32_t max_refinements = 64;
 // lit-word! in the spec), one bit each from bit 24.
 constexpr uint32_t literal_shift = 24;
 constexpr int32_t literal_positions = 6;
+constexpr uint32_t literal_bits = 0x3Fu << literal_shift;
 inline bool takes_literally(uint32_t shape, int32_t argument) {
     return argument < literal_positions && ((shape >> (literal_shift + argument)) & 1) != 0;
 }

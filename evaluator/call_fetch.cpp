@@ -374,6 +374,12 @@ int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t
 
 } // namespace
 
+int32_t detail::fetch_plain_args_with_literals(const Cell* function, bool native, const Cell* code,
+                                               int32_t position, int32_t end, bool infix,
+                                               const Cell* specs, uint32_t shape) {
+    return fetch_plain_args_loop<true>(function, native, code, position, end, infix, specs, shape);
+}
+
 int32_t detail::fetch_literal_arg(const Cell* code, int32_t position, int32_t end) {
     Cell value = *(node_cells(value::series_node(code)) + position);
     uint8_t type = cell_type(&value);

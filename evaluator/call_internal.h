@@ -110,15 +110,12 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
 // is. Answers the new position.
 int32_t fetch_literal_arg(const Cell* code, int32_t position, int32_t end);
 
-// fetch_code_args for a function-like value whose call spec is plain (its
-// cells and shape given; native: a native! or action!): the arguments are
-// fetched and checked in order, then a function's /local slots are pushed
-// or a native's entry runs. Inlined into each caller: the call sequence is
-// hot enough that a call and its register saves show.
-[[gnu::always_inline]] inline int32_t fetch_plain_args(const Cell* function, bool native,
-                                                       const Cell* code, int32_t position,
-                                                       int32_t end, bool infix, const Cell* specs,
-                                                       uint32_t shape) {
+// The loop of fetch_plain_args; with_literals when some of the arguments
+// are taken literally (their test stays out of the common loop).
+template <bool with_literals>
+[[gnu::always_inline]] inline int32_t
+fetch_plain_args_loop(const Cell* function, bool native, const Cell* code, int32_t position,
+                      int32_t end, bool infix, const Cell* specs, uint32_t shape) {
     int32_t count = call_shape::arguments(shape);
     // The spec's cells stay put until a collection moves them.
     uint32_t collections = memory::collections_done;
@@ -135,7 +132,7 @@ int32_t fetch_literal_arg(const Cell* code, int32_t position, int32_t end);
     // found again only after a general evaluation.
     CodeCells cells = code_cells(code);
     for (; i < count; ++i) {
-        if (call_shape::takes_literally(shape, i)) {
+        if (with_literals && call_shape::takes_literally(shape, i)) {
             // A paren, get-word or get-path (or code cut while it runs) is
             // left to fetch_literal_arg; anything else is taken as it is.
             uint8_t type = position < cells.count ? cell_type(cells.cells + position)
@@ -157,22 +154,20 @@ int32_t fetch_literal_arg(const Cell* code, int32_t position, int32_t end);
                 }
                 cells = code_cells(code);
             }
-            const Cell* argument = stack::arguments.top - 1;
-            if (!accepts(specs + i, cell_type(argument))) fire_expect_arg(function, i, argument);
-            continue;
-        }
-        if (position >= end) fire_no_arg_of(function, i);
-        int32_t next = tracing ? -1 : push_plain_arg(cells, position, end, infix);
-        if (next >= 0) {
-            position = next;
         } else {
-            position = eval_expression(code, position, end, infix, true, false);
-            if (is_exit_pending()) return position;
-            if (memory::collections_done != collections) {
-                specs = node_cells(call_spec_of(function));
-                collections = memory::collections_done;
+            if (position >= end) fire_no_arg_of(function, i);
+            int32_t next = tracing ? -1 : push_plain_arg(cells, position, end, infix);
+            if (next >= 0) {
+                position = next;
+            } else {
+                position = eval_expression(code, position, end, infix, true, false);
+                if (is_exit_pending()) return position;
+                if (memory::collections_done != collections) {
+                    specs = node_cells(call_spec_of(function));
+                    collections = memory::collections_done;
+                }
+                cells = code_cells(code);
             }
-            cells = code_cells(code);
         }
         // The argument was just pushed: the top is above the stack's first cell.
         const Cell* argument = stack::arguments.top - 1;
@@ -185,6 +180,26 @@ int32_t fetch_literal_arg(const Cell* code, int32_t position, int32_t end);
     if (traces(trace_bit::call)) trace_native_call(code, position, function);
     run_native_entry(function, (shape & call_shape::refinements) ? all_off() : nullptr);
     return position;
+}
+
+// fetch_plain_args_loop<true>, out of line (call_fetch.cpp).
+int32_t fetch_plain_args_with_literals(const Cell* function, bool native, const Cell* code,
+                                       int32_t position, int32_t end, bool infix, const Cell* specs,
+                                       uint32_t shape);
+
+// fetch_code_args for a function-like value whose call spec is plain (its
+// cells and shape given; native: a native! or action!): the arguments are
+// fetched and checked in order, then a function's /local slots are pushed
+// or a native's entry runs. Inlined into each caller: the call sequence is
+// hot enough that a call and its register saves show.
+[[gnu::always_inline]] inline int32_t fetch_plain_args(const Cell* function, bool native,
+                                                       const Cell* code, int32_t position,
+                                                       int32_t end, bool infix, const Cell* specs,
+                                                       uint32_t shape) {
+    if (shape & call_shape::literal_bits)
+        return fetch_plain_args_with_literals(function, native, code, position, end, infix, specs,
+                                              shape);
+    return fetch_plain_args_loop<false>(function, native, code, position, end, infix, specs, shape);
 }
 
 } // namespace zep::interp::detail
