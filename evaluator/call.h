@@ -99,7 +99,7 @@ Ref build_and_cache_call_spec(const Cell* function);
 namespace call_shape {
 constexpr uint32_t plain = 1u << 31;
 constexpr uint32_t refinements = 1u << 30; // a plain native or action has some
-constexpr uint32_t argument_mask = 0xFF;   // the leading evaluated arguments
+constexpr uint32_t argument_mask = 0xFF;   // the leading arguments
 constexpr uint32_t local_shift = 8;        // a plain function's /local slots
 constexpr uint32_t local_mask = 0xFFFF;
 constexpr int32_t max_refinements = 64;
