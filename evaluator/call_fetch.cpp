@@ -361,9 +361,18 @@ inline uint32_t mode_of(const Cell* types) {
     return (types->header & arg_mode::mask) >> arg_mode::shift;
 }
 
+// An argument at a position the code no longer reaches (it was cut while
+// an earlier argument was evaluated): unset, as an evaluated argument gets
+// there, rather than a stale cell past the tail. Answers end.
+int32_t push_cut_code_arg(int32_t end) {
+    value::set_unset(stack::push_slot());
+    return end;
+}
+
 // One argument of an ordinary call, by its mode; answers the new position.
 int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t mode, bool infix) {
     if (mode == arg_mode::evaluated) return fetch_evaluated_arg(code, position, end, infix);
+    if (position >= cell_count(code)) return push_cut_code_arg(end);
     if (mode == arg_mode::get) {
         Cell value = *(node_cells(value::series_node(code)) + position);
         stack::push(&value);
@@ -381,6 +390,7 @@ int32_t detail::fetch_plain_args_with_literals(const Cell* function, bool native
 }
 
 int32_t detail::fetch_literal_arg(const Cell* code, int32_t position, int32_t end) {
+    if (position >= cell_count(code)) return push_cut_code_arg(end);
     Cell value = *(node_cells(value::series_node(code)) + position);
     uint8_t type = cell_type(&value);
     if (type == type_id::paren) {

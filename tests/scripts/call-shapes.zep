@@ -71,6 +71,17 @@ expect-error 'script 'no-arg [lit-w]
 expect reduce [1 false] [lit-any 1]
 expect 6 [n: 0 repeat (pick [i] 1) 3 [n: n + i] n]
 expect [a 3] [collected: copy [] foreach (pick [x] 1) [a 3] [append collected x] collected]
+; Code cut while an earlier argument ran leaves the later ones unset, taken
+; literally or not: never a stale cell past the tail.
+lit-two: func ['p 'q] [q]
+lit-two-any: func ['p 'q [any-type!]] [value? 'q]
+ev-two: func [p q] [q]
+b: [lit-two (clear b recycle) [some block]]
+expect-error 'script 'expect-arg [do b]
+b: [lit-two-any (clear b recycle) [some block]]
+expect false [do b]
+b: [ev-two (clear b recycle) [some block]]
+expect-error 'script 'expect-arg [do b]
 
 ; Specs the short path leaves to the general one.
 q: func ['w :x] [reduce [w x]]
