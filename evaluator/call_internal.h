@@ -107,7 +107,8 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
 
 // An argument taken literally (position below end): a paren is evaluated,
 // a get-word or get-path gives its value, anything else is pushed as it
-// is. Answers the new position.
+// is; unset when the code, cut while it ran, no longer reaches the
+// position. Answers the new position.
 int32_t fetch_literal_arg(const Cell* code, int32_t position, int32_t end);
 
 // The loop of fetch_plain_args; with_literals when some of the arguments
