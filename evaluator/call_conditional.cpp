@@ -17,21 +17,10 @@ namespace zep::interp::detail {
 int32_t call_conditional(const Cell* function, const Cell* word, const Cell* code, int32_t position,
                          int32_t end, bool push) {
     int32_t index = native::index_of(function);
-    if (index > natives::index::either) return -1;
+    if (index < natives::index::if_ || index > natives::index::either) return -1;
     // As the general call, which checks the native stack first.
     check_native_depth();
-    int32_t blocks;
-    switch (index) {
-    case natives::index::if_:
-    case natives::index::unless:
-        blocks = 1;
-        break;
-    case natives::index::either:
-        blocks = 2;
-        break;
-    default:
-        return -1;
-    }
+    int32_t blocks = index == natives::index::either ? 2 : 1;
     // The spec must be the one the entry expects: the condition and the
     // blocks as plain evaluated arguments, no refinement.
     const Cell* cached = call_spec_cache_cell(function);
@@ -64,8 +53,8 @@ int32_t call_conditional(const Cell* function, const Cell* word, const Cell* cod
     if (stack::frames.top >= stack::frames.end ||
         stack::arguments.top + 3 + blocks + stack::overflow_slack >= stack::arguments.end)
         return -1;
-    uint8_t type = cell_type(&condition.value);
-    bool truth = !(type == type_id::none || (type == type_id::logic && condition.value.data1 == 0));
+    // A plain value is never unset!, so every entry's truth is is_true.
+    bool truth = is_true(&condition.value);
     int32_t chosen = 0; // the block to run, by its argument index
     if (blocks == 2) {
         chosen = truth ? 1 : 2;

@@ -372,8 +372,8 @@ int32_t push_cut_code_arg(int32_t end) {
 // One argument of an ordinary call, by its mode; answers the new position.
 int32_t fetch_code_arg(const Cell* code, int32_t position, int32_t end, uint32_t mode, bool infix) {
     if (mode == arg_mode::evaluated) return fetch_evaluated_arg(code, position, end, infix);
-    if (position >= cell_count(code)) return push_cut_code_arg(end);
     if (mode == arg_mode::get) {
+        if (position >= cell_count(code)) return push_cut_code_arg(end);
         Cell value = *(node_cells(value::series_node(code)) + position);
         stack::push(&value);
         return position + 1;

@@ -133,6 +133,7 @@ fetch_plain_args_loop(const Cell* function, bool native, const Cell* code, int32
     // found again only after a general evaluation.
     CodeCells cells = code_cells(code);
     for (; i < count; ++i) {
+        bool evaluated = false;
         if (with_literals && call_shape::takes_literally(shape, i)) {
             // A paren, get-word or get-path (or code cut while it runs) is
             // left to fetch_literal_arg; anything else is taken as it is.
@@ -148,12 +149,7 @@ fetch_plain_args_loop(const Cell* function, bool native, const Cell* code, int32
                 ++position;
             } else {
                 position = fetch_literal_arg(code, position, end);
-                if (is_exit_pending()) return position;
-                if (memory::collections_done != collections) {
-                    specs = node_cells(call_spec_of(function));
-                    collections = memory::collections_done;
-                }
-                cells = code_cells(code);
+                evaluated = true;
             }
         } else {
             if (position >= end) fire_no_arg_of(function, i);
@@ -162,13 +158,17 @@ fetch_plain_args_loop(const Cell* function, bool native, const Cell* code, int32
                 position = next;
             } else {
                 position = eval_expression(code, position, end, infix, true, false);
-                if (is_exit_pending()) return position;
-                if (memory::collections_done != collections) {
-                    specs = node_cells(call_spec_of(function));
-                    collections = memory::collections_done;
-                }
-                cells = code_cells(code);
+                evaluated = true;
             }
+        }
+        if (evaluated) {
+            // Anything may have run: an exit, a collection, a change to the code.
+            if (is_exit_pending()) return position;
+            if (memory::collections_done != collections) {
+                specs = node_cells(call_spec_of(function));
+                collections = memory::collections_done;
+            }
+            cells = code_cells(code);
         }
         // The argument was just pushed: the top is above the stack's first cell.
         const Cell* argument = stack::arguments.top - 1;

@@ -346,9 +346,6 @@ inline bool request_exit_here(uint32_t code) {
 
 void eval_paren(const Cell* paren, bool push);
 
-// The expression at position (below code.count) when it is a call of a
-// function or native named by a word, made as eval_expression makes it
-// when nothing traces; -1 with nothing done for any other expression.
 // What follows a value or a call taken as an expression, as the full
 // evaluation ends it: the infix look-ahead and the expr trace event.
 [[gnu::always_inline]] inline int32_t end_expression(const Cell* code, int32_t next, int32_t end,
@@ -359,6 +356,9 @@ void eval_paren(const Cell* paren, bool push);
     return next;
 }
 
+// The expression at position (below code.count) when it is a call of a
+// function or native named by a word, made as eval_expression makes it
+// when nothing traces; -1 with nothing done for any other expression.
 // found is the word's value (not null).
 [[gnu::always_inline]] inline int32_t eval_call_of(const Cell* found, const Cell* code_value,
                                                    const CodeCells& code, int32_t position,
