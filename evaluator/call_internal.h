@@ -112,15 +112,17 @@ inline int32_t fetch_evaluated_arg(const Cell* code, int32_t position, int32_t e
 int32_t fetch_literal_arg(const Cell* code, int32_t position, int32_t end);
 
 // The loop of fetch_plain_args; with_literals when some of the arguments
-// are taken literally (their test stays out of the common loop).
+// are taken literally (their test stays out of the common loop). The
+// arguments before first_arg are already pushed and checked.
 template <bool with_literals>
 [[gnu::always_inline]] inline int32_t
 fetch_plain_args_loop(const Cell* function, bool native, const Cell* code, int32_t position,
-                      int32_t end, bool infix, const Cell* specs, uint32_t shape) {
+                      int32_t end, bool infix, const Cell* specs, uint32_t shape,
+                      int32_t first_arg = 0) {
     int32_t count = call_shape::arguments(shape);
     // The spec's cells stay put until a collection moves them.
     uint32_t collections = memory::collections_done;
-    int32_t i = 0;
+    int32_t i = first_arg;
     if (infix) {
         // The left operand already sits in the frame's base cell.
         stack::push_slot();

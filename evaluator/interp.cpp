@@ -13,6 +13,7 @@
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
 #include "evaluator/call.h"
+#include "evaluator/call_conditional.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/fast_paths.h"
 #include "evaluator/interp_internal.h"
@@ -430,6 +431,23 @@ void eval_paren(const Cell* paren, bool push) {
         found = bound_value(cells.cells + position);
         if (found && is_function_type(cell_type(found)) && !names_exit(cells.cells + position))
             callee = found;
+    }
+    // A leading if or unless whose block does not run is taken like a plain
+    // expression: nothing in it could fail or be traced.
+    if (callee && cell_type(callee) == type_id::native &&
+        native::index_of(callee) <= natives::index::unless) {
+        int32_t next = skip_untaken_if(callee, cells, position + 1);
+        if (next >= 0) {
+            callee = found = nullptr;
+            position = next;
+            if (position >= cells.count) {
+                Cell none;
+                value::set_none(&none);
+                stack::push(&none);
+                if (!push) *stack::base() = none;
+                return;
+            }
+        }
     }
     // Room for the value the first expression pushes.
     if (!callee && position < cells.count && stack::arguments.top + 1 < stack::arguments.end) {

@@ -242,13 +242,6 @@ int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* 
                     const Cell* code, int32_t position, int32_t end, bool push, const Cell* path,
                     int32_t path_element);
 
-// if, unless or either (a native!) called from code with a plain condition
-// and literal blocks, made as the general call makes it when nothing
-// traces; -1 with nothing done for any other call
-// (evaluator/call_conditional.cpp).
-int32_t call_conditional(const Cell* function, const Cell* word, const Cell* code, int32_t position,
-                         int32_t end, bool push);
-
 // The infix look-ahead; start_top is the argument top when the expression
 // began. The inline test spares the call when no word follows.
 int32_t eval_infix_from(const Cell* code, int32_t position, int32_t end, bool push,
