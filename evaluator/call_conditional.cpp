@@ -9,6 +9,7 @@
 #include "evaluator/call_conditional.h"
 #include "datatypes/native.h"
 #include "evaluator/call.h"
+#include "evaluator/call_integer_test.h"
 #include "evaluator/call_internal.h"
 #include "evaluator/interp.h"
 #include "evaluator/interp_internal.h"
@@ -119,6 +120,16 @@ struct PlainConditional {
     int32_t chosen; // the block run, by its argument index; 0 for none
 };
 
+// A condition that is an integer test of a plain integer (a word at
+// position) is as plain: its value goes into *out and the position after
+// it is answered; -1 otherwise.
+[[gnu::noinline]] int32_t integer_test_condition(const CodeCells& cells, int32_t position,
+                                                 int32_t limit, Cell* out) {
+    const Cell* found = bound_value(cells.cells + position);
+    if (!found || !is_integer_test(found)) return -1;
+    return eval_integer_test(found, cells, position + 1, limit, out);
+}
+
 // What analyse_plain found.
 enum class Analysis { plain, evaluated, other };
 
@@ -134,9 +145,12 @@ template <int32_t blocks>
     if (position >= limit) return Analysis::other;
     // An assignment is never tried as plain: it would be made again by the
     // evaluation that follows a failed attempt.
-    int32_t first = cell_type(cells.cells + position) == type_id::set_word
+    const Cell* cell = cells.cells + position;
+    int32_t first = cell_type(cell) == type_id::set_word
                         ? -1
                         : eval_plain(cells.cells, limit, position, &out->condition);
+    if (first < 0 && cell_type(cell) == type_id::word)
+        first = integer_test_condition(cells, position, limit, &out->condition.value);
     if (first < 0) return Analysis::evaluated;
     if (!literal_blocks(cells, first, blocks, limit) ||
         !accepts(specs, cell_type(&out->condition.value)) || !blocks_accepted(specs, blocks))

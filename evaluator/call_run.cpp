@@ -12,6 +12,7 @@
 #include "datatypes/word.h"
 #include "evaluator/actions.h"
 #include "evaluator/call.h"
+#include "evaluator/call_integer_test.h"
 #include "evaluator/call_internal.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
@@ -204,6 +205,19 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
 int32_t call_native_from_code(const Cell* function, const Cell* word, const Cell* code,
                               int32_t position, int32_t end, bool push) {
     check_native_depth();
+    if (is_integer_test(function)) {
+        // Nothing in it could fail or be traced: no frame is marked.
+        CodeCells cells = code_cells(code);
+        Cell* result = stack::arguments.top;
+        int32_t next = eval_integer_test(function, cells, position,
+                                         end < cells.count ? end : cells.count, result);
+        if (next >= 0) {
+            // Where the call leaves its result.
+            stack::arguments.top = result + 1;
+            if (!push) *stack::base() = *result;
+            return next;
+        }
+    }
     Cell* result_slot = stack::push(word);
     const Cell* fn = stack::push(function);
     mark_polling_frame(result_slot, stack::frame_header::interp_native);

@@ -18,7 +18,7 @@ expect 'b [either 1 = 1 [either 2 = 3 ['a] ['b]] ['c]]
 count-down: func [n] [either n < 1 [n] [count-down n - 1]]
 expect 0 [count-down 5]
 
-; A condition that assigns is taken by the general call, once.
+; A condition that assigns is evaluated in the call's frame, once.
 x: 0
 expect true [if x: 1 > 0 [x]]
 
@@ -42,3 +42,54 @@ expect [if [undefined-word]] [reduce [e/where e/near]]
 ; Recursion through taken branches still ends in stack-overflow.
 deeper: func [n] [if n > 0 [deeper n + 1]]
 expect-error 'internal 'stack-overflow [deeper 1]
+
+; A condition that is no plain expression is evaluated once, in the
+; conditional's frame, then the literal blocks are taken as they stand.
+calls: 0
+counted: func [v] [calls: calls + 1 :v]
+expect reduce [1 none 2 3 none] [
+	reduce [if counted true [1] if counted false [1] either counted 0 [2] [9]
+		unless counted none [3] unless counted 1 [4]]
+]
+expect 5 [calls]
+n: 0
+expect 5 [if n: counted 5 [n]]
+expect 6 [calls]
+nothing: func [] [exit]
+expect 1 [if nothing [1]]
+expect-error 'script 'no-return [either nothing [1] [2]]
+; Arguments that are not literal blocks go on with the general call.
+b: [8]
+expect 8 [if counted true b]
+expect-error 'script 'expect-arg [if counted true 5]
+expect-error 'script 'expect-arg [either counted true [1] 2]
+expect-error 'script 'expect-arg [if counted true [1] + 1]
+expect-error 'script 'no-arg [if counted true]
+; Errors and exits met while the condition is evaluated.
+e: try [if (undefined-word) [1]]
+expect [if [undefined-word]] [reduce [e/where e/near]]
+leave-early: func [] [if return 3 [4] 5]
+expect 3 [leave-early]
+expect 2 [loop 1 [if (break/return 2) [1]] ]
+
+; A leading if or unless whose block does not run is taken with the
+; expressions that follow; one whose block runs takes the call.
+expect none [(if 1 > 2 [1])]
+expect none [(unless 2 > 1 [1])]
+expect 5 [(if 1 > 2 [1] 5)]
+expect 4 [(if none [1] y: 3 y + 1)]
+expect 7 [(if 2 > 1 [7])]
+expect 9 [(if false [1] if true [9])]
+only-if: func [n] [if n = 7 [return n] n + 100]
+expect reduce [7 101] [reduce [only-if 7 only-if 1]]
+steps: 0
+loop 10 [if steps > 3 [break] steps: steps + 1]
+expect 4 [steps]
+
+; Tests of an integer's parity or sign as conditions.
+expect reduce [1 none 2 3 none 4 5] [
+	reduce [if even? 2 [1] if odd? 2 [1] either zero? 0 [2] [9] unless negative? 1 [3]
+		if positive? 0 [0] either odd? -3 [4] [0] unless even? -1 + 2 [5]]
+]
+expect 1 [if even? 2.0 [1]]
+expect-error 'script 'expect-arg [if even? "a" [1]]

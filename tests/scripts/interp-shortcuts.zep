@@ -79,3 +79,21 @@ e: try [x: 1 y: 2 1 + "a"]
 expect 5 [index? e/near]
 e: try [(y: 2 z: 3 1 + "a")]
 expect 5 [index? e/near]
+
+; Tests of an integer's parity and sign with a plain argument give the
+; results and errors of their call.
+i: 6
+expect reduce [true false true false false true false true false] [
+	reduce [even? 0 even? 1 odd? -3 odd? 4 zero? 1 zero? 0 positive? 0 negative? -1 even? i + 1]
+]
+x: 0
+expect true [even? x: 4]
+expect 4 [x]
+expect false [(odd? i)]
+big: 2147483647
+expect-error 'script 'expect-arg [even? "a"]
+expect-error 'script 'expect-arg [zero? "a"]
+expect reduce [false true] [reduce [positive? big + 1 - big - 2 zero? 0.0]]
+expect true [even? big + 1]
+my-test: make action! [[a b] 19]
+expect-error 'script 'no-arg [my-test 2]
