@@ -176,6 +176,21 @@ inline int32_t give_none(int32_t after, bool push) {
     return after;
 }
 
+// Runs an analysed conditional whose block runs, with the frame and stack
+// layout of the general call.
+inline int32_t run_known(const PlainConditional& known, const Cell* function, const Cell* word,
+                         const Cell* code, const CodeCells& cells, bool push) {
+    Cell* result_slot = stack::push(word);
+    stack::push(function); // just below the frame, where errors look for it
+    mark_polling_frame(result_slot, stack::frame_header::interp_native);
+    stack::push(&known.condition.value);
+    return run_chosen(code, cells, known.first, known.after - known.first, known.chosen, push,
+                      result_slot);
+}
+
+// The if or unless skip_untaken_if analysed last, whose block runs.
+PlainConditional kept_if;
+
 // call_conditional for the entries taking the given number of blocks.
 template <int32_t blocks>
 [[gnu::always_inline]] inline int32_t
@@ -199,11 +214,7 @@ call_conditional_of(int32_t index, const Cell* function, const Cell* word, const
         break;
     }
     if (known.chosen == 0) return give_none(known.after, push);
-    Cell* result_slot = stack::push(word);
-    stack::push(function); // just below the frame, where errors look for it
-    mark_polling_frame(result_slot, stack::frame_header::interp_native);
-    stack::push(&known.condition.value);
-    return run_chosen(code, cells, known.first, blocks, known.chosen, push, result_slot);
+    return run_known(known, function, word, code, cells, push);
 }
 
 } // namespace
@@ -223,12 +234,14 @@ int32_t skip_untaken_if(const Cell* function, const CodeCells& cells, int32_t po
     if (index != natives::index::if_ && index != natives::index::unless) return -1;
     uint32_t shape;
     const Cell* specs = common_spec(function, 1, &shape);
-    PlainConditional known;
     if (!specs ||
-        analyse_plain<1>(index, specs, cells, position, cells.count, &known) != Analysis::plain ||
-        known.chosen != 0)
+        analyse_plain<1>(index, specs, cells, position, cells.count, &kept_if) != Analysis::plain)
         return -1;
-    return known.after;
+    return kept_if.chosen == 0 ? kept_if.after : if_block_runs;
+}
+
+int32_t run_kept_if(const Cell* function, const Cell* word, const Cell* code, bool push) {
+    return run_known(kept_if, function, word, code, code_cells(code), push);
 }
 
 } // namespace zep::interp::detail

@@ -433,10 +433,13 @@ void eval_paren(const Cell* paren, bool push) {
             callee = found;
     }
     // A leading if or unless whose block does not run is taken like a plain
-    // expression: nothing in it could fail or be traced.
+    // expression: nothing in it could fail or be traced. One whose block
+    // runs is run from its analysis below.
+    bool kept_if = false;
     if (callee && cell_type(callee) == type_id::native &&
         native::index_of(callee) <= natives::index::unless) {
         int32_t next = skip_untaken_if(callee, cells, position + 1);
+        kept_if = next == if_block_runs;
         if (next >= 0) {
             callee = found = nullptr;
             position = next;
@@ -487,7 +490,13 @@ void eval_paren(const Cell* paren, bool push) {
         for (;;) {
             current->data1 = static_cast<uint32_t>(position);
             int32_t next;
-            if (callee) {
+            if (kept_if) {
+                // Nothing ran or allocated since the analysis.
+                next = run_kept_if(callee, cells.cells + position, code, true);
+                next = end_expression(code, next, tail, false, true, start_top);
+                kept_if = false;
+                callee = nullptr;
+            } else if (callee) {
                 // Still the word's value: nothing ran since it was found.
                 next = eval_call_of(callee, code, cells, position, tail, false, true);
                 callee = nullptr;
