@@ -45,6 +45,7 @@ const Cell* refresh_context_header(Ref ctx) {
 
 const char* native_stack_limit = nullptr;
 HeldStack held_stack;
+CurrentExpression current_expression;
 
 // The held stack follows the state cells in their block; the block's tail
 // ends at the state cells.
@@ -471,9 +472,8 @@ void eval_paren(const Cell* paren, bool push) {
         }
     }
     // Nothing allocated since the cells were found: they stay valid.
-    // [0] the code, [1] the current-code cell to restore on the way out.
-    Held locals(*paren, state_cells[state::current_code]);
-    const Cell* code = locals.get(0);
+    Held locals(*paren);
+    const Cell* code = locals.get();
     int32_t tail = cells.count;
     Cell* const start_top = stack::arguments.top;
     if (position >= tail) {
@@ -481,14 +481,12 @@ void eval_paren(const Cell* paren, bool push) {
         value::set_unset(&unset);
         stack::push(&unset);
     } else {
-        Cell* current = &state_cells[state::current_code];
-        *current = *code;
-        current->header = type_id::block;
+        ExpressionScope current(code);
         // The expression at position was found not plain: an assignment
         // goes straight to its general path.
         bool assignment = cell_type(cells.cells + position) == type_id::set_word;
         for (;;) {
-            current->data1 = static_cast<uint32_t>(position);
+            current.at(position);
             int32_t next;
             if (kept_if) {
                 // Nothing ran or allocated since the analysis.
@@ -519,7 +517,6 @@ void eval_paren(const Cell* paren, bool push) {
             stack::arguments.top = start_top;
         }
     }
-    state_cells[state::current_code] = *locals.get(1);
     if (is_exit_pending()) return;
     if (!push) *stack::base() = *start_top;
     stack::arguments.top = start_top + 1;
@@ -613,6 +610,7 @@ int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_
 void init() {
     global_values = GlobalValues{};
     last_context = LastContext{};
+    current_expression = CurrentExpression{};
     Ref node = series::alloc_static(state::count + held_capacity, sizeof(Cell), 0);
     SeriesBuffer* b = node_buffer(node);
     b->tail = b->head + state::count * sizeof(Cell);
@@ -643,6 +641,7 @@ void forget() {
     global_values = GlobalValues{};
     last_context = LastContext{};
     held_stack = HeldStack{};
+    current_expression = CurrentExpression{};
     tracing = false;
     error::trace_hook = nullptr;
     series::call_two = nullptr;
@@ -652,8 +651,13 @@ HeldCells held_cells() {
     return {detail::held_stack.begin, detail::held_stack.top};
 }
 
-Cell* current_code() {
-    return state_cells ? &state_cells[state::current_code] : nullptr;
+bool current_code(Cell* out) {
+    const CurrentExpression& current = current_expression;
+    if (!current.code) return false;
+    *out = *current.code;
+    out->header = type_id::block;
+    out->data1 = static_cast<uint32_t>(current.position);
+    return true;
 }
 
 namespace {
@@ -687,9 +691,8 @@ int32_t run_plain_block(const Cell* block, bool chain) {
 
 // A block in its eval frame, from position start (-1: from its head).
 [[gnu::noinline]] void eval_block_framed(const Cell* block, bool chain, int32_t start) {
-    // [0] the code, [1] the current-code cell to restore on the way out.
-    Held locals(*block, state_cells[state::current_code]);
-    const Cell* code = locals.get(0);
+    Held locals(*block);
+    const Cell* code = locals.get();
     int32_t head = clamped_index(code);
     int32_t tail = cell_count(code);
     mark_polling_frame(body_word(), stack::frame_header::eval);
@@ -699,15 +702,13 @@ int32_t run_plain_block(const Cell* block, bool chain) {
         value::set_unset(&unset);
         stack::set_result_only(&unset);
     } else {
-        Cell* current = &state_cells[state::current_code];
-        *current = *code;
-        current->header = type_id::block;
+        ExpressionScope current(code);
         int32_t position = start < 0 ? head : start;
         // An expression found not plain that is an assignment goes straight
         // to its general path.
         bool assignment = start >= 0 && cell_type(cell_at(code, position)) == type_id::set_word;
         for (;;) {
-            current->data1 = static_cast<uint32_t>(position);
+            current.at(position);
             position = assignment ? eval_assignment(code, position, tail, false, false)
                                   : eval_expression(code, position, tail, false, false, false);
             assignment = false;
@@ -721,7 +722,6 @@ int32_t run_plain_block(const Cell* block, bool chain) {
         }
     }
     if (traces(trace_bit::exit)) trace_event(trace_bit::exit, code, tail, nullptr, stack::base());
-    state_cells[state::current_code] = *locals.get(1);
     if (chain)
         stack::unwind_last();
     else

@@ -17,16 +17,16 @@ namespace zep::interp {
 
 // --- Evaluation ------------------------------------------------------------------
 
-// Makes the tracer cell and the current-code cell (both in the root block)
-// and sets the current-code cell to unset. Called once at start-up.
+// Makes the tracer cell and the held stack (in a static block held by the
+// root block). Called once at start-up.
 void init();
 // Forgets the cells init made (tests rebuild the core between cases).
 void forget();
 
-// The block! cell naming the block under evaluation, its index moved to the
-// expression being evaluated; errors take their `near` position from it.
-// Null before init.
-Cell* current_code();
+// A block! naming the code under evaluation at the expression being
+// evaluated, written to out; false when no code is under evaluation.
+// Errors take their `near` from it.
+bool current_code(Cell* out);
 // The cells the interpreter holds while it evaluates: the collector marks
 // [begin, top) as roots (both null before init).
 struct HeldCells {

@@ -15,7 +15,7 @@ namespace zep::interp::detail {
 // The interpreter's state cells, in a static block held by the root block
 // (static buffers never move, so raw pointers into it stay valid).
 namespace state {
-enum : uint32_t { current_code = 0, tracer, event_words, count = event_words + 16 };
+enum : uint32_t { tracer = 0, event_words, count = event_words + 16 };
 } // namespace state
 extern Cell* state_cells;
 
@@ -58,6 +58,33 @@ class Held {
         held_stack.top = cells_ + count;
     }
     Cell* cells_;
+};
+
+// The expression under evaluation: the held code value of the innermost
+// block or paren whose expressions are being evaluated and the expression's
+// position in it (code null when none). An error raised meanwhile shows it
+// as near.
+struct CurrentExpression {
+    const Cell* code = nullptr;
+    int32_t position = 0;
+};
+extern CurrentExpression current_expression;
+
+// Makes a held code value the current one while it lives (its position set
+// with at); the enclosing one is current again however the evaluation ends,
+// so an error caught further out does not leave the inner code current.
+class ExpressionScope {
+  public:
+    explicit ExpressionScope(const Cell* code) : saved_(current_expression) {
+        current_expression.code = code;
+    }
+    ~ExpressionScope() { current_expression = saved_; }
+    ExpressionScope(const ExpressionScope&) = delete;
+    ExpressionScope& operator=(const ExpressionScope&) = delete;
+    void at(int32_t position) { current_expression.position = position; }
+
+  private:
+    CurrentExpression saved_;
 };
 
 // Raises internal stack-overflow when the native stack is nearly used up

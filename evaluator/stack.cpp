@@ -266,10 +266,9 @@ void throw_error(const Cell* error_value) {
             error::set_where(&error, &caller);
             // The code near the failure: the expression the interpreter was
             // evaluating when the error was raised.
-            const Cell* code = interp::current_code();
             Cell* near = error::field_of(&error, error::field::near);
-            if (code && cell_type(code) == type_id::block && cell_type(near) == type_id::none)
-                *near = *code;
+            Cell code;
+            if (cell_type(near) == type_id::none && interp::current_code(&code)) *near = code;
             error::set_stack_frame(&error, static_cast<int32_t>(frames.top - frames.begin));
         }
         Cell* saved_top = arguments.top;

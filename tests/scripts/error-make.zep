@@ -43,3 +43,12 @@ expect-error 'user 'message [do make error! "raised"]
 ; form prints the report.
 e: make error! "boom"
 expect "*** User Error: boom" [copy/part form e 20]
+
+; An error caught further in leaves no stale code behind: a later error
+; shows its own expression as near.
+inner-error: func [] [a: 1 b: 2 c: 3 1 + "a"]
+outer-error: func [] [try [inner-error] x: 1 y: 2 1 + "b"]
+e: try [outer-error]
+expect [1 + "b"] [e/near]
+e: try [(try [(1 + "a")]) 5 6 7 1 + "b"]
+expect [1 + "b"] [e/near]
