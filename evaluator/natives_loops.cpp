@@ -22,8 +22,12 @@ constexpr TypeMask count_types = mask_of({type_id::integer, type_id::float_});
 
 // Marks the loop frame, named like the call, and promises to poll it.
 void mark_loop_frame() {
-    Cell name = current_name();
-    stack::mark_loop(&name);
+    if (const stack::Frame* named = stack::top_frame()) {
+        stack::mark_frame_named_as(named, stack::frame_header::loop);
+    } else {
+        Cell name = current_name();
+        stack::mark_loop(&name);
+    }
     interp::set_polls_exit();
 }
 

@@ -199,6 +199,19 @@ inline void mark_frame(const Cell* word, uint32_t header) {
     frames.top = f + 1;
     arguments.base = arguments.top;
 }
+// As mark_frame, the record named as the frame `named` is (an earlier
+// record, which stays in place).
+inline void mark_frame_named_as(const Frame* named, uint32_t header) {
+    Frame* f = frames.top;
+    if (f >= frames.end || arguments.top + overflow_slack >= arguments.end) overflow();
+    f->header = (named->header & 0xFFFF00u) | header;
+    f->saved_base = index_of(arguments.base);
+    f->word_context = named->word_context;
+    f->function_context = 0;
+    f->saved_values = 0;
+    frames.top = f + 1;
+    arguments.base = arguments.top;
+}
 // A function frame that saves the function context's values word.
 void mark_func(const Cell* word, Ref function_context);
 inline void mark_native(const Cell* word) {
