@@ -290,6 +290,17 @@ inline bool names_exit(const Cell* cell) {
            symbol == words::symbol_of(words::symbol::break_) || symbol == continue_symbol;
 }
 
+// Whether the value is the native of return, exit, break or continue
+// (which the natives table keeps together).
+static_assert(natives::index::continue_ == natives::index::break_ + 1 &&
+              natives::index::exit_ == natives::index::break_ + 2 &&
+              natives::index::return_ == natives::index::break_ + 3);
+inline bool is_exit_native(const Cell* value) {
+    if (cell_type(value) != type_id::native) return false;
+    int32_t index = native::index_of(value);
+    return index >= natives::index::break_ && index <= natives::index::return_;
+}
+
 // Makes the exit pending when every frame from the top down to its
 // receiver polls (the test the native makes below its own frame).
 inline bool request_exit_here(uint32_t code) {
@@ -430,8 +441,7 @@ void eval_paren(const Cell* paren, bool push) {
     const Cell* found = nullptr; // the first word's value
     if (position < cells.count && cell_type(cells.cells + position) == type_id::word) {
         found = bound_value(cells.cells + position);
-        if (found && is_function_type(cell_type(found)) && !names_exit(cells.cells + position))
-            callee = found;
+        if (found && is_function_type(cell_type(found)) && !is_exit_native(found)) callee = found;
     }
     // A leading if or unless whose block does not run is taken like a plain
     // expression: nothing in it could fail or be traced. One whose block
