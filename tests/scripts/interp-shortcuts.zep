@@ -97,3 +97,13 @@ expect reduce [false true] [reduce [positive? big + 1 - big - 2 zero? 0.0]]
 expect true [even? big + 1]
 my-test: make action! [[a b] 19]
 expect-error 'script 'no-arg [my-test 2]
+
+; A paren that starts with an exit, under its own name or another, or with
+; a function named like an exit.
+ret: :return
+leave-by-alias: func [] [(ret 5) 6]
+expect 5 [leave-by-alias]
+shadowed-return: func [] [return: func [x] [x * 2] (return 4)]
+expect 8 [shadowed-return]
+break-by-alias: func [] [loop 3 [(brk: :break) (brk)] 7]
+expect 7 [break-by-alias]
