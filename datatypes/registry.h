@@ -189,9 +189,12 @@ enum : int {
 constexpr int not_comparable = -2;
 } // namespace compare_code
 
-// Rows 0 to 56 of both tables.
+// Rows 0 to 56 of both tables. An action row holds the 62 slots padded to
+// 64, so that the rows start-up fills share pages (256-slot rows put each
+// type's row on its own page of the table).
 constexpr int type_rows = 57;
-constexpr int slots_per_row = 256;
+constexpr int slots_per_row = 64;
+static_assert(slots_per_row >= action_slot::count);
 
 struct TypeRow {
     const char* name;     // "integer!"
