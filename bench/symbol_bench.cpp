@@ -10,7 +10,6 @@
 #include "datatypes/context.h"
 #include "datatypes/symbol.h"
 #include "runtime/arena.h"
-#include "runtime/case_fold.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 
@@ -32,7 +31,6 @@ template <class F> void measure(const char* name, size_t count, F&& body) {
 int main() {
     arena::init();
     memory::init();
-    case_::init_tables();
     symbol::init_table();
     context::init_global();
     constexpr int n = 200000;

@@ -50,7 +50,6 @@
 #include "evaluator/parse.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
-#include "runtime/case_fold.h"
 #include "runtime/collector.h"
 #include "runtime/handles.h"
 #include "runtime/memory.h"
@@ -155,7 +154,6 @@ void init_core() {
     memory::alloc_series_frame();
     Cell symbol_block = make_root_block();
     context::init_global();
-    case_::init_tables();
     symbol::init_table(first_symbol_capacity, &symbol_block);
     datatype::make_type_words();
     words::init_runtime_words();

@@ -1,8 +1,11 @@
 // Case folding: every case-insensitive operation maps code points through one
-// pair of tables built at start-up. A BMP code point folds with one table
-// read; code points above 0xFFFF search the short supplementary pair lists.
+// pair of tables. A BMP code point folds with one read of a read-only table
+// built at compile time; code points above 0xFFFF search the short
+// supplementary pair lists.
 #pragma once
 #include <cstdint>
+
+#include "runtime/unicode/case_tables.h"
 
 namespace zep::case_ {
 
@@ -10,22 +13,15 @@ namespace zep::case_ {
 constexpr int to_lower = 0;
 constexpr int to_upper = 1;
 
-// Builds the to-upper and to-lower BMP tables (65,536 words each, 0 meaning
-// "unchanged") on the tracked heap. Called once during interpreter
-// initialisation; each call builds a fresh pair and frees the previous one.
-void init_tables();
-
 namespace detail {
-extern uint32_t* upper_table;
-extern uint32_t* lower_table;
 uint32_t fold_supplementary(uint32_t cp, int direction);
 } // namespace detail
 
 // The code point mapped in the given direction, or the code point itself.
-// The tables must have been built.
 inline uint32_t fold_char(uint32_t cp, int direction) {
     if (cp <= 0xFFFF) {
-        uint32_t mapped = (direction == to_upper ? detail::upper_table : detail::lower_table)[cp];
+        uint32_t mapped =
+            (direction == to_upper ? tables::to_upper_table : tables::to_lower_table).map[cp];
         return mapped ? mapped : cp;
     }
     return detail::fold_supplementary(cp, direction);

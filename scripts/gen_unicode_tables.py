@@ -5,7 +5,8 @@ Reads the Unicode character database (default /usr/share/unicode, which may
 be a newer version than the tables need: DerivedAge.txt is used to go back to
 the version each table is built for) and writes
 
-    runtime/unicode/case_tables.cpp   (case data, Unicode 11.0)
+    runtime/unicode/case_tables.cpp   (case data and the BMP fold tables
+                                       built from it, Unicode 11.0)
     runtime/unicode/width_tables.cpp  (zero-width and wide ranges, Unicode 14.0)
 
 The generated sources are committed, so the build needs no Unicode data.
@@ -266,12 +267,17 @@ def case_source(upper, lower):
         sys.exit("gen_unicode_tables: case data reaches past Unicode 11.0")
     out = [HEADER.format(what="case mappings, Unicode 11.0")]
     out.append('#include "runtime/unicode/case_tables.h"\n\nnamespace zep::case_::tables {\n')
-    for name, pairs in (("to_upper_bmp", upper_bmp), ("to_lower_bmp", lower_bmp),
-                        ("to_upper_supplementary", upper_supp),
-                        ("to_lower_supplementary", lower_supp)):
-        out.append(f"\nconst uint32_t {name}[{2 * len(pairs)}] = {{\n")
+    # The BMP lists are constexpr so that the fold tables are built from
+    # them at compile time.
+    for name, pairs, qualifier in (("to_upper_bmp", upper_bmp, "constexpr"),
+                                   ("to_lower_bmp", lower_bmp, "constexpr"),
+                                   ("to_upper_supplementary", upper_supp, "const"),
+                                   ("to_lower_supplementary", lower_supp, "const")):
+        out.append(f"\n{qualifier} uint32_t {name}[{2 * len(pairs)}] = {{\n")
         out.append(hex_words(flat(pairs), 8))
         out.append("\n};\n")
+    out.append("\nconstinit const BmpTable to_upper_table = build_bmp_table(to_upper_bmp);\n")
+    out.append("constinit const BmpTable to_lower_table = build_bmp_table(to_lower_bmp);\n")
     out.append("\n} // namespace zep::case_::tables\n")
     return "".join(out)
 

@@ -56,10 +56,7 @@ Cell integer(int32_t n) {
 
 class CaseChange : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        memory::init();
-        case_::init_tables();
-    }
+    static void SetUpTestSuite() { memory::init(); }
     void TearDown() override { case_::set_change_notifier(nullptr); }
 };
 

@@ -1,6 +1,5 @@
 #include "runtime/case_fold.h"
 
-#include "runtime/heap.h"
 #include "runtime/unicode/case_tables.h"
 
 #include <gtest/gtest.h>
@@ -12,10 +11,7 @@ using case_::to_upper;
 
 namespace {
 
-class CaseFold : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { case_::init_tables(); }
-};
+class CaseFold : public ::testing::Test {};
 
 struct FoldCase {
     uint32_t cp;
@@ -25,20 +21,13 @@ struct FoldCase {
 
 } // namespace
 
-TEST(CaseTables, InitKeepsOnePairOfBmpTablesOnTheTrackedHeap) {
-    case_::init_tables();
-    size_t blocks = heap::block_count();
-    uint64_t bytes = heap::accounted_bytes();
-    // The pair is two tracked blocks of 65,536 words.
-    heap::free(case_::detail::upper_table);
-    heap::free(case_::detail::lower_table);
-    EXPECT_EQ(heap::block_count(), blocks - 2);
-    EXPECT_EQ(heap::accounted_bytes(), bytes - 2 * (65536 * 4 + heap::accounted_header));
-    case_::init_tables();
-    // Running it again replaces the pair instead of adding one.
-    case_::init_tables();
-    EXPECT_EQ(heap::block_count(), blocks);
-    EXPECT_EQ(heap::accounted_bytes(), bytes);
+TEST(CaseTables, AreBuiltAtCompileTimeUpToTheLastBmpCodePoint) {
+    // Folding needs no start-up: the tables are constant data.
+    static constexpr uint32_t pairs[] = {0x61, 0x41, 0xFFFF, 0x10};
+    static constexpr case_::tables::BmpTable table = case_::tables::build_bmp_table(pairs);
+    static_assert(table.map[0x61] == 0x41 && table.map[0xFFFF] == 0x10);
+    static_assert(table.map[0] == 0 && table.map[0x62] == 0 && table.map[0xFFFE] == 0);
+    EXPECT_EQ(fold_char('a', to_upper), uint32_t{'A'});
 }
 
 TEST_F(CaseFold, DistinctiveMappings) {

@@ -11,7 +11,6 @@
 
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
-#include "runtime/case_fold.h"
 #include "runtime/hashtable.h"
 #include "runtime/memory.h"
 #include "runtime/record_series.h"
@@ -83,8 +82,6 @@ class HashTableTest : public testing::MemoryTest {
   protected:
     void SetUp() override {
         MemoryTest::SetUp();
-        static bool folded = (case_::init_tables(), true);
-        (void)folded;
         std::memcpy(saved_actions, actions::action_table, sizeof saved_actions);
         // Stand-in compare slots for the key types used here.
         actions::action_table[type_id::integer * slots_per_row + action_slot::compare - 1] =

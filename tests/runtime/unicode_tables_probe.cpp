@@ -8,7 +8,6 @@
 
 int main() {
     using namespace zep;
-    case_::init_tables();
     for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
         uint32_t upper = case_::fold_char(cp, case_::to_upper);
         uint32_t lower = case_::fold_char(cp, case_::to_lower);
