@@ -38,6 +38,13 @@ void* thread_main(void* arg) {
     return nullptr;
 }
 
+// The fallback when no thread can be made: the body runs on the calling
+// thread, with that thread's bounds recorded.
+int run_here(int (*body)(void*), void* context) {
+    init_stack_bounds();
+    return body(context);
+}
+
 } // namespace
 
 void init_stack_bounds() {
@@ -59,7 +66,7 @@ int run_on_large_stack(int (*body)(void*), void* context, size_t stack_size) {
     stack_size = (stack_size + page - 1) / page * page;
     void* region = mmap(nullptr, stack_size + guard_size, PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
-    if (region == MAP_FAILED) return body(context);
+    if (region == MAP_FAILED) return run_here(body, context);
     auto* stack = static_cast<char*>(region) + guard_size;
     pthread_attr_t attr;
     pthread_t thread;
@@ -71,7 +78,7 @@ int run_on_large_stack(int (*body)(void*), void* context, size_t stack_size) {
     }
     if (!started) {
         munmap(region, stack_size + guard_size);
-        return body(context);
+        return run_here(body, context);
     }
     pthread_join(thread, nullptr);
     munmap(region, stack_size + guard_size);

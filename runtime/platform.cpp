@@ -17,7 +17,6 @@
 namespace zep::platform {
 
 void init(int argc, char** argv) {
-    init_stack_bounds();
     install_fault_handlers();
     reset_floating_point();
     std::signal(SIGPIPE, SIG_IGN);

@@ -9,10 +9,13 @@ namespace zep::platform {
 
 // --- Start-up -------------------------------------------------------------
 
-// Start-up, in order: records the current thread's stack bounds for the depth
-// guard, installs the fault handlers (with an alternate signal stack), resets
-// the floating-point environment, ignores SIGPIPE (write failures are
-// ignored, not fatal) and stores the arguments in the runtime record.
+// Start-up, in order: installs the fault handlers (with an alternate signal
+// stack), resets the floating-point environment, ignores SIGPIPE (write
+// failures are ignored, not fatal) and stores the arguments in the runtime
+// record. The calling thread's stack bounds are not recorded here:
+// run_on_large_stack records those of the thread that runs the body, and
+// code that runs on the main thread itself calls init_stack_bounds (for the
+// main thread that reads /proc/self/maps, a sizeable part of start-up).
 void init(int argc, char** argv);
 
 // Input/output start-up: chooses the console output path once.
@@ -45,7 +48,8 @@ constexpr size_t large_stack_size = size_t{512} << 20;
 // Runs body(context) on a new thread whose stack has `stack_size` bytes (with
 // a guard region below it, its own signal stack and the floating-point
 // environment reset), waits for it and answers the body's result. When the
-// thread cannot be made, the body runs on the calling thread.
+// thread cannot be made, the body runs on the calling thread, whose stack
+// bounds are recorded first.
 int run_on_large_stack(int (*body)(void*), void* context, size_t stack_size = large_stack_size);
 
 template <class F> int run_on_large_stack(F& body, size_t stack_size = large_stack_size) {

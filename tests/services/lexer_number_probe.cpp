@@ -50,6 +50,7 @@ void answer(const std::string& line) {
 
 int main(int argc, char** argv) {
     platform::init(argc, argv);
+    platform::init_stack_bounds();
     catch_::run_outermost([] {
         boot::init_interpreter();
         lexer::init();
