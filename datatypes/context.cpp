@@ -142,9 +142,15 @@ Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, 
                     : hash::make_table(slots, nullptr, hash::kind::symbols, 0);
     header(node)->data1 = words;
     if (!values_on_stack) {
+        // Room for `slots` values, of which only the words' own are written:
+        // a word added later appends its unset value, so the room past the
+        // tail is never read (start-up spares the pages of the global
+        // context's 4,000 cells).
         uint32_t count = word_count(node);
-        Ref values_node = series::alloc_cells_unset(std::max(slots, count));
+        Ref values_node = series::alloc_cells(std::max(slots, count));
         SeriesBuffer* v = node_buffer(values_node);
+        auto* cells = reinterpret_cast<Cell*>(buffer_head(v));
+        for (uint32_t i = 0; i < count; ++i) cells[i] = Cell{type_id::unset, 0, 0, 0};
         v->tail = v->head + count * sizeof(Cell);
         header(node)->data2 = values_node;
     }

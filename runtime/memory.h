@@ -229,7 +229,6 @@ void fill(unsigned char* first, unsigned char* last, uint8_t byte);
 namespace series {
 Ref alloc_static(uint32_t count, uint32_t unit, int32_t offset);
 Ref alloc_cells(uint32_t n);
-Ref alloc_cells_unset(uint32_t n);
 Ref alloc_bytes(uint32_t length);
 Ref alloc_unit(uint32_t count, uint32_t unit);
 Ref alloc_filled(uint32_t length, uint8_t byte);

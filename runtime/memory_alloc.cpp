@@ -228,14 +228,6 @@ Ref alloc_cells(uint32_t n) {
     return memory::alloc_series(n, 16, 0);
 }
 
-Ref alloc_cells_unset(uint32_t n) {
-    Ref node = alloc_cells(n);
-    SeriesBuffer* b = node_buffer(node);
-    auto* cells = reinterpret_cast<Cell*>(buffer_data(b));
-    for (uint32_t i = 0; i < b->size / sizeof(Cell); ++i) cells[i] = Cell{type_id::unset, 0, 0, 0};
-    return node;
-}
-
 Ref alloc_bytes(uint32_t length) {
     return memory::alloc_series(length ? length : 16, 1, 0);
 }

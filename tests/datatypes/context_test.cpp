@@ -123,6 +123,17 @@ TEST_F(ContextTest, SymbolTableGrowsAndKeepsIds) {
     EXPECT_EQ(symbol::alias(symbol::make("NAME-19999")), static_cast<int32_t>(ids[19999]));
 }
 
+TEST_F(ContextTest, WordsAddedIntoUnwrittenRoomReadUnset) {
+    // make_node leaves the room past its words unwritten: each added word
+    // writes its own unset value.
+    Ref ctx = held(context::make_node(100, false, false, 0, context::kind::object));
+    for (int i = 0; i < 60; ++i) {
+        Cell w = word_cell(("room-" + std::to_string(i)).c_str());
+        ASSERT_EQ(context::add_word(ctx, &w), i);
+        ASSERT_EQ(cell_type(context::value_at(ctx, i)), type_id::unset) << i;
+    }
+}
+
 TEST_F(ContextTest, AddFindSetAndGetThroughAliases) {
     Ref ctx = held(context::make_node(2, false, false, 0, context::kind::object));
     Cell a = word_cell("alpha", type_id::word, ctx);

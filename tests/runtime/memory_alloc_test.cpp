@@ -361,15 +361,9 @@ TEST_F(MemoryTest, StaticSeriesLiveInBlocksOfTheirOwn) {
     EXPECT_EQ(data_offset(mid, mid->head), 16u);
 }
 
-TEST_F(MemoryTest, FilledAndUnsetSeries) {
+TEST_F(MemoryTest, FilledSeries) {
     SeriesBuffer* f = node_buffer(series::alloc_filled(20, 0x7F));
     for (uint32_t i = 0; i < f->size; ++i) EXPECT_EQ(buffer_data(f)[i], 0x7F);
-    SeriesBuffer* u = node_buffer(series::alloc_cells_unset(3));
-    auto* cells = reinterpret_cast<Cell*>(buffer_data(u));
-    for (uint32_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(cells[i].header, type_id::unset);
-        EXPECT_EQ(cells[i].data1 | cells[i].data2 | cells[i].data3, 0u);
-    }
 }
 
 TEST(FillPattern, RepeatsThePatternByDoubling) {
