@@ -11,20 +11,15 @@ Kind* kinds = nullptr;
 uint32_t kinds_used = 0;
 Entry* entries = nullptr;
 uint32_t entry_capacity = 0;
+// Entries freed again, most recently freed first; the entries from
+// `never_used` up to the capacity follow them, free but not yet written.
 int32_t free_chain = end_of_chain;
+uint32_t never_used = 0;
 int32_t in_use_chain = end_of_chain;
 
 void make_free(Entry& e) {
     e.flags = flag_free;
     e.object = nullptr;
-}
-
-// Chains the entries [from, to) free, the last one ending the chain.
-void chain_free(uint32_t from, uint32_t to) {
-    for (uint32_t i = from; i < to; ++i) {
-        make_free(entries[i]);
-        entries[i].next = i + 1 < to ? static_cast<int32_t>(i + 1) : end_of_chain;
-    }
 }
 
 void double_table() {
@@ -33,11 +28,10 @@ void double_table() {
     uint32_t old = entry_capacity;
     entries = static_cast<Entry*>(heap::realloc(entries, sizeof(Entry) * old * 2));
     entry_capacity = old * 2;
-    chain_free(old, entry_capacity);
 }
 
 bool is_in_use(int32_t index) {
-    return index >= 0 && static_cast<uint32_t>(index) < entry_capacity &&
+    return index >= 0 && static_cast<uint32_t>(index) < never_used &&
            !(entries[index].flags & flag_free);
 }
 
@@ -62,8 +56,8 @@ void init() {
     kinds_used = 0;
     entries = static_cast<Entry*>(heap::alloc(sizeof(Entry) * first_capacity));
     entry_capacity = first_capacity;
-    chain_free(0, entry_capacity);
-    free_chain = 0;
+    free_chain = end_of_chain;
+    never_used = 0;
     in_use_chain = end_of_chain;
 }
 
@@ -75,15 +69,16 @@ uint32_t register_kind(uint32_t kind_id, ReleaseCallback release) {
 
 int32_t store(void* object, uint32_t kind) {
     if (!entries) init();
-    int32_t index = free_chain;
-    if (entries[index].next == end_of_chain) {
-        // The last free entry: the new half is chained after it.
-        uint32_t old = entry_capacity;
-        double_table();
-        entries[index].next = static_cast<int32_t>(old);
+    int32_t index;
+    if (free_chain != end_of_chain) {
+        index = free_chain;
+        free_chain = entries[index].next;
+    } else {
+        // The last free entry: the table doubles, its new half never used.
+        if (never_used + 1 == entry_capacity) double_table();
+        index = static_cast<int32_t>(never_used++);
     }
     Entry& e = entries[index];
-    free_chain = e.next;
     e.flags = kind & kind_mask;
     e.object = object;
     e.next = in_use_chain;
@@ -144,10 +139,12 @@ uint32_t capacity() {
     return entry_capacity;
 }
 const Entry& entry(int32_t index) {
-    return entries[index];
+    static constexpr Entry unused{flag_free, nullptr, end_of_chain};
+    return static_cast<uint32_t>(index) < never_used ? entries[index] : unused;
 }
 int32_t free_head() {
-    return free_chain;
+    if (free_chain != end_of_chain) return free_chain;
+    return never_used < entry_capacity ? static_cast<int32_t>(never_used) : end_of_chain;
 }
 int32_t in_use_head() {
     return in_use_chain;

@@ -27,7 +27,9 @@ struct Kind {
     ReleaseCallback release;
 };
 
-// Makes the kinds table and 1,000 entries, all chained free.
+// Makes the kinds table and 1,000 entries, all free. Entries never used are
+// not written: they are taken in index order after the chain of entries
+// freed again, so start-up touches only the pages of the entries it uses.
 void init();
 // Appends a kind; answers its 1-based position, or 0 when the table is full.
 uint32_t register_kind(uint32_t kind_id, ReleaseCallback release);
@@ -46,7 +48,8 @@ bool mark(int32_t index, void* object);
 // Clears the marks of marked entries; releases and frees the others.
 void sweep();
 
-// Inspection.
+// Inspection. An entry never used reads as free, with no object; the free
+// head is the next entry store takes.
 uint32_t capacity();
 const Entry& entry(int32_t index);
 int32_t free_head();

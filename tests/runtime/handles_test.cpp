@@ -43,6 +43,22 @@ TEST_F(HandlesTest, StoringAThousandDoublesTheTableAtTheLastFreeEntry) {
     EXPECT_EQ(handles::free_head(), 1500);
 }
 
+TEST_F(HandlesTest, EntriesNeverUsedReadFreeWithoutAnObject) {
+    EXPECT_EQ(handles::free_head(), 0);
+    for (int32_t i : {0, 1, 500, 999}) {
+        EXPECT_EQ(handles::entry(i).flags, handles::flag_free) << i;
+        EXPECT_EQ(handles::entry(i).object, nullptr) << i;
+        EXPECT_FALSE(handles::mark(i, nullptr)) << i;
+    }
+    int a;
+    EXPECT_EQ(handles::store(&a, 0), 0);
+    EXPECT_EQ(handles::free_head(), 1);
+    handles::remove(0, false);
+    EXPECT_EQ(handles::free_head(), 0) << "a freed entry is taken before the unused ones";
+    EXPECT_EQ(handles::store(&a, 0), 0);
+    EXPECT_EQ(handles::store(&a, 0), 1);
+}
+
 TEST_F(HandlesTest, SweepReleasesUnmarkedEntriesThroughTheirKind) {
     uint32_t bitmap = handles::register_kind(7, record_release);
     uint32_t quiet = handles::register_kind(8, nullptr);
