@@ -311,13 +311,11 @@ inline bool request_exit_here(uint32_t code) {
 }
 
 // `return` with a plain value, or `exit`, `break` or `continue` (no
-// refinement), at position: when every frame down to the receiver polls,
-// the exit is made pending as the native would make it, without the
-// native's call. Answers whether it was.
-[[gnu::noinline]] bool take_plain_exit(const CodeCells& code, int32_t position) {
-    const Cell* word = code.cells + position;
-    const Cell* found = bound_value(word);
-    if (!found || cell_type(found) != type_id::native) return false;
+// refinement), at position, found being the word's value (a native!):
+// when every frame down to the receiver polls, the exit is made pending as
+// the native would make it, without the native's call. Answers whether it
+// was.
+[[gnu::noinline]] bool take_exit_of(const Cell* found, const CodeCells& code, int32_t position) {
     switch (native::index_of(found)) {
     case natives::index::exit_:
         return request_exit_here(catch_::code_exit);
@@ -338,6 +336,12 @@ inline bool request_exit_here(uint32_t code) {
     pending_value = value.value;
     pending_exit = catch_::code_return;
     return true;
+}
+
+// take_exit_of for the word at position, whatever its value.
+inline bool take_plain_exit(const CodeCells& code, int32_t position) {
+    const Cell* found = bound_value(code.cells + position);
+    return found && cell_type(found) == type_id::native && take_exit_of(found, code, position);
 }
 
 // Runs a block's (or paren's) expressions from position while they are
@@ -443,6 +447,8 @@ void eval_paren(const Cell* paren, bool push) {
         found = bound_value(cells.cells + position);
         if (found && is_function_type(cell_type(found)) && !is_exit_native(found)) callee = found;
     }
+    // A leading exit whose receiver can take it pending needs nothing more.
+    if (found && is_exit_native(found) && take_exit_of(found, cells, position)) return;
     // A leading if or unless whose block does not run is taken like a plain
     // expression: nothing in it could fail or be traced. One whose block
     // runs is run from its analysis below.
