@@ -72,8 +72,8 @@ inline Step run_body(const Cell* body) {
     return step_after_exit(thrown);
 }
 
-// Sets repeat's counter word to the counter. The first assignment goes
-// through the general path, which resolves the word's index; after it, a
+// Sets repeat's counter word to the counter. A word whose index is not yet
+// resolved takes the general path once, which resolves it; after it, a
 // word of a context that is not an object's is written in place: contexts
 // never lose words, so the index stays valid, and only an object's fields
 // run change handling. Values kept in a buffer are found through a pointer
@@ -81,7 +81,17 @@ inline Step run_body(const Cell* body) {
 // function's, which calls move) are looked up again each time.
 class CounterWord {
   public:
-    explicit CounterWord(Cell* word) : word_(word) {}
+    explicit CounterWord(Cell* word) : word_(word) {
+        // A word already resolved to a slot of a context that is not an
+        // object's is written in place from the first pass.
+        Ref context = value::word_context(word_);
+        int32_t index = value::word_index(word_);
+        if (context && index >= 0 && static_cast<uint32_t>(index) < context::word_count(context) &&
+            context::kind_of(context) != context::kind::object) {
+            index_ = index;
+            in_place_ = true;
+        }
+    }
 
     void set(const Cell* counter) {
         if (values_ && moves_ == memory::buffer_moves) {
