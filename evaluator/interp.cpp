@@ -427,7 +427,7 @@ void eval_paren(const Cell* paren, bool push);
 // Otherwise its expressions run in the enclosing frame, each pushing its
 // value where the paren's value goes: a block's frame would show nowhere,
 // as errors name the nearest function. Its leading plain expressions run
-// first, without the held cells or current-code copy.
+// first, without holding its code or making it the current expression.
 void eval_paren(const Cell* paren, bool push) {
     if (tracing) {
         // The block's own frame starts at the top: its result lands there

@@ -20,7 +20,7 @@ enum : uint32_t { tracer = 0, event_words, count = event_words + 16 };
 extern Cell* state_cells;
 
 // Cells the interpreter holds while it evaluates (the code value of a block
-// under evaluation, the current-code cell it restores...): a stack after the
+// under evaluation, an operator's function and word...): a stack after the
 // state cells, in their static block held by the root block. Static buffers
 // never move, and the collector marks the cells from begin up to the top
 // (the block's own tail ends at the state cells), so a held cell is a
