@@ -150,7 +150,7 @@ Ref make_node(uint32_t slots, bool values_on_stack, bool object, Ref prototype, 
         Ref values_node = series::alloc_cells(std::max(slots, count));
         SeriesBuffer* v = node_buffer(values_node);
         auto* cells = reinterpret_cast<Cell*>(buffer_head(v));
-        for (uint32_t i = 0; i < count; ++i) cells[i] = Cell{type_id::unset, 0, 0, 0};
+        for (uint32_t i = 0; i < count; ++i) value::set_unset(&cells[i]);
         v->tail = v->head + count * sizeof(Cell);
         header(node)->data2 = values_node;
     }

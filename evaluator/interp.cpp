@@ -445,10 +445,14 @@ void eval_paren(const Cell* paren, bool push) {
     const Cell* found = nullptr; // the first word's value
     if (position < cells.count && cell_type(cells.cells + position) == type_id::word) {
         found = bound_value(cells.cells + position);
-        if (found && is_function_type(cell_type(found)) && !is_exit_native(found)) callee = found;
+        if (found && is_exit_native(found)) {
+            // A leading exit whose receiver can take it pending needs
+            // nothing more.
+            if (take_exit_of(found, cells, position)) return;
+        } else if (found && is_function_type(cell_type(found))) {
+            callee = found;
+        }
     }
-    // A leading exit whose receiver can take it pending needs nothing more.
-    if (found && is_exit_native(found) && take_exit_of(found, cells, position)) return;
     // A leading if or unless whose block does not run is taken like a plain
     // expression: nothing in it could fail or be traced. One whose block
     // runs is run from its analysis below.

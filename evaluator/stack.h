@@ -182,35 +182,32 @@ inline uint8_t top_type() {
 
 // --- Marking frames -------------------------------------------------------------
 
-// Pushes a record named by the word with the given header bits; the new base
-// is the current top. Raises stack-overflow when the frame stack is full,
-// or when fewer than overflow_slack argument cells are left above the new
-// base (the room the error is built in).
-// Marking is inline: every call, block and loop marks a frame.
-inline void mark_frame(const Cell* word, uint32_t header) {
+// Pushes a record with the name bits (a symbol in bits 8-23), the naming
+// word's context and the given header bits; the new base is the current
+// top. Raises stack-overflow when the frame stack is full, or when fewer
+// than overflow_slack argument cells are left above the new base (the room
+// the error is built in).
+inline void mark_frame_with(uint32_t name_bits, Ref word_context, uint32_t header) {
     Frame* f = frames.top;
     if (f >= frames.end || arguments.top + overflow_slack >= arguments.end) overflow();
-    // Only 16 bits of the symbol fit; a larger id must not spill into the type.
-    f->header = ((value::word_symbol(word) & 0xFFFF) << 8) | header;
+    f->header = name_bits | header;
     f->saved_base = index_of(arguments.base);
-    f->word_context = value::word_context(word);
+    f->word_context = word_context;
     f->function_context = 0;
     f->saved_values = 0;
     frames.top = f + 1;
     arguments.base = arguments.top;
 }
-// As mark_frame, the record named as the frame `named` is (an earlier
-// record, which stays in place).
+// A record named by the word. Marking is inline: every call, block and loop
+// marks a frame.
+inline void mark_frame(const Cell* word, uint32_t header) {
+    // Only 16 bits of the symbol fit; a larger id must not spill into the type.
+    mark_frame_with((value::word_symbol(word) & 0xFFFF) << 8, value::word_context(word), header);
+}
+// A record named as the frame `named` is (an earlier record, which stays in
+// place).
 inline void mark_frame_named_as(const Frame* named, uint32_t header) {
-    Frame* f = frames.top;
-    if (f >= frames.end || arguments.top + overflow_slack >= arguments.end) overflow();
-    f->header = (named->header & 0xFFFF00u) | header;
-    f->saved_base = index_of(arguments.base);
-    f->word_context = named->word_context;
-    f->function_context = 0;
-    f->saved_values = 0;
-    frames.top = f + 1;
-    arguments.base = arguments.top;
+    mark_frame_with(named->header & 0xFFFF00u, named->word_context, header);
 }
 // A function frame that saves the function context's values word.
 void mark_func(const Cell* word, Ref function_context);
