@@ -106,6 +106,7 @@ TEST_F(CharTest, FormAndMold) {
     EXPECT_EQ(render(ch('q')), "q");
     // The limit left counts the characters written, escapes included.
     Cell* out = stack::push_slot();
+    value::set_none(out); // the collector scans the stack up to its top
     string::make_at(out, 8);
     Cell tab = ch('\t');
     EXPECT_EQ(char_::mold(&tab, out, false, false, false, 100, 0), 100 - 5);

@@ -86,6 +86,7 @@ class NumberTest : public StackTest {
     // form (mold when `mold`) of the value, through its type's slot.
     static std::string render(const Cell& value, bool mold = false) {
         Cell* out = stack::push_slot();
+        value::set_none(out); // the collector scans the stack up to its top
         string::make_at(out, 16);
         uint8_t type = cell_type(&value);
         if (mold)
@@ -100,6 +101,7 @@ class NumberTest : public StackTest {
     // A string! value holding ASCII text.
     static Cell text(const char* s) {
         Cell* out = stack::push_slot();
+        value::set_none(out); // the collector scans the stack up to its top
         string::make_at(out, 16);
         string::append_text(out, s);
         // Kept beyond the stack: an error unwinds the stack to the try frame.
