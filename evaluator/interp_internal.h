@@ -125,8 +125,11 @@ int32_t clamped_index(const Cell* series);
 // global, and the cached pointer spares the walk from the context's node to
 // its values' buffer.
 struct GlobalValues {
-    uint32_t moves = 0;
-    Cell* cells = nullptr; // null: not found yet
+    // The buffer_moves count the pointer was found at; none matches at
+    // first (the count would have to go round all 32 bits without a global
+    // word looked up).
+    uint32_t moves = UINT32_MAX;
+    Cell* cells = nullptr;
 };
 extern GlobalValues global_values;
 // The global context's value cells when ctx is the global context, else
@@ -134,8 +137,7 @@ extern GlobalValues global_values;
 Cell* refresh_global_values();
 inline Cell* cached_global_values(Ref ctx) {
     if (ctx != context::global) return nullptr;
-    if (memory::buffer_moves == global_values.moves && global_values.cells)
-        return global_values.cells;
+    if (memory::buffer_moves == global_values.moves) return global_values.cells;
     return refresh_global_values();
 }
 
