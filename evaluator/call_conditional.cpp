@@ -176,10 +176,29 @@ inline int32_t give_none(int32_t after, bool push) {
     return after;
 }
 
+// Whether the block starts with return, exit, break or continue that can
+// be made pending at once (which take_exit_of then did): the block needs
+// no frame, as nothing in it runs.
+inline bool takes_leading_exit(const Cell* block) {
+    CodeCells cells = code_cells(block);
+    int32_t head = value::series_head(block);
+    if (head < 0 || head >= cells.count || cell_type(cells.cells + head) != type_id::word)
+        return false;
+    const Cell* found = bound_value(cells.cells + head);
+    return found && is_exit_native(found) && take_exit_of(found, cells, head);
+}
+
 // Runs an analysed conditional whose block runs, with the frame and stack
-// layout of the general call.
-inline int32_t run_known(const PlainConditional& known, const Cell* function, const Cell* word,
-                         const Cell* code, const CodeCells& cells, bool push) {
+// layout of the general call. For if and unless (blocks 1), whose block is
+// often a bare exit in a loop, a block that starts with an exit taken at
+// once needs neither; either skips the test, which costs its common shapes
+// more than it saves.
+template <int32_t blocks>
+[[gnu::always_inline]] inline int32_t run_known(const PlainConditional& known, const Cell* function,
+                                                const Cell* word, const Cell* code,
+                                                const CodeCells& cells, bool push) {
+    if (blocks == 1 && takes_leading_exit(cells.cells + known.first + known.chosen - 1))
+        return known.after;
     Cell* result_slot = stack::push(word);
     stack::push(function); // just below the frame, where errors look for it
     mark_polling_frame(result_slot, stack::frame_header::interp_native);
@@ -214,7 +233,7 @@ call_conditional_of(int32_t index, const Cell* function, const Cell* word, const
         break;
     }
     if (known.chosen == 0) return give_none(known.after, push);
-    return run_known(known, function, word, code, cells, push);
+    return run_known<blocks>(known, function, word, code, cells, push);
 }
 
 } // namespace
@@ -241,7 +260,7 @@ int32_t skip_untaken_if(const Cell* function, const CodeCells& cells, int32_t po
 }
 
 int32_t run_kept_if(const Cell* function, const Cell* word, const Cell* code, bool push) {
-    return run_known(kept_if, function, word, code, code_cells(code), push);
+    return run_known<1>(kept_if, function, word, code, code_cells(code), push);
 }
 
 } // namespace zep::interp::detail

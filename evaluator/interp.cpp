@@ -290,17 +290,6 @@ inline bool names_exit(const Cell* cell) {
            symbol == words::symbol_of(words::symbol::break_) || symbol == continue_symbol;
 }
 
-// Whether the value is the native of return, exit, break or continue
-// (which the natives table keeps together).
-static_assert(natives::index::continue_ == natives::index::break_ + 1 &&
-              natives::index::exit_ == natives::index::break_ + 2 &&
-              natives::index::return_ == natives::index::break_ + 3);
-inline bool is_exit_native(const Cell* value) {
-    if (cell_type(value) != type_id::native) return false;
-    int32_t index = native::index_of(value);
-    return index >= natives::index::break_ && index <= natives::index::return_;
-}
-
 // Makes the exit pending when every frame from the top down to its
 // receiver polls (the test the native makes below its own frame).
 inline bool request_exit_here(uint32_t code) {
@@ -310,12 +299,9 @@ inline bool request_exit_here(uint32_t code) {
     return true;
 }
 
-// `return` with a plain value, or `exit`, `break` or `continue` (no
-// refinement), at position, found being the word's value (a native!):
-// when every frame down to the receiver polls, the exit is made pending as
-// the native would make it, without the native's call. Answers whether it
-// was.
-[[gnu::noinline]] bool take_exit_of(const Cell* found, const CodeCells& code, int32_t position) {
+} // namespace
+
+bool detail::take_exit_of(const Cell* found, const CodeCells& code, int32_t position) {
     switch (native::index_of(found)) {
     case natives::index::exit_:
         return request_exit_here(catch_::code_exit);
@@ -337,6 +323,8 @@ inline bool request_exit_here(uint32_t code) {
     pending_exit = catch_::code_return;
     return true;
 }
+
+namespace {
 
 // take_exit_of for the word at position, whatever its value.
 inline bool take_plain_exit(const CodeCells& code, int32_t position) {

@@ -3,8 +3,10 @@
 #include <cstdint>
 
 #include "datatypes/context.h"
+#include "datatypes/native.h"
 #include "evaluator/call.h"
 #include "evaluator/interp.h"
+#include "evaluator/natives.h"
 #include "evaluator/stack.h"
 #include "runtime/cell.h"
 #include "runtime/memory.h"
@@ -155,6 +157,23 @@ const Cell* refresh_context_header(Ref ctx);
         return last_context.header;
     return refresh_context_header(ctx);
 }
+
+// Whether the value is the native of return, exit, break or continue
+// (which the natives table keeps together).
+static_assert(natives::index::continue_ == natives::index::break_ + 1 &&
+              natives::index::exit_ == natives::index::break_ + 2 &&
+              natives::index::return_ == natives::index::break_ + 3);
+inline bool is_exit_native(const Cell* value) {
+    if (cell_type(value) != type_id::native) return false;
+    int32_t index = native::index_of(value);
+    return index >= natives::index::break_ && index <= natives::index::return_;
+}
+// `return` with a plain value, or `exit`, `break` or `continue` (no
+// refinement), at position, found being the word's value (a native!):
+// when every frame down to the receiver polls, the exit is made pending as
+// the native would make it, without the native's call. Answers whether it
+// was.
+[[gnu::noinline]] bool take_exit_of(const Cell* found, const CodeCells& code, int32_t position);
 
 // The value of a word bound with a resolved index, or null (unbound,
 // unresolved, or a function context outside a call of its function): the

@@ -93,3 +93,23 @@ expect reduce [1 none 2 3 none 4 5] [
 ]
 expect 1 [if even? 2.0 [1]]
 expect-error 'script 'expect-arg [if even? "a" [1]]
+
+; A taken if or unless whose block starts with an exit makes it pending at
+; once; an exit with no receiver, or return without its value, takes the
+; call and its error.
+first-over: func [n] [repeat i 10 [if i > n [return i * 100]] 0]
+expect reduce [400 0] [reduce [first-over 3 first-over 20]]
+odds: copy [] repeat i 6 [if even? i [continue] append odds i]
+expect [1 3 5] [odds]
+below: copy [] repeat i 6 [unless i < 4 [break] append below i]
+expect [1 2 3] [below]
+exits-early: func [] [if true [exit] 5]
+expect unset! [type? exits-early]
+expect 42 [loop 2 [if true [break/return 42]] ]
+e: try [if true [continue]]
+expect [continue continue] [reduce [e/id e/where]]
+bare-return: func [] [if true [return]]
+e: try [bare-return]
+expect [no-arg return] [reduce [e/id e/where]]
+e: try [if true [return 1]]
+expect [return return] [reduce [e/id e/where]]
