@@ -253,10 +253,14 @@ int32_t skip_untaken_if(const Cell* function, const CodeCells& cells, int32_t po
     if (index != natives::index::if_ && index != natives::index::unless) return -1;
     uint32_t shape;
     const Cell* specs = common_spec(function, 1, &shape);
+    // Analysed into a local (kept in registers), kept only when it runs.
+    PlainConditional known;
     if (!specs ||
-        analyse_plain<1>(index, specs, cells, position, cells.count, &kept_if) != Analysis::plain)
+        analyse_plain<1>(index, specs, cells, position, cells.count, &known) != Analysis::plain)
         return -1;
-    return kept_if.chosen == 0 ? kept_if.after : if_block_runs;
+    if (known.chosen == 0) return known.after;
+    kept_if = known;
+    return if_block_runs;
 }
 
 int32_t run_kept_if(const Cell* function, const Cell* word, const Cell* code, bool push) {
