@@ -14,22 +14,25 @@ namespace zep::lexer {
 namespace {
 
 // Interns the name [p, name_end) and emits a word of the type: issues stay
-// unbound, the other kinds are global words.
-// `flags` are the token's flags: without a high byte the name is ASCII.
+// unbound, the other kinds are global words. `flags` are the token's flags:
+// without a high byte the name is ASCII.
 void emit_word(State& s, const uint8_t* start, const uint8_t* end, const uint8_t* p,
                const uint8_t* name_end, uint8_t type, uint32_t flags, bool load) {
     if (p >= name_end || ((flags & scan_flag::high) && !support::is_utf8(p, name_end)))
         throw_error(s, start, end, type);
     if (!load) return;
     uint32_t symbol = symbol::make_from_text(p, static_cast<uint32_t>(name_end - p));
-    support::Building value;
+    // A word cell names no series the collector could move or free (its
+    // context is the global one), so it is made in a plain local and needs
+    // no stack slot while the global word is added.
+    Cell made;
     if (type == type_id::issue) {
-        value::set_word(value.cell(), type_id::issue, context::global, symbol, -1);
+        value::set_word(&made, type_id::issue, context::global, symbol, -1);
     } else {
-        word::make_at_result(symbol, value.cell());
-        value.cell()->header = type;
+        word::make_at_result(symbol, &made);
+        made.header = type;
     }
-    value.emit(s);
+    *alloc_cell(s) = made;
 }
 
 // A word of any kind from its written form: ":" in front makes a get-word,

@@ -64,6 +64,20 @@ void next_token(State& s) {
         if (next >= first_final_state) break;
         ++p;
         state = next;
+        if (uint8_t run = tables.run_of[state]) {
+            // Four bytes a step while all four keep the state, then one.
+            const uint32_t* keeps = tables.runs[run - 1];
+            while (end - p >= 4) {
+                uint32_t a = keeps[p[0]];
+                uint32_t b = keeps[p[1]];
+                uint32_t c = keeps[p[2]];
+                uint32_t d = keeps[p[3]];
+                if (!(a & b & c & d & run_keeps)) break;
+                flags |= a | b | c | d;
+                p += 4;
+            }
+            while (p < end && (keeps[*p] & run_keeps)) flags |= keeps[*p++];
+        }
     }
     if (flags & scan_flag::line) line += count_line_feeds(start, p);
     s.token_start = start;

@@ -275,6 +275,16 @@ constexpr Tables make_tables() {
     }
     for (uint32_t c = 0; c < token::count; ++c)
         t.state_type[first_final_state + c] = final_types[c];
+    const uint8_t run_state_ids[run_states] = {1, 2, 4, 52}; // comment, strings, word
+    for (uint32_t r = 0; r < run_states; ++r) {
+        uint8_t state = run_state_ids[r];
+        t.run_of[state] = static_cast<uint8_t>(r + 1);
+        for (unsigned b = 0; b < 256; ++b) {
+            uint32_t entry = t.classes[b];
+            bool keeps = t.next[state][entry & 0xFF] == state && (entry & scan_flag::line) == 0;
+            t.runs[r][b] = keeps ? entry | run_keeps : 0;
+        }
+    }
     return t;
 }
 
