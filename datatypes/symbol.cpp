@@ -46,10 +46,41 @@ Name name_of(const Cell* entry) {
     return {buffer_head(b), b->tail - b->head};
 }
 
+template <class Word> Word load_word(const unsigned char* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// True when the n bytes at a and b are equal: names of 4 to 16 bytes, which
+// most are, as two overlapping words from each end, without a call.
+[[gnu::always_inline]] inline bool same_bytes(const unsigned char* a, const unsigned char* b,
+                                              uint32_t n) {
+    if (n >= 8 && n <= 16) {
+        uint64_t head = load_word<uint64_t>(a) ^ load_word<uint64_t>(b);
+        uint64_t tail = load_word<uint64_t>(a + n - 8) ^ load_word<uint64_t>(b + n - 8);
+        return (head | tail) == 0;
+    }
+    if (n >= 4 && n < 8) {
+        uint32_t head = load_word<uint32_t>(a) ^ load_word<uint32_t>(b);
+        uint32_t tail = load_word<uint32_t>(a + n - 4) ^ load_word<uint32_t>(b + n - 4);
+        return (head | tail) == 0;
+    }
+    return std::memcmp(a, b, n) == 0;
+}
+
+// True when the entry's name is exactly the given one: the test of every
+// lookup, kept inline.
+[[gnu::always_inline]] inline bool same_spelling(const Cell* entry, const unsigned char* name,
+                                                 uint32_t length) {
+    Name stored = name_of(entry);
+    return stored.length == length && same_bytes(stored.bytes, name, length);
+}
+
 bool same_name(const Cell* entry, const unsigned char* name, uint32_t length, bool ignore_case) {
     Name stored = name_of(entry);
     if (stored.length != length) return false;
-    if (!ignore_case) return std::memcmp(stored.bytes, name, length) == 0;
+    if (!ignore_case) return same_bytes(stored.bytes, name, length);
     for (uint32_t i = 0; i < length; ++i)
         if (!is_ascii_letter_equal(stored.bytes[i], name[i])) return false;
     return true;
@@ -101,25 +132,33 @@ void init_table(uint32_t capacity, const Cell* symbol_block) {
 }
 
 uint32_t intern(Ref symbols, const unsigned char* name, uint32_t length, bool any_variant) {
-    scratch.assign(reinterpret_cast<const char*>(name), length);
+    // The name is copied to scratch before the first allocation (growing
+    // the table or adding the symbol); a name found allocates nothing.
     hash::Table* t = hash::table_at(symbols);
     if (t->occupied >= t->upper) {
+        scratch.assign(reinterpret_cast<const char*>(name), length);
+        name = reinterpret_cast<const unsigned char*>(scratch.data());
         rehash_keys(symbols, growth_request(t) * 16);
         t = hash::table_at(symbols);
     }
-    const auto* text = reinterpret_cast<const unsigned char*>(scratch.data());
     const Cell* entries = data_cells(t);
-    uint32_t h = hash::name_hash(text, length);
-    Probe exact = probe(
-        t, h, [&](int32_t item) { return same_name(entries + item, text, length, any_variant); });
+    uint32_t h = hash::name_hash(name, length);
+    Probe exact =
+        any_variant
+            ? probe(t, h,
+                    [&](int32_t item) { return same_name(entries + item, name, length, true); })
+            : probe(t, h,
+                    [&](int32_t item) { return same_spelling(entries + item, name, length); });
     if (exact.found >= 0) return static_cast<uint32_t>(key_entries(t)[exact.found]) + 1;
     uint32_t alias_id = no_alias;
     if (!any_variant) {
         Probe variant = probe(
-            t, h, [&](int32_t item) { return same_name(entries + item, text, length, true); });
+            t, h, [&](int32_t item) { return same_name(entries + item, name, length, true); });
         if (variant.found >= 0)
             alias_id = resolve(static_cast<uint32_t>(key_entries(t)[variant.found]) + 1);
     }
+    if (name != reinterpret_cast<const unsigned char*>(scratch.data()))
+        scratch.assign(reinterpret_cast<const char*>(name), length);
     uint32_t bucket = static_cast<uint32_t>(exact.free_slot);
     uint32_t id = append_symbol(symbols, alias_id);
     occupy(hash::table_at(symbols), bucket, static_cast<int32_t>(id - 1));

@@ -4,6 +4,7 @@
 #include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
+#include "runtime/murmur3_internal.h"
 #include "runtime/value_make.h"
 
 namespace zep::hash {
@@ -12,14 +13,38 @@ using namespace detail;
 
 namespace {
 
-Probe find_word(const Table* t, uint32_t symbol, bool any_case) {
-    uint32_t canonical = symbol::resolve(symbol);
+// The symbol cells, read once per lookup instead of once per compared word.
+struct Symbols {
+    const Cell* cells = nullptr;
+    uint32_t count = 0;
+
+    Symbols() {
+        if (!symbol::table) return;
+        SeriesBuffer* b = node_buffer(table_at(symbol::table)->data);
+        cells = reinterpret_cast<const Cell*>(buffer_head(b));
+        count = (b->tail - b->head) / sizeof(Cell);
+    }
+    // symbol::resolve over the cells read.
+    uint32_t resolve(uint32_t id) const {
+        if (id == 0 || id > count) return id;
+        int32_t a = static_cast<int32_t>(cells[id - 1].data1);
+        return a > 0 ? static_cast<uint32_t>(a) : id;
+    }
+};
+
+[[gnu::always_inline]] inline Probe find_word(const Table* t, uint32_t symbol, bool any_case) {
+    const Symbols symbols;
+    uint32_t canonical = symbols.resolve(symbol);
     const Cell* words = data_cells(t);
-    if (any_case)
-        return probe(t, mix_pointer(canonical),
-                     [&](int32_t item) { return symbol::resolve(words[item].data2) == canonical; });
-    return probe(t, mix_pointer(canonical),
-                 [&](int32_t item) { return words[item].data2 == symbol; });
+    uint32_t hash = fmix32(canonical);
+    if (any_case) {
+        // The exact symbol is tested first: its canonical id is the one sought.
+        return probe(t, hash, [&](int32_t item) {
+            uint32_t id = words[item].data2;
+            return id == symbol || symbols.resolve(id) == canonical;
+        });
+    }
+    return probe(t, hash, [&](int32_t item) { return words[item].data2 == symbol; });
 }
 
 } // namespace

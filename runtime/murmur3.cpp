@@ -44,40 +44,50 @@ uint32_t mix_pointer(uint32_t key) {
 
 namespace {
 
-// Four bytes with A-Z lowered at once: a byte's 0x80 bit is set in ge_a when
-// its low 7 bits are 'A' or above and in gt_z when they are above 'Z' (no
-// carry crosses a byte); bytes of 0x80 and above are left alone.
-uint32_t lower_block(uint32_t k) {
-    uint32_t low7 = k & 0x7F7F7F7Fu;
-    uint32_t ge_a = low7 + 0x3F3F3F3Fu;
-    uint32_t gt_z = low7 + 0x25252525u;
-    uint32_t upper = ge_a & ~gt_z & ~k & 0x80808080u;
+// Bytes with A-Z lowered, all of a word at once: a byte's 0x80 bit is set in
+// ge_a when its low 7 bits are 'A' or above and in gt_z when they are above
+// 'Z' (no carry crosses a byte); bytes of 0x80 and above, and zero bytes, are
+// left alone.
+template <class Word> Word lower_bytes(Word k) {
+    constexpr Word ones = static_cast<Word>(0x0101010101010101u);
+    Word low7 = k & (ones * 0x7F);
+    Word ge_a = low7 + ones * 0x3F;
+    Word gt_z = low7 + ones * 0x25;
+    Word upper = ge_a & ~gt_z & ~k & (ones * 0x80);
     return k | upper >> 2;
 }
 
 } // namespace
 
 uint32_t name_hash(const unsigned char* name, uint32_t length) {
+    // MurmurHash3 of the lowered name: eight bytes are lowered at a time and
+    // mixed as two blocks, the tail of one to three bytes is lowered whole.
     uint32_t h = seed;
-    uint32_t blocks = length / 4;
-    auto lower = [](unsigned char c) -> uint32_t { return c >= 'A' && c <= 'Z' ? c + 32u : c; };
-    for (uint32_t i = 0; i < blocks; ++i) {
-        uint32_t k;
-        std::memcpy(&k, name + i * 4, 4); // little-endian: byte 0 is the low byte
-        h = mix_block(h, lower_block(k));
+    const unsigned char* p = name;
+    for (uint32_t n = length / 8; n > 0; --n, p += 8) {
+        uint64_t k;
+        std::memcpy(&k, p, 8); // little-endian: byte 0 is the low byte
+        k = lower_bytes(k);
+        h = mix_block(h, static_cast<uint32_t>(k));
+        h = mix_block(h, static_cast<uint32_t>(k >> 32));
     }
-    const unsigned char* tail = name + blocks * 4;
+    if (length & 4) {
+        uint32_t k;
+        std::memcpy(&k, p, 4);
+        h = mix_block(h, lower_bytes(k));
+        p += 4;
+    }
     uint32_t k = 0;
     switch (length & 3) {
     case 3:
-        k ^= lower(tail[2]) << 16;
+        k ^= uint32_t{p[2]} << 16;
         [[fallthrough]];
     case 2:
-        k ^= lower(tail[1]) << 8;
+        k ^= uint32_t{p[1]} << 8;
         [[fallthrough]];
     case 1:
-        k ^= lower(tail[0]);
-        h = mix_tail(h, k);
+        k ^= p[0];
+        h = mix_tail(h, lower_bytes(k));
     }
     return finish(h, length);
 }

@@ -27,45 +27,67 @@ bool building(const State& s) {
     return s.mode == Mode::whole || s.mode == Mode::one;
 }
 
+uint32_t count_line_feeds(const uint8_t* p, const uint8_t* end) {
+    uint32_t n = 0;
+    for (; p < end; ++p) n += *p == '\n';
+    return n;
+}
+
 // Finds the next token from s.position: runs the machine from the start
-// state and records the token in the state.
+// state and records the token in the state. Between tokens the machine only
+// stays in its start state on blanks (bytes 1 to 32), which a tight loop
+// skips; the flags gather every byte's entry up to the one that ends the
+// token, and lines are counted afterwards in the few tokens that hold a
+// line feed.
 void next_token(State& s) {
     const uint8_t* p = s.position;
-    const uint8_t* end = s.input_end;
-    uint8_t state = s.start_state;
-    uint8_t previous = state;
-    uint8_t next = 0;
-    uint32_t flags = 0;
-    uint32_t blanks = 0;
+    const uint8_t* const end = s.input_end;
     uint32_t line = s.line;
-    bool final = false;
-    while (p < end) {
-        uint32_t entry = tables.classes[*p];
-        uint8_t cls = static_cast<uint8_t>(entry);
-        flags |= entry & flag::mask;
-        previous = state;
-        next = tables.next[state][cls];
-        blanks += tables.blank_skip[next];
-        if (next >= first_final_state) {
-            final = true;
+    uint8_t state = s.start_state;
+    if (state == state::between) {
+        while (p < end && static_cast<uint8_t>(*p - 1) < 0x20) {
+            line += *p == '\n';
+            ++p;
+        }
+    }
+    const uint8_t* const start = p;
+    uint32_t flags = 0;
+    uint8_t next;
+    for (;;) {
+        if (p == end) {
+            next = tables.next[state][class_end];
             break;
         }
-        line += tables.line_count[cls];
+        uint32_t entry = tables.classes[*p];
+        flags |= entry;
+        next = tables.next[state][static_cast<uint8_t>(entry)];
+        if (next >= first_final_state) break;
         ++p;
         state = next;
+        if (uint8_t run = tables.run_of[state]) {
+            // Four bytes a step while all four keep the state, then one.
+            const uint32_t* keeps = tables.runs[run - 1];
+            while (end - p >= 4) {
+                uint32_t a = keeps[p[0]];
+                uint32_t b = keeps[p[1]];
+                uint32_t c = keeps[p[2]];
+                uint32_t d = keeps[p[3]];
+                if (!(a & b & c & d & run_keeps)) break;
+                flags |= a | b | c | d;
+                p += 4;
+            }
+            while (p < end && (keeps[*p] & run_keeps)) flags |= keeps[*p++];
+        }
     }
-    if (!final) {
-        previous = state;
-        next = tables.next[state][class_end];
-    }
-    s.token_start = s.position + blanks;
+    if (flags & scan_flag::line) line += count_line_feeds(start, p);
+    s.token_start = start;
     s.token_end = p;
     s.lines_spanned = line - s.line;
     s.line = line;
-    s.previous_state = previous;
+    s.previous_state = state;
     s.type = tables.state_type[next];
     s.token_class = static_cast<uint8_t>(next - first_final_state);
-    s.flags = flags;
+    s.flags = flags & flag::mask;
 }
 
 // Where a token ends for events and skipping: one past a closing delimiter
@@ -427,6 +449,8 @@ void scan_construct(State& s) {
 bool trim_delimiters(State& s) {
     const uint8_t* start = s.token_start;
     const uint8_t* end = s.token_end;
+    // An ASCII token has no delimiter to trim and no bad sequence.
+    if (!(s.flags & scan_flag::high) && start != end) return true;
     const uint8_t* p = start;
     bool leading = true;
     while (p < end) {

@@ -247,7 +247,11 @@ constexpr uint32_t read_number(const char*& p) {
 
 constexpr Tables make_tables() {
     Tables t{};
-    for (unsigned b = 0; b < 256; ++b) t.classes[b] = class_of(b) | flags_of(b);
+    for (unsigned b = 0; b < 256; ++b) {
+        t.classes[b] = class_of(b) | flags_of(b);
+        if (b == '\n') t.classes[b] |= scan_flag::line;
+        if (b >= 0x80) t.classes[b] |= scan_flag::high;
+    }
     for (uint32_t state = 0; state < working_states; ++state) {
         const Row& row = rows[state];
         for (uint32_t c = 0; c < class_count; ++c) t.next[state][c] = row.fallback;
@@ -271,14 +275,34 @@ constexpr Tables make_tables() {
     }
     for (uint32_t c = 0; c < token::count; ++c)
         t.state_type[first_final_state + c] = final_types[c];
-    t.blank_skip[0] = 1;
-    t.line_count[1] = 1;
+    const uint8_t run_state_ids[run_states] = {1, 2, 4, 52}; // comment, strings, word
+    for (uint32_t r = 0; r < run_states; ++r) {
+        uint8_t state = run_state_ids[r];
+        t.run_of[state] = static_cast<uint8_t>(r + 1);
+        for (unsigned b = 0; b < 256; ++b) {
+            uint32_t entry = t.classes[b];
+            bool keeps = t.next[state][entry & 0xFF] == state && (entry & scan_flag::line) == 0;
+            t.runs[r][b] = keeps ? entry | run_keeps : 0;
+        }
+    }
     return t;
 }
+
+struct PublicClasses {
+    uint32_t entries[256];
+};
+
+constexpr PublicClasses make_public_classes() {
+    PublicClasses c{};
+    for (unsigned b = 0; b < 256; ++b) c.entries[b] = class_of(b) | flags_of(b);
+    return c;
+}
+
+constinit const PublicClasses public_classes = make_public_classes();
 
 } // namespace
 
 constinit const Tables tables = make_tables();
-constinit const uint32_t* const class_table = tables.classes;
+constinit const uint32_t* const class_table = public_classes.entries;
 
 } // namespace zep::lexer

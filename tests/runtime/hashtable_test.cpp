@@ -54,15 +54,21 @@ TEST(Murmur3, NameHashLowersAsciiOnly) {
     };
     EXPECT_EQ(name("Hello-World"), hash::murmur3("hello-world", 11));
     EXPECT_EQ(name("\xC3\x89t\xC3\xA9"), hash::murmur3("\xC3\x89t\xC3\xA9", 5));
-    // Every byte value at every place of a whole block and of the tail.
-    for (uint32_t place = 0; place < 7; ++place) {
-        for (uint32_t c = 0; c < 256; ++c) {
-            unsigned char text[7] = {'M', 'i', 'X', '@', '[', 'Z', 'a'};
-            text[place] = static_cast<unsigned char>(c);
-            unsigned char lowered[7];
-            for (int i = 0; i < 7; ++i)
-                lowered[i] = text[i] >= 'A' && text[i] <= 'Z' ? text[i] + 32 : text[i];
-            ASSERT_EQ(hash::name_hash(text, 7), hash::murmur3(lowered, 7)) << place << ' ' << c;
+    // Every byte value at every place of names of every length up to three
+    // eight-byte steps and a tail: whole blocks and tails of 1 to 3 bytes.
+    const unsigned char base[] = "MiX@[Za`{Q-zAb\xC3\x89Z9_~YyKkAZaz";
+    for (uint32_t length = 0; length <= 27; ++length) {
+        for (uint32_t place = 0; place < length; ++place) {
+            for (uint32_t c = 0; c < 256; ++c) {
+                unsigned char text[27];
+                std::memcpy(text, base, length);
+                text[place] = static_cast<unsigned char>(c);
+                unsigned char lowered[27];
+                for (uint32_t i = 0; i < length; ++i)
+                    lowered[i] = text[i] >= 'A' && text[i] <= 'Z' ? text[i] + 32 : text[i];
+                ASSERT_EQ(hash::name_hash(text, length), hash::murmur3(lowered, length))
+                    << length << ' ' << place << ' ' << c;
+            }
         }
     }
 }

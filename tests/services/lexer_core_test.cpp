@@ -85,6 +85,40 @@ TEST_F(LexerTest, SyntaxErrors) {
     for (const Case& c : cases) EXPECT_EQ(error_of(c.text), c.error) << c.text;
 }
 
+TEST_F(LexerTest, WordsWithWideOrMalformedBytes) {
+    // ASCII words take a shorter path than words with bytes of 0x80 and
+    // above: both must load the same names and refuse the same bytes,
+    // wherever in the word they stand.
+    struct Case {
+        std::string text;
+        std::string result;
+    };
+    const Case cases[] = {
+        {"caf\xC3\xA9 na\xC3\xAFve: :\xE2\x82\xAC 'x\xF0\x9F\x98\x80y",
+         "caf\xC3\xA9 na\xC3\xAFve: :\xE2\x82\xAC 'x\xF0\x9F\x98\x80y"},
+        {"#is\xC3\xA9 /r\xC3\xA9 p\xC3\xA9/q", "#is\xC3\xA9 /r\xC3\xA9 p\xC3\xA9/q"},
+        {"abc abc: :abc 'abc #abc /abc", "abc abc: :abc 'abc #abc /abc"},
+        {"ab\x80"
+         "cd",
+         "bad-char (line 1) | ab\xEF\xBF\xBD"
+         "cd | -"},
+        {"ab\xE2\x82"
+         "cd",
+         "bad-char (line 1) | ab\xEF\xBF\xBD"
+         "cd | -"},
+        {"ab\xED\xA0\x80", "bad-char (line 1) | ab\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD | -"},
+        {"#i\x80", "bad-char (line 1) | #i\xEF\xBF\xBD | -"},
+        {"/r\x80", "invalid (line 1) | refinement! | /r\xEF\xBF\xBD"},
+        {":a:b", "invalid (line 1) | set-word! | :a:b"},
+        {"'a:b", "invalid (line 1) | lit-word! | 'a:b"},
+        {"/a:b", "invalid (line 1) | refinement! | /a:b"},
+        {"#a:b", "invalid (line 1) | issue! | #a:b"},
+        {"'a:", "invalid (line 1) | lit-word! | 'a:"},
+        {"x\n:\xC3\xA9:b", "invalid (line 2) | set-word! | :\xC3\xA9:b"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(load(c.text), c.result) << c.text;
+}
+
 TEST_F(LexerTest, ErrorTextStopsBeforeACutCharacter) {
     // 1 + 14 x 2 bytes fill 29 of the 30 bytes: the 15th "é" would be cut.
     std::string text = "\"";
