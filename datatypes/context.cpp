@@ -3,6 +3,8 @@
 // cloning; the global context; the context! datatype.
 #include "datatypes/context.h"
 
+#include <vector>
+
 #include "datatypes/registry.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
@@ -58,11 +60,58 @@ bool is_bindable_word(uint8_t type) {
     return type >= type_id::word && type <= type_id::refinement;
 }
 
+// A small context's word indexes by canonical symbol id, for binding a
+// block to it: one array read per word in place of a probe of the context's
+// word table (start-up binds the library's object bodies, and every function
+// body is bound). Filled when made and cleared when it goes, also when an
+// error unwinds the bind; a bind that starts while one is open (none does
+// today) probes the table instead.
+class BindIndex {
+  public:
+    explicit BindIndex(Ref context) {
+        uint32_t count = word_count(context);
+        if (open_ || count > capacity) return;
+        size_t needed = size_t{symbol::count()} + 1;
+        if (slots_.size() < needed) slots_.resize(needed, 0);
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t canonical = symbol::resolve(word_at(context, static_cast<int32_t>(i))->data2);
+            if (canonical >= slots_.size() || slots_[canonical] != 0) continue;
+            slots_[canonical] = static_cast<int32_t>(i) + 1;
+            filled_[filled_count_++] = canonical;
+        }
+        open_ = active_ = true;
+    }
+    ~BindIndex() {
+        if (!active_) return;
+        for (uint32_t i = 0; i < filled_count_; ++i) slots_[filled_[i]] = 0;
+        open_ = false;
+    }
+    BindIndex(const BindIndex&) = delete;
+    BindIndex& operator=(const BindIndex&) = delete;
+
+    bool active() const { return active_; }
+    // The word's index in the context (any case), or -1.
+    int32_t find(uint32_t symbol) const {
+        uint32_t canonical = symbol::resolve(symbol);
+        return canonical < slots_.size() ? slots_[canonical] - 1 : -1;
+    }
+
+  private:
+    // Above this many words, filling and clearing the index costs more than
+    // the probes it saves on a small block.
+    static constexpr uint32_t capacity = 64;
+    static inline std::vector<int32_t> slots_; // word index + 1; 0: no word
+    static inline bool open_ = false;
+    uint32_t filled_[capacity];
+    uint32_t filled_count_ = 0;
+    bool active_ = false;
+};
+
 // Binds a block's words and, through the cycle stack, the blocks inside it;
 // a block already being bound further out is not entered again. With a
 // self_id (the symbol of self, else 0) that word is bound to the context
-// itself.
-void bind_block(Ref block, Ref context, uint32_t self_id) {
+// itself. An active index answers the lookups.
+void bind_block(Ref block, Ref context, uint32_t self_id, const BindIndex& index) {
     if (cycles::find(block)) return;
     cycles::push(block);
     uint32_t count = node_cell_count(block);
@@ -70,11 +119,17 @@ void bind_block(Ref block, Ref context, uint32_t self_id) {
         Cell* cell = node_cells(block) + i;
         uint8_t type = cell_type(cell);
         if (type_set::is_block_like(type)) {
-            bind_block(value::series_node(cell), context, self_id);
+            bind_block(value::series_node(cell), context, self_id, index);
         } else if (is_bindable_word(type)) {
             if (self_id && type == type_id::word && cell->data2 == self_id) {
                 cell->data1 = context;
                 cell->data3 = static_cast<uint32_t>(-1);
+            } else if (index.active()) {
+                int32_t found = index.find(cell->data2);
+                if (found >= 0) {
+                    cell->data1 = context;
+                    cell->data3 = static_cast<uint32_t>(found);
+                }
             } else {
                 bind_word(context, cell);
             }
@@ -291,7 +346,9 @@ int32_t bind_word(Ref context, Cell* word) {
 }
 
 Cell* bind_deep(Cell* block, Ref context, bool self) {
-    bind_block(value::series_node(block), context, self ? self_symbol() : 0);
+    uint32_t self_id = self ? self_symbol() : 0;
+    BindIndex index(context);
+    bind_block(value::series_node(block), context, self_id, index);
     return block;
 }
 
