@@ -25,6 +25,12 @@ ObjectHooks object_hooks = {nullptr, nullptr};
 
 namespace {
 
+// global_index's answers by canonical symbol id: the word's index + 1, or 0
+// when not asked yet. A global word keeps its index for the context's life
+// and the first word of a canonical symbol stays the one an any-case lookup
+// finds, so an answer never goes stale; init_global drops them all.
+std::vector<int32_t> global_indexes;
+
 [[noreturn]] void fire_script(const char* id, const Cell* word) {
     Cell argument = *word;
     error::fire(error::Category::script, id, &argument);
@@ -227,6 +233,20 @@ int32_t add_word(Ref context, const Cell* word) {
     int32_t found = hash::put_by_pointer(word_table(context), symbol, context, true, &index);
     if (found >= 0) return found;
     append_value(context);
+    return index;
+}
+
+int32_t global_index(uint32_t symbol) {
+    uint32_t canonical = symbol::resolve(symbol);
+    if (canonical < global_indexes.size() && global_indexes[canonical] != 0)
+        return global_indexes[canonical] - 1;
+    Cell probe;
+    value::set_word(&probe, type_id::word, global, symbol);
+    int32_t index = add_word(global, &probe);
+    if (canonical <= symbol::count()) {
+        if (canonical >= global_indexes.size()) global_indexes.resize(symbol::count() + 1, 0);
+        global_indexes[canonical] = index + 1;
+    }
     return index;
 }
 
@@ -447,6 +467,7 @@ Cell* set_value_from_argument(Ref context, int32_t index) {
 
 void init_global() {
     global = make_node(global_slots, false, false, 0, kind::global);
+    global_indexes.clear();
 }
 
 void init() {

@@ -221,6 +221,30 @@ TEST_F(ContextTest, BindDeepBindsKnownWordsSelfAndSurvivesCycles) {
     EXPECT_EQ(value::word_index(item(outer, 4)), 1);
 }
 
+// global_index keeps its answers: each must stay the one a lookup of the
+// word (any case) gives, also once an exact-case twin joins the context.
+TEST_F(ContextTest, GlobalIndexAgreesWithAnyCaseLookup) {
+    Cell value = integer(1);
+    uint32_t words = context::word_count(context::global);
+    const char* names[] = {"gx-new", "GX-NEW", "gx-new", "Gx-New"};
+    for (const char* name : names) {
+        uint32_t symbol = symbol::make(name);
+        int32_t index = context::global_index(symbol);
+        EXPECT_EQ(index, context::find_symbol(context::global, symbol, true)) << name;
+        EXPECT_EQ(symbol::resolve(value::word_symbol(context::word_at(context::global, index))),
+                  symbol::resolve(symbol));
+    }
+    EXPECT_EQ(context::word_count(context::global), words + 1) << "one word for every case";
+    context::set_global(symbol::make("GX-NEW"), &value); // an exact-case twin
+    EXPECT_EQ(context::word_count(context::global), words + 2);
+    for (const char* name : names) {
+        uint32_t symbol = symbol::make(name);
+        EXPECT_EQ(context::global_index(symbol),
+                  context::find_symbol(context::global, symbol, true))
+            << name;
+    }
+}
+
 // Small contexts bind through an index by symbol, big ones through their
 // word table: both must agree with a lookup of each word (any case).
 TEST_F(ContextTest, BindDeepAgreesWithWordLookupAtEverySize) {
