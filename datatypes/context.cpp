@@ -31,6 +31,20 @@ namespace {
 // finds, so an answer never goes stale; init_global drops them all.
 std::vector<int32_t> global_indexes;
 
+// global_index's first lookup of a canonical symbol, kept out of line so
+// that the lookups answered from the table stay short.
+[[gnu::noinline]] int32_t add_global_index(uint32_t symbol, uint32_t canonical) {
+    Cell probe;
+    value::set_word(&probe, type_id::word, global, symbol);
+    int32_t index = add_word(global, &probe);
+    uint32_t symbols = symbol::count();
+    if (canonical <= symbols) {
+        if (canonical >= global_indexes.size()) global_indexes.resize(symbols + 1, 0);
+        global_indexes[canonical] = index + 1;
+    }
+    return index;
+}
+
 [[noreturn]] void fire_script(const char* id, const Cell* word) {
     Cell argument = *word;
     error::fire(error::Category::script, id, &argument);
@@ -238,16 +252,11 @@ int32_t add_word(Ref context, const Cell* word) {
 
 int32_t global_index(uint32_t symbol) {
     uint32_t canonical = symbol::resolve(symbol);
-    if (canonical < global_indexes.size() && global_indexes[canonical] != 0)
-        return global_indexes[canonical] - 1;
-    Cell probe;
-    value::set_word(&probe, type_id::word, global, symbol);
-    int32_t index = add_word(global, &probe);
-    if (canonical <= symbol::count()) {
-        if (canonical >= global_indexes.size()) global_indexes.resize(symbol::count() + 1, 0);
-        global_indexes[canonical] = index + 1;
+    if (canonical < global_indexes.size()) {
+        int32_t known = global_indexes[canonical];
+        if (known != 0) return known - 1;
     }
-    return index;
+    return add_global_index(symbol, canonical);
 }
 
 Cell* put(Ref context, const Cell* word, const Cell* value) {
