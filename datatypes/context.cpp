@@ -3,6 +3,7 @@
 // cloning; the global context; the context! datatype.
 #include "datatypes/context.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "datatypes/registry.h"
@@ -25,11 +26,48 @@ ObjectHooks object_hooks = {nullptr, nullptr};
 
 namespace {
 
+// Small values by symbol id, 0 for an id never set. The first ids live in
+// static storage, whose pages cost only when first written (a start-up
+// interns about a thousand symbols); the ids past them go to the heap.
+template <class T, uint32_t fixed_count> class alignas(4096) SymbolMap {
+  public:
+    T get(uint32_t id) const {
+        if (id < fixed_count) return fixed_[id];
+        id -= fixed_count;
+        return id < more_.size() ? more_[id] : T{0};
+    }
+    void set(uint32_t id, T value) {
+        if (id < fixed_count) {
+            fixed_[id] = value;
+            high_ = std::max(high_, id + 1);
+            return;
+        }
+        id -= fixed_count;
+        if (id >= more_.size()) more_.resize(std::max<size_t>(id + 1, more_.size() * 2), T{0});
+        more_[id] = value;
+    }
+    void clear() {
+        std::fill(fixed_, fixed_ + high_, T{0});
+        high_ = 0;
+        more_.clear();
+    }
+
+    // Free for the user's own state, next to the first ids.
+    bool in_use = false;
+
+  private:
+    // The bookkeeping first and the map page-aligned: a start-up's writes
+    // share the first page.
+    uint32_t high_ = 0; // one past the highest static entry set
+    std::vector<T> more_;
+    T fixed_[fixed_count] = {};
+};
+
 // global_index's answers by canonical symbol id: the word's index + 1, or 0
 // when not asked yet. A global word keeps its index for the context's life
 // and the first word of a canonical symbol stays the one an any-case lookup
 // finds, so an answer never goes stale; init_global drops them all.
-std::vector<int32_t> global_indexes;
+SymbolMap<int32_t, 8192> global_indexes;
 
 // global_index's first lookup of a canonical symbol, kept out of line so
 // that the lookups answered from the table stay short.
@@ -38,10 +76,7 @@ std::vector<int32_t> global_indexes;
     value::set_word(&probe, type_id::word, global, symbol);
     int32_t index = add_word(global, &probe);
     uint32_t symbols = symbol::count();
-    if (canonical <= symbols) {
-        if (canonical >= global_indexes.size()) global_indexes.resize(symbols + 1, 0);
-        global_indexes[canonical] = index + 1;
-    }
+    if (canonical <= symbols) global_indexes.set(canonical, index + 1);
     return index;
 }
 
@@ -90,38 +125,42 @@ class BindIndex {
   public:
     explicit BindIndex(Ref context) {
         uint32_t count = word_count(context);
-        if (open_ || count > capacity) return;
-        size_t needed = size_t{symbol::count()} + 1;
-        if (slots_.size() < needed) slots_.resize(needed, 0);
+        if (slots_.in_use || count > capacity) return;
+        uint32_t symbols = symbol::count();
         for (uint32_t i = 0; i < count; ++i) {
             uint32_t canonical = symbol::resolve(word_at(context, static_cast<int32_t>(i))->data2);
-            if (canonical >= slots_.size() || slots_[canonical] != 0) continue;
-            slots_[canonical] = static_cast<int32_t>(i) + 1;
+            if (canonical > symbols) { // no such symbol: leave it to the word table
+                clear_filled();
+                return;
+            }
+            if (slots_.get(canonical) != 0) continue;
+            slots_.set(canonical, static_cast<uint8_t>(i + 1));
             filled_[filled_count_++] = canonical;
         }
-        open_ = active_ = true;
+        slots_.in_use = active_ = true;
     }
     ~BindIndex() {
         if (!active_) return;
-        for (uint32_t i = 0; i < filled_count_; ++i) slots_[filled_[i]] = 0;
-        open_ = false;
+        clear_filled();
+        slots_.in_use = false;
     }
     BindIndex(const BindIndex&) = delete;
     BindIndex& operator=(const BindIndex&) = delete;
 
     bool active() const { return active_; }
     // The word's index in the context (any case), or -1.
-    int32_t find(uint32_t symbol) const {
-        uint32_t canonical = symbol::resolve(symbol);
-        return canonical < slots_.size() ? slots_[canonical] - 1 : -1;
-    }
+    int32_t find(uint32_t symbol) const { return slots_.get(symbol::resolve(symbol)) - 1; }
 
   private:
+    void clear_filled() {
+        for (uint32_t i = 0; i < filled_count_; ++i) slots_.set(filled_[i], 0);
+        filled_count_ = 0;
+    }
+
     // Above this many words, filling and clearing the index costs more than
     // the probes it saves on a small block.
     static constexpr uint32_t capacity = 64;
-    static inline std::vector<int32_t> slots_; // word index + 1; 0: no word
-    static inline bool open_ = false;
+    static inline SymbolMap<uint8_t, 8192> slots_; // word index + 1; 0: no word
     uint32_t filled_[capacity];
     uint32_t filled_count_ = 0;
     bool active_ = false;
@@ -252,10 +291,8 @@ int32_t add_word(Ref context, const Cell* word) {
 
 int32_t global_index(uint32_t symbol) {
     uint32_t canonical = symbol::resolve(symbol);
-    if (canonical < global_indexes.size()) {
-        int32_t known = global_indexes[canonical];
-        if (known != 0) return known - 1;
-    }
+    int32_t known = global_indexes.get(canonical);
+    if (known != 0) return known - 1;
     return add_global_index(symbol, canonical);
 }
 
