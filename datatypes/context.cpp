@@ -26,48 +26,53 @@ ObjectHooks object_hooks = {nullptr, nullptr};
 
 namespace {
 
-// Small values by symbol id, 0 for an id never set. The first ids live in
-// static storage, whose pages cost only when first written (a start-up
-// interns about a thousand symbols); the ids past them go to the heap.
-template <class T, uint32_t fixed_count> class alignas(4096) SymbolMap {
+// What binding keeps by canonical symbol id: the index + 1 of the symbol's
+// word in the global context (0: not asked yet, or past 65,534), and, while a
+// block is bound to a small context, of its word there (0: none). Four bytes
+// an entry, so that start-up's thousand symbols share one page.
+struct SymbolSlots {
+    uint16_t global;
+    uint8_t bind;
+};
+
+// Entries by symbol id, zero for an id never set. The first ids live in
+// static storage, page-aligned with the bookkeeping first, whose pages cost
+// only when first written; the ids past them go to the heap.
+class alignas(4096) SymbolTable {
   public:
-    T get(uint32_t id) const {
+    SymbolSlots get(uint32_t id) const {
         if (id < fixed_count) return fixed_[id];
         id -= fixed_count;
-        return id < more_.size() ? more_[id] : T{0};
+        return id < more_.size() ? more_[id] : SymbolSlots{};
     }
-    void set(uint32_t id, T value) {
+    SymbolSlots& at(uint32_t id) {
         if (id < fixed_count) {
-            fixed_[id] = value;
             high_ = std::max(high_, id + 1);
-            return;
+            return fixed_[id];
         }
         id -= fixed_count;
-        if (id >= more_.size()) more_.resize(std::max<size_t>(id + 1, more_.size() * 2), T{0});
-        more_[id] = value;
+        if (id >= more_.size()) more_.resize(std::max<size_t>(id + 1, more_.size() * 2));
+        return more_[id];
     }
     void clear() {
-        std::fill(fixed_, fixed_ + high_, T{0});
+        std::fill(fixed_, fixed_ + high_, SymbolSlots{});
         high_ = 0;
         more_.clear();
     }
 
-    // Free for the user's own state, next to the first ids.
-    bool in_use = false;
+    bool binding = false; // a BindIndex is open
 
   private:
-    // The bookkeeping first and the map page-aligned: a start-up's writes
-    // share the first page.
-    uint32_t high_ = 0; // one past the highest static entry set
-    std::vector<T> more_;
-    T fixed_[fixed_count] = {};
+    static constexpr uint32_t fixed_count = 8192;
+    uint32_t high_ = 0; // one past the highest static entry handed out
+    std::vector<SymbolSlots> more_;
+    SymbolSlots fixed_[fixed_count] = {};
 };
 
-// global_index's answers by canonical symbol id: the word's index + 1, or 0
-// when not asked yet. A global word keeps its index for the context's life
-// and the first word of a canonical symbol stays the one an any-case lookup
-// finds, so an answer never goes stale; init_global drops them all.
-SymbolMap<int32_t, 8192> global_indexes;
+// Global answers never go stale: a global word keeps its index for the
+// context's life, and the first word of a canonical symbol stays the one an
+// any-case lookup finds. init_global clears the table.
+SymbolTable symbol_slots;
 
 // global_index's first lookup of a canonical symbol, kept out of line so
 // that the lookups answered from the table stay short.
@@ -76,7 +81,8 @@ SymbolMap<int32_t, 8192> global_indexes;
     value::set_word(&probe, type_id::word, global, symbol);
     int32_t index = add_word(global, &probe);
     uint32_t symbols = symbol::count();
-    if (canonical <= symbols) global_indexes.set(canonical, index + 1);
+    if (canonical <= symbols && index < UINT16_MAX - 1)
+        symbol_slots.at(canonical).global = static_cast<uint16_t>(index + 1);
     return index;
 }
 
@@ -125,7 +131,7 @@ class BindIndex {
   public:
     explicit BindIndex(Ref context) {
         uint32_t count = word_count(context);
-        if (slots_.in_use || count > capacity) return;
+        if (symbol_slots.binding || count > capacity) return;
         uint32_t symbols = symbol::count();
         for (uint32_t i = 0; i < count; ++i) {
             uint32_t canonical = symbol::resolve(word_at(context, static_cast<int32_t>(i))->data2);
@@ -133,34 +139,36 @@ class BindIndex {
                 clear_filled();
                 return;
             }
-            if (slots_.get(canonical) != 0) continue;
-            slots_.set(canonical, static_cast<uint8_t>(i + 1));
+            SymbolSlots& slots = symbol_slots.at(canonical);
+            if (slots.bind != 0) continue;
+            slots.bind = static_cast<uint8_t>(i + 1);
             filled_[filled_count_++] = canonical;
         }
-        slots_.in_use = active_ = true;
+        symbol_slots.binding = active_ = true;
     }
     ~BindIndex() {
         if (!active_) return;
         clear_filled();
-        slots_.in_use = false;
+        symbol_slots.binding = false;
     }
     BindIndex(const BindIndex&) = delete;
     BindIndex& operator=(const BindIndex&) = delete;
 
     bool active() const { return active_; }
     // The word's index in the context (any case), or -1.
-    int32_t find(uint32_t symbol) const { return slots_.get(symbol::resolve(symbol)) - 1; }
+    int32_t find(uint32_t symbol) const {
+        return symbol_slots.get(symbol::resolve(symbol)).bind - 1;
+    }
 
   private:
     void clear_filled() {
-        for (uint32_t i = 0; i < filled_count_; ++i) slots_.set(filled_[i], 0);
+        for (uint32_t i = 0; i < filled_count_; ++i) symbol_slots.at(filled_[i]).bind = 0;
         filled_count_ = 0;
     }
 
     // Above this many words, filling and clearing the index costs more than
     // the probes it saves on a small block.
     static constexpr uint32_t capacity = 64;
-    static inline SymbolMap<uint8_t, 8192> slots_; // word index + 1; 0: no word
     uint32_t filled_[capacity];
     uint32_t filled_count_ = 0;
     bool active_ = false;
@@ -291,7 +299,7 @@ int32_t add_word(Ref context, const Cell* word) {
 
 int32_t global_index(uint32_t symbol) {
     uint32_t canonical = symbol::resolve(symbol);
-    int32_t known = global_indexes.get(canonical);
+    uint16_t known = symbol_slots.get(canonical).global;
     if (known != 0) return known - 1;
     return add_global_index(symbol, canonical);
 }
@@ -513,7 +521,7 @@ Cell* set_value_from_argument(Ref context, int32_t index) {
 
 void init_global() {
     global = make_node(global_slots, false, false, 0, kind::global);
-    global_indexes.clear();
+    symbol_slots.clear();
 }
 
 void init() {
