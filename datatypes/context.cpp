@@ -3,6 +3,9 @@
 // cloning; the global context; the context! datatype.
 #include "datatypes/context.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "datatypes/registry.h"
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
@@ -22,6 +25,66 @@ Ref global = 0;
 ObjectHooks object_hooks = {nullptr, nullptr};
 
 namespace {
+
+// What binding keeps by canonical symbol id: the index + 1 of the symbol's
+// word in the global context (0: not asked yet, or past 65,534), and, while a
+// block is bound to a small context, of its word there (0: none). Four bytes
+// an entry, so that start-up's thousand symbols share one page.
+struct SymbolSlots {
+    uint16_t global;
+    uint8_t bind;
+};
+
+// Entries by symbol id, zero for an id never set. The first ids live in
+// static storage, page-aligned with the bookkeeping first, whose pages cost
+// only when first written; the ids past them go to the heap.
+class alignas(4096) SymbolTable {
+  public:
+    SymbolSlots get(uint32_t id) const {
+        if (id < fixed_count) return fixed_[id];
+        id -= fixed_count;
+        return id < more_.size() ? more_[id] : SymbolSlots{};
+    }
+    SymbolSlots& at(uint32_t id) {
+        if (id < fixed_count) {
+            high_ = std::max(high_, id + 1);
+            return fixed_[id];
+        }
+        id -= fixed_count;
+        if (id >= more_.size()) more_.resize(std::max<size_t>(id + 1, more_.size() * 2));
+        return more_[id];
+    }
+    void clear() {
+        std::fill(fixed_, fixed_ + high_, SymbolSlots{});
+        high_ = 0;
+        more_.clear();
+    }
+
+    bool binding = false; // a BindIndex is open
+
+  private:
+    static constexpr uint32_t fixed_count = 8192;
+    uint32_t high_ = 0; // one past the highest static entry handed out
+    std::vector<SymbolSlots> more_;
+    SymbolSlots fixed_[fixed_count] = {};
+};
+
+// Global answers never go stale: a global word keeps its index for the
+// context's life, and the first word of a canonical symbol stays the one an
+// any-case lookup finds. init_global clears the table.
+SymbolTable symbol_slots;
+
+// global_index's first lookup of a canonical symbol, kept out of line so
+// that the lookups answered from the table stay short.
+[[gnu::noinline]] int32_t add_global_index(uint32_t symbol, uint32_t canonical) {
+    Cell probe;
+    value::set_word(&probe, type_id::word, global, symbol);
+    int32_t index = add_word(global, &probe);
+    uint32_t symbols = symbol::count();
+    if (canonical <= symbols && index < UINT16_MAX - 1)
+        symbol_slots.at(canonical).global = static_cast<uint16_t>(index + 1);
+    return index;
+}
 
 [[noreturn]] void fire_script(const char* id, const Cell* word) {
     Cell argument = *word;
@@ -58,11 +121,64 @@ bool is_bindable_word(uint8_t type) {
     return type >= type_id::word && type <= type_id::refinement;
 }
 
+// A small context's word indexes by canonical symbol id, for binding a
+// block to it: one array read per word in place of a probe of the context's
+// word table (start-up binds the library's object bodies, and every function
+// body is bound). Filled when made and cleared when it goes, also when an
+// error unwinds the bind; a bind that starts while one is open (none does
+// today) probes the table instead.
+class BindIndex {
+  public:
+    explicit BindIndex(Ref context) {
+        uint32_t count = word_count(context);
+        if (symbol_slots.binding || count > capacity) return;
+        uint32_t symbols = symbol::count();
+        for (uint32_t i = 0; i < count; ++i) {
+            uint32_t canonical = symbol::resolve(word_at(context, static_cast<int32_t>(i))->data2);
+            if (canonical > symbols) { // no such symbol: leave it to the word table
+                clear_filled();
+                return;
+            }
+            SymbolSlots& slots = symbol_slots.at(canonical);
+            if (slots.bind != 0) continue;
+            slots.bind = static_cast<uint8_t>(i + 1);
+            filled_[filled_count_++] = canonical;
+        }
+        symbol_slots.binding = active_ = true;
+    }
+    ~BindIndex() {
+        if (!active_) return;
+        clear_filled();
+        symbol_slots.binding = false;
+    }
+    BindIndex(const BindIndex&) = delete;
+    BindIndex& operator=(const BindIndex&) = delete;
+
+    bool active() const { return active_; }
+    // The word's index in the context (any case), or -1.
+    int32_t find(uint32_t symbol) const {
+        return symbol_slots.get(symbol::resolve(symbol)).bind - 1;
+    }
+
+  private:
+    void clear_filled() {
+        for (uint32_t i = 0; i < filled_count_; ++i) symbol_slots.at(filled_[i]).bind = 0;
+        filled_count_ = 0;
+    }
+
+    // Above this many words, filling and clearing the index costs more than
+    // the probes it saves on a small block.
+    static constexpr uint32_t capacity = 64;
+    uint32_t filled_[capacity];
+    uint32_t filled_count_ = 0;
+    bool active_ = false;
+};
+
 // Binds a block's words and, through the cycle stack, the blocks inside it;
 // a block already being bound further out is not entered again. With a
 // self_id (the symbol of self, else 0) that word is bound to the context
-// itself.
-void bind_block(Ref block, Ref context, uint32_t self_id) {
+// itself. An active index answers the lookups.
+void bind_block(Ref block, Ref context, uint32_t self_id, const BindIndex& index) {
     if (cycles::find(block)) return;
     cycles::push(block);
     uint32_t count = node_cell_count(block);
@@ -70,11 +186,17 @@ void bind_block(Ref block, Ref context, uint32_t self_id) {
         Cell* cell = node_cells(block) + i;
         uint8_t type = cell_type(cell);
         if (type_set::is_block_like(type)) {
-            bind_block(value::series_node(cell), context, self_id);
+            bind_block(value::series_node(cell), context, self_id, index);
         } else if (is_bindable_word(type)) {
             if (self_id && type == type_id::word && cell->data2 == self_id) {
                 cell->data1 = context;
                 cell->data3 = static_cast<uint32_t>(-1);
+            } else if (index.active()) {
+                int32_t found = index.find(cell->data2);
+                if (found >= 0) {
+                    cell->data1 = context;
+                    cell->data3 = static_cast<uint32_t>(found);
+                }
             } else {
                 bind_word(context, cell);
             }
@@ -173,6 +295,13 @@ int32_t add_word(Ref context, const Cell* word) {
     if (found >= 0) return found;
     append_value(context);
     return index;
+}
+
+int32_t global_index(uint32_t symbol) {
+    uint32_t canonical = symbol::resolve(symbol);
+    uint16_t known = symbol_slots.get(canonical).global;
+    if (known != 0) return known - 1;
+    return add_global_index(symbol, canonical);
 }
 
 Cell* put(Ref context, const Cell* word, const Cell* value) {
@@ -291,7 +420,9 @@ int32_t bind_word(Ref context, Cell* word) {
 }
 
 Cell* bind_deep(Cell* block, Ref context, bool self) {
-    bind_block(value::series_node(block), context, self ? self_symbol() : 0);
+    uint32_t self_id = self ? self_symbol() : 0;
+    BindIndex index(context);
+    bind_block(value::series_node(block), context, self_id, index);
     return block;
 }
 
@@ -390,6 +521,7 @@ Cell* set_value_from_argument(Ref context, int32_t index) {
 
 void init_global() {
     global = make_node(global_slots, false, false, 0, kind::global);
+    symbol_slots.clear();
 }
 
 void init() {

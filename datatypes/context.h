@@ -61,6 +61,10 @@ int32_t find_symbol(Ref context, uint32_t symbol, bool any_case);
 // context (no value is added), -1 is answered and the new index written out.
 int32_t find_symbol_ext(Ref context, uint32_t symbol, bool any_case, int32_t* index_out);
 int32_t add_word(Ref context, const Cell* word);
+// The index of the symbol's word in the global context (any case), the word
+// added when absent: add_word on the global context, with the answers kept
+// by canonical symbol (global words are never removed nor moved).
+int32_t global_index(uint32_t symbol);
 Cell* put(Ref context, const Cell* word, const Cell* value);
 // Adds word and value only when the symbol is absent (nullptr otherwise).
 Cell* add_word_value(Ref context, const Cell* word, const Cell* value);

@@ -27,12 +27,16 @@ namespace zep::error {
 namespace {
 
 // Root-block cells holding the catalogue object and the prototype; -1 until
-// init_catalog.
+// init_catalog. Each cell holds none! until its object is first asked for
+// (or the library's object replaces it).
 int32_t catalog_slot = -1;
 int32_t prototype_slot = -1;
+bool catalog_built = false;
+bool prototype_built = false;
 
 const char* const prototype_fields[field::count] = {"code", "type", "id",    "arg1",  "arg2",
                                                     "arg3", "near", "where", "stack", "files"};
+const char* const arg_names[3] = {"arg1", "arg2", "arg3"};
 
 Cell* root_cell(int32_t slot) {
     return node_cells(roots::block) + slot;
@@ -46,85 +50,93 @@ Cell* push_none() {
     return cell;
 }
 
-Cell* push_word(const char* name, uint8_t type = type_id::word) {
-    uint32_t symbol = symbol::make(name);
-    Cell* w = stack::push_slot();
-    value::set_word(w, type, 0, symbol);
-    return w;
-}
-
-Cell* push_text(const char* text) {
-    Cell* s = push_none();
-    string::make_at(s, static_cast<uint32_t>(std::strlen(text)));
-    string::append_text(s, text);
-    return s;
-}
-
-// One category object built from the runtime's table, pushed.
-Cell* push_category(const catalog::CategoryInfo& info) {
-    Cell* category = push_none();
-    object::make_empty(category, 2u + info.count);
-    Cell* value = stack::push_slot();
-    value::set_integer(value, info.code);
-    context::put(category->data1, push_word("code"), value);
-    stack::pop(1);
-    context::put(category->data1, push_word("type"), push_text(info.title));
-    stack::pop(2);
-    for (uint16_t i = 0; i < info.count; ++i) {
-        const catalog::Template& t = info.ids[i];
-        Cell* name = push_word(t.id);
-        Cell* message = push_none();
-        if (!t.block && t.pieces[0].arg) {
-            const char* names[3] = {"arg1", "arg2", "arg3"};
-            uint32_t symbol = symbol::make(names[t.pieces[0].arg - 1]);
-            value::set_word(message, type_id::get_word, 0, symbol);
-        } else if (!t.block) {
-            string::make_at(message, static_cast<uint32_t>(std::strlen(t.pieces[0].text)));
-            string::append_text(message, t.pieces[0].text);
-        } else {
-            block::make_at(message, t.count);
-            for (uint8_t k = 0; k < t.count; ++k) {
-                const catalog::Piece& p = t.pieces[k];
-                Cell* piece = p.arg ? push_word(p.arg == 1   ? "arg1"
-                                                : p.arg == 2 ? "arg2"
-                                                             : "arg3",
-                                                type_id::get_word)
-                                    : push_text(p.text);
-                block::append_value(message, piece);
-                stack::pop(1);
+// Interns the names that the catalogue and the prototype are built from, in
+// the order that building them meets them: the symbols get the same ids as
+// when the objects were built at start-up, and building them later interns
+// nothing new.
+void intern_names() {
+    symbol::make("code");
+    symbol::make("type");
+    for (const catalog::CategoryInfo& info : catalog::categories) {
+        for (uint16_t i = 0; i < info.count; ++i) {
+            const catalog::Template& t = info.ids[i];
+            symbol::make(t.id);
+            uint8_t pieces = t.block ? t.count : 1;
+            for (uint8_t k = 0; k < pieces; ++k) {
+                if (t.pieces[k].arg) symbol::make(arg_names[t.pieces[k].arg - 1]);
             }
         }
-        context::put(category->data1, name, message);
-        stack::pop(2);
+        symbol::make(info.name);
     }
-    return category;
+    for (const char* name : prototype_fields) symbol::make(name);
+}
+
+// The builders below keep their values in rooted locals, not on the argument
+// stack: the first use may come from raising an error on a full stack.
+
+void set_word_named(Cell* out, const char* name, uint8_t type = type_id::word) {
+    value::set_word(out, type, 0, symbol::make(name));
+}
+
+void set_text(Cell* out, const char* text) {
+    string::make_at(out, static_cast<uint32_t>(std::strlen(text)));
+    string::append_text(out, text);
+}
+
+// One category object built from the runtime's table, into `category`.
+void build_category(const catalog::CategoryInfo& info, Cell* category) {
+    object::make_empty(category, 2u + info.count);
+    gc::RootedCell name, message, piece;
+    value::set_integer(message.get(), info.code);
+    set_word_named(name.get(), "code");
+    context::put(category->data1, name.get(), message.get());
+    set_word_named(name.get(), "type");
+    set_text(message.get(), info.title);
+    context::put(category->data1, name.get(), message.get());
+    for (uint16_t i = 0; i < info.count; ++i) {
+        const catalog::Template& t = info.ids[i];
+        set_word_named(name.get(), t.id);
+        if (!t.block && t.pieces[0].arg) {
+            set_word_named(message.get(), arg_names[t.pieces[0].arg - 1], type_id::get_word);
+        } else if (!t.block) {
+            set_text(message.get(), t.pieces[0].text);
+        } else {
+            block::make_at(message.get(), t.count);
+            for (uint8_t k = 0; k < t.count; ++k) {
+                const catalog::Piece& p = t.pieces[k];
+                if (p.arg) {
+                    set_word_named(piece.get(), arg_names[p.arg - 1], type_id::get_word);
+                } else {
+                    set_text(piece.get(), p.text);
+                }
+                block::append_value(message.get(), piece.get());
+            }
+        }
+        context::put(category->data1, name.get(), message.get());
+    }
 }
 
 void build_catalog() {
-    Cell* catalog_cell = push_none();
-    object::make_empty(catalog_cell, catalog::category_count);
-    for (uint32_t c = 0; c < catalog::category_count; ++c) {
-        Cell* category = push_category(catalog::categories[c]);
-        context::put(catalog_cell->data1, push_word(catalog::categories[c].name), category);
-        stack::pop(2);
+    gc::RootedCell catalog_cell, category, name;
+    object::make_empty(catalog_cell.get(), catalog::category_count);
+    for (const catalog::CategoryInfo& info : catalog::categories) {
+        build_category(info, category.get());
+        set_word_named(name.get(), info.name);
+        context::put(catalog_cell->data1, name.get(), category.get());
     }
-    roots::append(catalog_cell);
-    catalog_slot = static_cast<int32_t>(roots::length()) - 1;
-    stack::pop(1);
+    *root_cell(catalog_slot) = *catalog_cell;
+    catalog_built = true;
 }
 
 void build_prototype() {
-    Cell* proto = push_none();
-    object::make_empty(proto, field::count);
-    Cell* none = stack::push_slot();
-    value::set_none(none);
-    for (const char* name : prototype_fields) {
-        context::put(proto->data1, push_word(name), none);
-        stack::pop(1);
+    gc::RootedCell proto, name, none;
+    object::make_empty(proto.get(), field::count);
+    for (const char* field_name : prototype_fields) {
+        set_word_named(name.get(), field_name);
+        context::put(proto->data1, name.get(), none.get());
     }
-    roots::append(proto);
-    prototype_slot = static_cast<int32_t>(roots::length()) - 1;
-    stack::pop(2);
+    *root_cell(prototype_slot) = *proto;
+    prototype_built = true;
 }
 
 // The value of a path of words from a global word (null when any step is
@@ -275,10 +287,14 @@ void from_block(Cell* error, const Cell* spec) {
 // ---- Catalogue and prototype -------------------------------------------------------
 
 void init_catalog() {
-    Cell* saved_top = stack::arguments.top;
-    build_catalog();
-    build_prototype();
-    stack::arguments.top = saved_top;
+    intern_names();
+    Cell none;
+    value::set_none(&none);
+    roots::append(&none);
+    catalog_slot = static_cast<int32_t>(roots::length()) - 1;
+    roots::append(&none);
+    prototype_slot = static_cast<int32_t>(roots::length()) - 1;
+    catalog_built = prototype_built = false;
 }
 
 bool use_system_objects() {
@@ -286,10 +302,12 @@ bool use_system_objects() {
     if (!catalog_cell || cell_type(catalog_cell) != type_id::object) return false;
     Cell found_catalog = *catalog_cell;
     *root_cell(catalog_slot) = found_catalog;
+    catalog_built = true;
     const Cell* proto_cell = global_path({"system", "standard", "error"});
     if (proto_cell && cell_type(proto_cell) == type_id::object) {
         Cell found_proto = *proto_cell;
         *root_cell(prototype_slot) = found_proto;
+        prototype_built = true;
     }
     return true;
 }
@@ -297,9 +315,11 @@ bool use_system_objects() {
 void forget_catalog() {
     catalog_slot = -1;
     prototype_slot = -1;
+    catalog_built = prototype_built = false;
 }
 
 const Cell* catalog_object() {
+    if (!catalog_built) build_catalog();
     return root_cell(catalog_slot);
 }
 
@@ -311,6 +331,7 @@ const Cell* category_object(uint32_t index) {
 }
 
 const Cell* prototype() {
+    if (!prototype_built) build_prototype();
     return root_cell(prototype_slot);
 }
 

@@ -7,9 +7,11 @@
 // object with `code`, `type` (the title) and one field per id holding the
 // message template (a string, or a block of strings and the words arg1 to
 // arg3). At start-up (error::init_catalog, called by boot::init_core) the
-// runtime builds both the catalogue object and the standard prototype from
-// its own table (runtime/error_catalog*), so errors are real error! values
-// from the first raise on. Hand-over: once the library's top level has made
+// runtime interns the names of its own table (runtime/error_catalog*) and
+// builds the catalogue object and the standard prototype from it when first
+// asked for them, so errors are real error! values from the first raise on
+// (a start-up that raises nothing before the hand-over never builds them).
+// Hand-over: once the library's top level has made
 // `system/catalog/errors` (and `system/standard/error`), the start-up code
 // calls error::use_system_objects(); from then on errors are made from, and
 // printed through, those objects. Before that call, and for an object that
@@ -26,9 +28,9 @@ namespace zep::error {
 
 // ---- Catalogue and prototype -------------------------------------------------------
 
-// Builds the runtime's catalogue object and standard error prototype and
-// keeps them in the root block. Needs the symbol table, the global context
-// and the object! registration.
+// Interns the names of the runtime's catalogue and standard error prototype
+// and reserves their root-block cells; the objects are built on first use.
+// Needs the symbol table, the global context and the object! registration.
 void init_catalog();
 // Switches to system/catalog/errors and, when it exists, to
 // system/standard/error; answers false (changing nothing) when there is no

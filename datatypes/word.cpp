@@ -41,13 +41,6 @@ namespace {
     fire_script("bad-to-arg", &datatype, spec);
 }
 
-// The global slot of a symbol, added (any case) when absent.
-int32_t global_index(uint32_t symbol) {
-    Cell probe;
-    value::set_word(&probe, type_id::word, context::global, symbol);
-    return context::add_word(context::global, &probe);
-}
-
 Cell* write_global(Cell* target, uint32_t symbol, int32_t index, bool keep_flags) {
     uint32_t flags = keep_flags ? target->header & ~cell_type_mask : 0;
     value::set_word(target, type_id::word, context::global, symbol, index);
@@ -112,23 +105,23 @@ bool load_string(const Cell* text, Cell* out) {
 } // namespace
 
 Cell* make_at(uint32_t symbol, Cell* target) {
-    int32_t index = global_index(symbol);
+    int32_t index = context::global_index(symbol);
     return write_global(target, symbol, index, true);
 }
 
 Cell* make_at_result(uint32_t symbol, Cell* target) {
-    int32_t index = global_index(symbol);
+    int32_t index = context::global_index(symbol);
     return write_global(target, symbol, index, false);
 }
 
 Cell* make_in(Cell* block, uint32_t symbol) {
-    int32_t index = global_index(symbol);
+    int32_t index = context::global_index(symbol);
     Cell* cell = series::alloc_tail_cell(node_buffer(value::series_node(block)));
     return write_global(cell, symbol, index, false);
 }
 
 Cell* push_global(uint32_t symbol) {
-    int32_t index = global_index(symbol);
+    int32_t index = context::global_index(symbol);
     return write_global(stack::push_slot(), symbol, index, false);
 }
 

@@ -3,6 +3,7 @@
 #include <sys/random.h>
 
 #include <cerrno>
+#include <optional>
 #include <random>
 
 #include "runtime/error_exit.h"
@@ -10,19 +11,23 @@
 namespace zep::random {
 
 namespace {
-std::mt19937 generator;
+// Empty until the first draw or seed: seeding writes the generator's 2.5 KB
+// of state, which start-up would otherwise pay for every script. Empty means
+// the default seed.
+std::optional<std::mt19937> generator;
 } // namespace
 
 void init() {
-    generator.seed(std::mt19937::default_seed);
+    generator.reset();
 }
 
 void seed(uint32_t seed) {
-    generator.seed(seed);
+    generator.emplace(seed);
 }
 
 uint32_t next() {
-    return static_cast<uint32_t>(generator()) >> 1;
+    if (!generator) generator.emplace(std::mt19937::default_seed);
+    return static_cast<uint32_t>((*generator)()) >> 1;
 }
 
 uint32_t secure_next() {

@@ -221,6 +221,85 @@ TEST_F(ContextTest, BindDeepBindsKnownWordsSelfAndSurvivesCycles) {
     EXPECT_EQ(value::word_index(item(outer, 4)), 1);
 }
 
+// global_index keeps its answers: each must stay the one a lookup of the
+// word (any case) gives, also once an exact-case twin joins the context.
+TEST_F(ContextTest, GlobalIndexAgreesWithAnyCaseLookup) {
+    Cell value = integer(1);
+    uint32_t words = context::word_count(context::global);
+    const char* names[] = {"gx-new", "GX-NEW", "gx-new", "Gx-New"};
+    for (const char* name : names) {
+        uint32_t symbol = symbol::make(name);
+        int32_t index = context::global_index(symbol);
+        EXPECT_EQ(index, context::find_symbol(context::global, symbol, true)) << name;
+        EXPECT_EQ(symbol::resolve(value::word_symbol(context::word_at(context::global, index))),
+                  symbol::resolve(symbol));
+    }
+    EXPECT_EQ(context::word_count(context::global), words + 1) << "one word for every case";
+    context::set_global(symbol::make("GX-NEW"), &value); // an exact-case twin
+    EXPECT_EQ(context::word_count(context::global), words + 2);
+    for (const char* name : names) {
+        uint32_t symbol = symbol::make(name);
+        EXPECT_EQ(context::global_index(symbol),
+                  context::find_symbol(context::global, symbol, true))
+            << name;
+    }
+}
+
+// Small contexts bind through an index by symbol, big ones through their
+// word table: both must agree with a lookup of each word (any case).
+TEST_F(ContextTest, BindDeepAgreesWithWordLookupAtEverySize) {
+    for (int size : {1, 63, 64, 65, 300}) {
+        SCOPED_TRACE(size);
+        Ref ctx = held(
+            context::make_node(static_cast<uint32_t>(size), false, true, 0, context::kind::object));
+        for (int i = 0; i < size; ++i) {
+            Cell w = word_cell(("w" + std::to_string(i)).c_str());
+            context::add_word(ctx, &w);
+        }
+        std::string last = std::to_string(size - 1), past = std::to_string(size);
+        // Case variants and a word past the context, interned after its words.
+        Cell inner = block_of(
+            {word_cell(("W" + last).c_str(), type_id::get_word), word_cell(("w" + past).c_str())});
+        Cell outer = block_of({word_cell("w0", type_id::set_word), inner, word_cell("W0"),
+                               word_cell(("w" + last).c_str(), type_id::lit_word)});
+        context::bind_deep(&outer, ctx, false);
+        for (Cell* w :
+             {item(outer, 0), item(inner, 0), item(inner, 1), item(outer, 2), item(outer, 3)}) {
+            int32_t expected = context::find_symbol(ctx, value::word_symbol(w), true);
+            EXPECT_EQ(value::word_context(w), expected >= 0 ? ctx : 0u);
+            if (expected >= 0) {
+                EXPECT_EQ(value::word_index(w), expected);
+            }
+        }
+    }
+}
+
+// A bind that an error ends (blocks nested past the cycle stack) leaves no
+// trace: the next bind to another context binds only that context's words.
+TEST_F(ContextTest, BindDeepEndedByAnErrorLeavesTheNextBindExact) {
+    Ref first = held(context::make_node(2, false, true, 0, context::kind::object));
+    Cell only_first = word_cell("only-first");
+    context::add_word(first, &only_first);
+    Cell deep = block_of({word_cell("only-first")});
+    for (uint32_t i = 0; i < cycles::capacity; ++i) deep = block_of({deep});
+    EXPECT_EQ(testing::thrown_code([&] { context::bind_deep(&deep, first, false); }),
+              catch_::code_error);
+    EXPECT_EQ(testing::top_error_code(),
+              error::catalog::code_of(error::Category::internal, "too-deep"));
+    Cell receiver = word(testing::sym.other);
+    stack::reset();
+    stack::mark_try(&receiver);
+
+    Ref second = held(context::make_node(2, false, true, 0, context::kind::object));
+    Cell own = word_cell("own");
+    context::add_word(second, &own);
+    Cell block = block_of({word_cell("only-first"), word_cell("own")});
+    context::bind_deep(&block, second, false);
+    EXPECT_EQ(value::word_context(item(block, 0)), 0u);
+    EXPECT_EQ(value::word_context(item(block, 1)), second);
+    EXPECT_EQ(value::word_index(item(block, 1)), 0);
+}
+
 TEST_F(ContextTest, MakeFromWordsAddSetWordsAndCloneIndependence) {
     Cell spec = block_of({word_cell("a"), word_cell("b", type_id::set_word),
                           word_cell("c", type_id::lit_word), word_cell("d", type_id::get_word),
