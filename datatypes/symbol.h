@@ -38,15 +38,29 @@ uint32_t make_from_string(const Cell* string);
 // The first-interned symbol equal to the text ignoring ASCII case, or a new one.
 uint32_t find_any_case(const char* text);
 
-// The canonical id: the alias when positive, else the id itself (any id
-// that names no symbol answers itself). Inline: word lookups ask it for every
-// word they compare.
+// The symbol cells, found once, for resolving many ids (valid until the
+// next allocation): a word-list probe resolves every word it compares.
+struct Aliases {
+    const Cell* cells = nullptr;
+    uint32_t count = 0;
+
+    Aliases() {
+        if (table == 0) return;
+        SeriesBuffer* b = node_buffer(hash::table_at(table)->data);
+        cells = reinterpret_cast<const Cell*>(buffer_head(b));
+        count = (b->tail - b->head) / sizeof(Cell);
+    }
+    // The canonical id: the alias when positive, else the id itself (any id
+    // that names no symbol answers itself).
+    uint32_t resolve(uint32_t id) const {
+        if (id == 0 || id > count) return id;
+        int32_t a = static_cast<int32_t>(cells[id - 1].data1);
+        return a > 0 ? static_cast<uint32_t>(a) : id;
+    }
+};
+// Aliases::resolve for one id. Inline: lookups ask it often.
 inline uint32_t resolve(uint32_t id) {
-    if (table == 0 || id == 0) return id;
-    SeriesBuffer* b = node_buffer(hash::table_at(table)->data);
-    if (id > (b->tail - b->head) / sizeof(Cell)) return id;
-    int32_t a = static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_head(b))[id - 1].data1);
-    return a > 0 ? static_cast<uint32_t>(a) : id;
+    return Aliases().resolve(id);
 }
 // The raw alias word.
 int32_t alias(uint32_t id);

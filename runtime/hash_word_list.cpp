@@ -13,27 +13,8 @@ using namespace detail;
 
 namespace {
 
-// The symbol cells, read once per lookup instead of once per compared word.
-struct Symbols {
-    const Cell* cells = nullptr;
-    uint32_t count = 0;
-
-    Symbols() {
-        if (!symbol::table) return;
-        SeriesBuffer* b = node_buffer(table_at(symbol::table)->data);
-        cells = reinterpret_cast<const Cell*>(buffer_head(b));
-        count = (b->tail - b->head) / sizeof(Cell);
-    }
-    // symbol::resolve over the cells read.
-    uint32_t resolve(uint32_t id) const {
-        if (id == 0 || id > count) return id;
-        int32_t a = static_cast<int32_t>(cells[id - 1].data1);
-        return a > 0 ? static_cast<uint32_t>(a) : id;
-    }
-};
-
 [[gnu::always_inline]] inline Probe find_word(const Table* t, uint32_t symbol, bool any_case) {
-    const Symbols symbols;
+    const symbol::Aliases symbols;
     uint32_t canonical = symbols.resolve(symbol);
     const Cell* words = data_cells(t);
     uint32_t hash = fmix32(canonical);

@@ -13,9 +13,10 @@ namespace zep::lexer {
 
 namespace {
 
-// Interns the name [p, name_end) and emits a word of the type: issues stay
-// unbound, the other kinds are global words. `flags` are the token's flags:
-// without a high byte the name is ASCII.
+// Interns the name [p, name_end) and emits a word of the type: an issue
+// names the global context without an index, the other kinds are global
+// words. `flags` are the token's flags: without a high byte the name is
+// ASCII.
 void emit_word(State& s, const uint8_t* start, const uint8_t* end, const uint8_t* p,
                const uint8_t* name_end, uint8_t type, uint32_t flags, bool load) {
     if (p >= name_end || ((flags & scan_flag::high) && !support::is_utf8(p, name_end)))
