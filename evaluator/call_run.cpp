@@ -18,6 +18,7 @@
 #include "evaluator/interp.h"
 #include "evaluator/interp_internal.h"
 #include "evaluator/natives.h"
+#include "evaluator/pure_functions.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
@@ -181,6 +182,7 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
     if ((function->header & function::flag::attributes) != 0 ||
         (cell_type(compiled) == type_id::integer && value::integer_of(compiled) != 0))
         return -1;
+    bool may_run_pure = !pure::is_marked_not_qualified(compiled);
     check_native_depth();
     // The name's cell receives the result; the function sits just below the
     // call's frame, where errors look for it. Both are copied before
@@ -195,9 +197,16 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
     else
         position = fetch_code_args(fn, code, position, end, false);
     if (!is_exit_pending()) {
-        if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, result_slot, fn);
-        run_body(fn, nullptr, result_slot);
-        if (traces(trace_bit::return_)) trace_return(result_slot);
+        Cell value;
+        if (may_run_pure && !tracing && pure::run(fn, stack::base(), &value)) {
+            // Where the body's evaluation leaves its value.
+            *stack::base() = value;
+            stack::keep_first();
+        } else {
+            if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, result_slot, fn);
+            run_body(fn, nullptr, result_slot);
+            if (traces(trace_bit::return_)) trace_return(result_slot);
+        }
     }
     return end_call(code, position, push, result_slot, result_slot);
 }

@@ -3,16 +3,19 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <emmintrin.h>
 
 #include "runtime/cell.h"
 
 namespace zep::value {
 
+// The cell is written with one 16-byte store: a whole-cell copy that reads
+// it back soon after (pushes, result slots) can then take the value straight
+// from the store, where four narrow stores would make it wait for them.
 inline void set_cell(Cell* c, uint8_t type, uint32_t d1 = 0, uint32_t d2 = 0, uint32_t d3 = 0) {
-    c->header = type;
-    c->data1 = d1;
-    c->data2 = d2;
-    c->data3 = d3;
+    __m128i v = _mm_set_epi32(static_cast<int>(d3), static_cast<int>(d2), static_cast<int>(d1),
+                              static_cast<int>(type));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(c), v);
 }
 
 inline void set_unset(Cell* c) {

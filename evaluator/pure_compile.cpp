@@ -1,0 +1,367 @@
+// Compiling a function that only computes with integers: its body read as
+// the evaluator reads it (calls take their arguments as whole expressions,
+// operators combine left to right, an operator's right operand is a single
+// value), into the nodes of pure_internal.h. Anything outside that subset
+// refuses the function.
+#include <algorithm>
+#include <cstddef>
+#include <utility>
+
+#include "datatypes/context.h"
+#include "datatypes/function.h"
+#include "datatypes/native.h"
+#include "datatypes/op.h"
+#include "datatypes/registry.h"
+#include "evaluator/call.h"
+#include "evaluator/call_internal.h"
+#include "evaluator/interp_internal.h"
+#include "evaluator/natives.h"
+#include "evaluator/pure_internal.h"
+
+namespace zep::interp::pure {
+
+using detail::accepts;
+using detail::bound_value;
+
+namespace {
+
+// Limits that keep compiling and checking cheap.
+constexpr size_t max_nodes = 1024;
+constexpr size_t max_functions = 16;
+constexpr size_t max_cells = 1024;
+constexpr int32_t max_arity = 8;
+// Blocks and parens nested deeper are refused (the compiler and the runner
+// recurse once per level).
+constexpr int32_t max_nesting = 64;
+// Native stack kept free below the compiler, beyond the evaluator's limit.
+constexpr ptrdiff_t native_reserve = ptrdiff_t{256} << 10;
+
+// Whether the operator combines two integers in place (integer_infix).
+bool is_integer_operator(const Cell* op_value) {
+    int32_t index = native::index_of(op_value);
+    switch (op::wrapped_type(op_value)) {
+    case type_id::action:
+        return index == action_slot::add || index == action_slot::subtract ||
+               index == action_slot::multiply;
+    case type_id::native:
+        return index == natives::index::is_equal || index == natives::index::is_strict_equal ||
+               index == natives::index::is_not_equal || index == natives::index::is_lesser ||
+               index == natives::index::is_greater || index == natives::index::is_lesser_or_equal ||
+               index == natives::index::is_greater_or_equal;
+    default:
+        return false;
+    }
+}
+
+bool is_constant_type(uint8_t type) {
+    return type == type_id::integer || type == type_id::logic || type == type_id::none;
+}
+
+// The cached call spec of a function-like value when it is plain, with its
+// cells and summary; false when it is not built yet or not plain.
+bool plain_spec(const Cell* function, const Cell** specs, uint32_t* shape) {
+    const Cell* cached = call_spec_cache_cell(function);
+    if (cell_type(cached) != type_id::block || !(cached->data3 & call_shape::plain)) return false;
+    *specs = node_cells(value::series_node(cached));
+    *shape = cached->data3;
+    return true;
+}
+
+class Compiler {
+  public:
+    explicit Compiler(Program* program) : p_(*program) {}
+
+    // The function's number in the program, compiling it first; -1 when it
+    // does not qualify (verdict_ says why).
+    int32_t function(const Cell* fn) {
+        for (size_t i = 0; i < p_.functions.size(); ++i) {
+            const Cell& known = p_.functions[i].value;
+            if (known.data1 == fn->data1 && known.data2 == fn->data2 && known.data3 == fn->data3)
+                return static_cast<int32_t>(i);
+        }
+        if (cell_type(fn) != type_id::function || (fn->header & function::flag::attributes) ||
+            p_.functions.size() >= max_functions)
+            return refuse();
+        const Cell* more = node_cells(function::more_of(fn));
+        const Cell* code = more + function::more::code;
+        if (cell_type(code) == type_id::integer && value::integer_of(code) != 0) return refuse();
+        const Cell* body = more + function::more::body;
+        if (cell_type(body) != type_id::block) return refuse();
+        const Cell* specs = nullptr;
+        uint32_t shape = 0;
+        // A callee not called yet has no call spec: it may qualify later.
+        if (cell_type(more + function::more::call_spec) != type_id::block) return later();
+        if (!plain_spec(fn, &specs, &shape)) return refuse();
+        int32_t arity = call_shape::arguments(shape);
+        if ((shape & call_shape::literal_bits) || call_shape::locals(shape) != 0 ||
+            arity > max_arity ||
+            static_cast<int32_t>(node_cell_count(call_spec_of_cells(fn))) != arity)
+            return refuse();
+        auto number = static_cast<int32_t>(p_.functions.size());
+        Function f;
+        f.value = *fn;
+        f.body = *body;
+        f.arity = arity;
+        f.types = static_cast<uint32_t>(p_.types.size());
+        for (int32_t i = 0; i < arity; ++i) p_.types.push_back(specs[i]);
+        p_.functions.push_back(f);
+        Ref context = function::context_of(fn);
+        size_t nodes_before = p_.nodes.size();
+        uint32_t outer_count = std::exchange(calls_and_conditionals_, 0);
+        Cell body_copy = *body;
+        int32_t node = sequence(&body_copy, context, arity);
+        uint32_t own_count = std::exchange(calls_and_conditionals_, outer_count);
+        if (node < 0) return -1;
+        p_.functions[static_cast<size_t>(number)].node = static_cast<uint32_t>(node);
+        // What one activation may hold of the general evaluator's stacks
+        // while a call in it runs: a frame per call and conditional, a
+        // handful of argument cells and a few native frames per node.
+        auto nodes = static_cast<uint32_t>(p_.nodes.size() - nodes_before);
+        p_.frames_per_level = std::max(p_.frames_per_level, 1 + own_count);
+        p_.cells_per_level =
+            std::max(p_.cells_per_level, 4 + static_cast<uint32_t>(arity) + 8 * nodes);
+        p_.native_per_level = std::max(p_.native_per_level, 4096 + 1536 * nodes);
+        return number;
+    }
+
+    Verdict verdict() const { return verdict_; }
+
+  private:
+    static Ref call_spec_of_cells(const Cell* fn) {
+        return value::series_node(call_spec_cache_cell(fn));
+    }
+
+    int32_t refuse() {
+        if (verdict_ == Verdict::compiled) verdict_ = Verdict::refused;
+        return -1;
+    }
+    int32_t later() {
+        verdict_ = Verdict::later;
+        return -1;
+    }
+
+    int32_t add_node(Node node, const std::vector<uint32_t>& children) {
+        if (p_.nodes.size() >= max_nodes) return refuse();
+        node.first = static_cast<uint32_t>(p_.children.size());
+        node.count = static_cast<uint32_t>(children.size());
+        p_.children.insert(p_.children.end(), children.begin(), children.end());
+        p_.nodes.push_back(node);
+        return static_cast<int32_t>(p_.nodes.size() - 1);
+    }
+
+    // The code of a block or paren value, recorded as a source.
+    struct Code {
+        const Cell* cells;
+        int32_t count;
+    };
+    bool record(const Cell* block, Code* code) {
+        detail::CodeCells all = detail::code_cells(block);
+        int32_t head = detail::clamped_index(block);
+        Source source;
+        source.node = value::series_node(block);
+        source.head = head;
+        source.first = static_cast<uint32_t>(p_.cells.size());
+        source.count = static_cast<uint32_t>(all.count - head);
+        if (p_.cells.size() + source.count > max_cells) return false;
+        p_.cells.insert(p_.cells.end(), all.cells + head, all.cells + all.count);
+        p_.sources.push_back(source);
+        *code = {all.cells + head, all.count - head};
+        return true;
+    }
+
+    // A block or paren: its expressions in order.
+    int32_t sequence(const Cell* block, Ref context, int32_t arity) {
+        Code code;
+        if (nesting_ >= max_nesting || !record(block, &code)) return refuse();
+        ++nesting_;
+        std::vector<uint32_t> children;
+        int32_t position = 0;
+        while (position < code.count) {
+            int32_t node = expression(code, &position, context, arity);
+            if (node < 0) {
+                --nesting_;
+                return -1;
+            }
+            children.push_back(static_cast<uint32_t>(node));
+        }
+        --nesting_;
+        // One expression is the block's value as it stands.
+        if (children.size() == 1) return static_cast<int32_t>(children[0]);
+        Node n;
+        n.kind = Kind::sequence;
+        return add_node(n, children);
+    }
+
+    // The value of a global word when the word is bound to the global
+    // context with a resolved index, recorded as a dependency; else null.
+    const Cell* global_value(const Cell* word) {
+        if (value::word_context(word) != context::global || value::word_index(word) < 0)
+            return nullptr;
+        const Cell* found = bound_value(word);
+        if (!found) return nullptr;
+        p_.words.push_back(*word);
+        p_.values.push_back(*found);
+        return found;
+    }
+
+    // An expression: an operand, then operators combining it with single
+    // values.
+    int32_t expression(const Code& code, int32_t* position, Ref context, int32_t arity) {
+        int32_t left = operand(code, position, context, arity, false);
+        while (left >= 0 && *position < code.count &&
+               cell_type(code.cells + *position) == type_id::word) {
+            const Cell* word = code.cells + *position;
+            // An argument's or a constant's word starts the next expression.
+            if (value::word_context(word) != context::global) break;
+            const Cell* found = global_value(word);
+            if (!found) return refuse();
+            if (cell_type(found) != type_id::op) break;
+            if (!is_integer_operator(found)) return refuse();
+            ++*position;
+            if (*position >= code.count) return refuse();
+            int32_t right = operand(code, position, context, arity, true);
+            if (right < 0) return -1;
+            Node n;
+            n.kind = Kind::operate;
+            n.wrapped = op::wrapped_type(found);
+            n.index = native::index_of(found);
+            left = add_node(n, {static_cast<uint32_t>(left), static_cast<uint32_t>(right)});
+        }
+        return left;
+    }
+
+    // A single value (single: as an operator's right operand, which takes
+    // no call or conditional) or a call or conditional with its arguments.
+    int32_t operand(const Code& code, int32_t* position, Ref context, int32_t arity, bool single) {
+        // Calls nested as arguments recurse here: keep clear of the native
+        // stack's limit.
+        char here;
+        if (&here < detail::native_stack_limit + native_reserve) return refuse();
+        const Cell* cell = code.cells + *position;
+        ++*position;
+        Node n;
+        switch (cell_type(cell)) {
+        case type_id::integer:
+        case type_id::logic:
+        case type_id::none:
+            n.kind = Kind::constant;
+            n.value = *cell;
+            return add_node(n, {});
+        case type_id::paren: {
+            Cell paren = *cell;
+            return sequence(&paren, context, arity);
+        }
+        case type_id::word:
+            break;
+        default:
+            return refuse();
+        }
+        if (value::word_context(cell) == context && value::word_index(cell) >= 0) {
+            if (value::word_index(cell) >= arity) return refuse();
+            n.kind = Kind::argument;
+            n.index = value::word_index(cell);
+            return add_node(n, {});
+        }
+        const Cell* found = global_value(cell);
+        if (!found) {
+            // An unresolved global word may be resolved by the general
+            // evaluation: try again later.
+            if (value::word_context(cell) == context::global) return later();
+            return refuse();
+        }
+        // A word not set yet may name a qualifying function later.
+        if (cell_type(found) == type_id::unset) return later();
+        if (is_constant_type(cell_type(found))) {
+            n.kind = Kind::constant;
+            n.value = *found;
+            return add_node(n, {});
+        }
+        if (single) return refuse();
+        if (cell_type(found) == type_id::native) {
+            int32_t index = native::index_of(found);
+            if (index == natives::index::either)
+                return conditional(Kind::either, found, code, position, context, arity);
+            if (index == natives::index::if_)
+                return conditional(Kind::if_, found, code, position, context, arity);
+            if (index == natives::index::unless)
+                return conditional(Kind::unless, found, code, position, context, arity);
+            return refuse();
+        }
+        if (cell_type(found) != type_id::function) return refuse();
+        Cell callee = *found;
+        int32_t number = function(&callee);
+        if (number < 0) return -1;
+        int32_t callee_arity = p_.functions[static_cast<size_t>(number)].arity;
+        std::vector<uint32_t> arguments;
+        for (int32_t i = 0; i < callee_arity; ++i) {
+            if (*position >= code.count) return refuse();
+            int32_t argument = expression(code, position, context, arity);
+            if (argument < 0) return -1;
+            arguments.push_back(static_cast<uint32_t>(argument));
+        }
+        ++calls_and_conditionals_;
+        n.kind = Kind::call;
+        n.index = number;
+        return add_node(n, arguments);
+    }
+
+    // either, if or unless in its common shape: a condition, then literal
+    // blocks that no operator follows.
+    int32_t conditional(Kind kind, const Cell* native, const Code& code, int32_t* position,
+                        Ref context, int32_t arity) {
+        int32_t blocks = kind == Kind::either ? 2 : 1;
+        const Cell* specs = nullptr;
+        uint32_t shape = 0;
+        // Not called yet: its call spec is built by its first call.
+        if (cell_type(call_spec_cache_cell(native)) != type_id::block) return later();
+        if (!plain_spec(native, &specs, &shape) ||
+            shape != (call_shape::plain | static_cast<uint32_t>(1 + blocks)))
+            return refuse();
+        for (uint8_t type : {type_id::integer, type_id::logic, type_id::none})
+            if (!accepts(specs, type)) return refuse();
+        for (int32_t i = 1; i <= blocks; ++i)
+            if (!accepts(specs + i, type_id::block)) return refuse();
+        if (*position >= code.count) return refuse();
+        int32_t condition = expression(code, position, context, arity);
+        if (condition < 0) return -1;
+        std::vector<uint32_t> children{static_cast<uint32_t>(condition)};
+        for (int32_t i = 0; i < blocks; ++i) {
+            if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
+                return refuse();
+            Cell block = code.cells[*position];
+            ++*position;
+            int32_t node = sequence(&block, context, arity);
+            if (node < 0) return -1;
+            children.push_back(static_cast<uint32_t>(node));
+        }
+        // An operator after the last block would take it as its left operand.
+        if (*position < code.count && cell_type(code.cells + *position) == type_id::word) {
+            const Cell* word = code.cells + *position;
+            if (value::word_context(word) != context) {
+                const Cell* next = global_value(word);
+                if (!next || cell_type(next) == type_id::op) return refuse();
+            }
+        }
+        ++calls_and_conditionals_;
+        Node n;
+        n.kind = kind;
+        return add_node(n, children);
+    }
+
+    Program& p_;
+    Verdict verdict_ = Verdict::compiled;
+    uint32_t calls_and_conditionals_ = 0;
+    int32_t nesting_ = 0;
+};
+
+} // namespace
+
+Verdict compile(const Cell* function, std::unique_ptr<Program>* out) {
+    auto program = std::make_unique<Program>();
+    Compiler compiler(program.get());
+    if (compiler.function(function) < 0) return compiler.verdict();
+    *out = std::move(program);
+    return Verdict::compiled;
+}
+
+} // namespace zep::interp::pure

@@ -1,0 +1,82 @@
+// The compiled form of functions that only compute with integers
+// (evaluator/pure_functions.h): a tree of nodes per function, with what it
+// was made from, shared by the compiler (pure_compile.cpp) and the runner
+// (pure_functions.cpp).
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "runtime/cell.h"
+
+namespace zep::interp::pure {
+
+enum class Kind : uint8_t {
+    constant, // value
+    argument, // the argument in slot index
+    operate,  // children: left, right; the operator's wrapped type and entry index
+    either,   // children: condition, then-block, else-block
+    if_,      // children: condition, block
+    unless,   // children: condition, block
+    call,     // children: the arguments; index: the function's number
+    sequence, // children: the expressions of a block or paren (value: the last)
+};
+
+struct Node {
+    Kind kind = Kind::constant;
+    uint8_t wrapped = 0; // operate: action! or native!
+    int32_t index = 0;   // argument: slot; operate: entry index; call: function number
+    uint32_t first = 0;  // the first child's place in Program::children
+    uint32_t count = 0;  // the number of children
+    Cell value{};        // constant
+};
+
+// A function of the program: its value, its body's node and the typesets
+// of its arguments (from Program::types at types).
+struct Function {
+    Cell value{};
+    Cell body{}; // the body cell of its more block, as compiled
+    int32_t arity = 0;
+    uint32_t types = 0;
+    uint32_t node = 0;
+};
+
+// A block or paren the nodes were made from: its node and head, and its
+// cells from the head up to the tail (from Program::cells at first).
+struct Source {
+    Ref node = 0;
+    int32_t head = 0;
+    uint32_t first = 0;
+    uint32_t count = 0;
+};
+
+struct Program {
+    std::vector<Node> nodes;
+    std::vector<uint32_t> children;
+    std::vector<Function> functions; // the first is the one compiled for
+    std::vector<Cell> types;
+    std::vector<Source> sources;
+    std::vector<Cell> cells;
+    // Global words named (as they stand in the code) and their values.
+    std::vector<Cell> words;
+    std::vector<Cell> values;
+    // Upper bounds of what one activation of any of the functions takes of
+    // the general evaluator's frame records, argument cells and native stack
+    // bytes while a call in it runs.
+    uint32_t frames_per_level = 1;
+    uint32_t cells_per_level = 1;
+    uint32_t native_per_level = 1;
+};
+
+// What compile found.
+enum class Verdict {
+    compiled, // *out holds the program
+    refused,  // the function does not qualify
+    later,    // it may qualify once something it names has been called
+};
+
+// Compiles the function! (a stable cell) and every function it calls.
+// Allocates nothing in the arena.
+Verdict compile(const Cell* function, std::unique_ptr<Program>* out);
+
+} // namespace zep::interp::pure
