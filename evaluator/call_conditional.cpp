@@ -26,14 +26,38 @@ inline int32_t blocks_of(int32_t index) {
     return index == natives::index::either ? 2 : 1;
 }
 
+inline bool blocks_accepted(const Cell* specs, int32_t blocks) {
+    return accepts(specs + 1, type_id::block) &&
+           (blocks == 1 || accepts(specs + 2, type_id::block));
+}
+
+// The last spec of if, unless and either (by native index) found to be the
+// common one, and where its cells were while no buffer moved: a native's
+// call spec never changes once built, so the walk to it and the tests need
+// not be made again.
+struct KnownSpec {
+    uint32_t data2 = 0;
+    uint32_t data3 = 0; // 0: none
+    uint32_t moves = 0;
+    const Cell* specs = nullptr;
+};
+KnownSpec known_specs[natives::index::either + 1];
+
 // The call spec's cells when it is the one the entry expects (the
-// condition and the blocks as plain evaluated arguments, no refinement);
-// null otherwise.
+// condition and the blocks as plain evaluated arguments, no refinement,
+// the blocks accepted as such); null otherwise.
 inline const Cell* common_spec(const Cell* function, int32_t blocks, uint32_t* shape) {
-    const Cell* cached = call_spec_cache_cell(function);
     *shape = call_shape::plain | static_cast<uint32_t>(1 + blocks);
+    KnownSpec& known = known_specs[native::index_of(function)];
+    if (known.data3 == function->data3 && known.data2 == function->data2 &&
+        known.moves == memory::buffer_moves)
+        return known.specs;
+    const Cell* cached = call_spec_cache_cell(function);
     if (cell_type(cached) != type_id::block || cached->data3 != *shape) return nullptr;
-    return node_cells(value::series_node(cached));
+    const Cell* specs = node_cells(value::series_node(cached));
+    if (!blocks_accepted(specs, blocks)) return nullptr;
+    known = {function->data2, function->data3, memory::buffer_moves, specs};
+    return specs;
 }
 
 // Whether the code holds the blocks as literals from first, below limit,
@@ -49,11 +73,6 @@ inline bool literal_blocks(const CodeCells& cells, int32_t first, int32_t blocks
         if (!next || cell_type(next) == type_id::op) return false;
     }
     return true;
-}
-
-inline bool blocks_accepted(const Cell* specs, int32_t blocks) {
-    return accepts(specs + 1, type_id::block) &&
-           (blocks == 1 || accepts(specs + 2, type_id::block));
 }
 
 // The block to run by its argument index (1 or 2), or 0 for none, for a
@@ -152,8 +171,9 @@ template <int32_t blocks>
     if (first < 0 && cell_type(cell) == type_id::word)
         first = integer_test_condition(cells, position, limit, &out->condition.value);
     if (first < 0) return Analysis::evaluated;
+    // common_spec found the blocks accepted.
     if (!literal_blocks(cells, first, blocks, limit) ||
-        !accepts(specs, cell_type(&out->condition.value)) || !blocks_accepted(specs, blocks))
+        !accepts(specs, cell_type(&out->condition.value)))
         return Analysis::other;
     // Room for what the general call pushes and marks, which would
     // overflow there.
