@@ -261,6 +261,9 @@ class Gen:
             return self.value(types, depth)
         if mode == "get-word":
             return r.choice([":s", ":fn", ":append", "a", "b", "(1)", "[]"])
+        if name == "count" and fn.kind == "action":
+            # A /dup count near the limit makes gigabytes: valid, only slow.
+            return r.choice(["0", "1", "3", "-1", "-2147483648", "1000", "2.5", "none"])
         if types and "block" in types and r.random() < 0.5 and fn.kind == "native":
             return self.code_block(depth)
         return self.value(types, depth)

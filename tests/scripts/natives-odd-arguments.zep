@@ -36,3 +36,13 @@ f: func [a b] [a + b]
 g: make op! :f
 expect 'a [in :g 'a]
 expect #(true) [same? in :f 'b in :g 'b]
+
+; Set operations step through their input by the /skip size, also when it is
+; near the integer limit and the input does not start at its head.
+b: skip [3 4 5 6] 3
+foreach [expected code] [
+	[6]         [unique/skip b 2147483647]
+	[6]         [union/skip b b 2147483647]
+	[x a 1 b 2] [union/skip next [w x a 1] [b 2] 2147483647]
+	[]          [exclude/skip b b 2147483647]
+][expect expected code]
