@@ -46,3 +46,16 @@ foreach [expected code] [
 	[x a 1 b 2] [union/skip next [w x a 1] [b 2] 2147483647]
 	[]          [exclude/skip b b 2147483647]
 ][expect expected code]
+
+; A block that holds itself cannot be turned into bytes; nested blocks can.
+b: copy [1 2]
+poke b 1 b
+foreach code [
+	[to binary! b]
+	[make binary! b]
+	[append copy #{} b]
+	[to binary! reduce [3 b]]
+][expect-error 'internal 'no-cycle code]
+expect #{01020304} [to binary! [1 [2 [3]] 4]]
+expect-error 'script 'out-of-range [to binary! [[1 300]]]
+expect #{0102} [to binary! [[1] 2]]
