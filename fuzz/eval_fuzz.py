@@ -112,7 +112,7 @@ def load_vocabulary(zep):
         if not parts:
             continue
         if parts[0] == "FN":
-            cur = Fn(parts[1], parts[2])
+            cur = Fn(parts[1], parts[2].rstrip("!"))
             fns.append(cur)
             target = cur.args
         elif parts[0] == "REF" and cur:
@@ -173,12 +173,14 @@ VALUES = {
     "datatype": ["integer!", "block!", "unset!", "string!", "object!", "error!", "datatype!",
                  "binary!", "map!", "char!", "float!", "word!", "paren!", "tuple!", "date!"],
     "typeset": ["number!", "any-type!", "series!", "any-word!", "(make typeset! [])"],
-    "object": ["o", "(make object! [])", "(make object! [a: 1 b: self])", "e", "system/standard/error",
+    "object": ["o", "(make object! [])", "ob", "od", "(make ob [a: 2])", "(make object! [a: 1 b: self])", "e", "system/standard/error",
                "(make o [c: 3])"],
     "error": ["e", "(make error! {x})", "(make error! [type: 'math id: 'zero-divide])",
               "(make error! 302)"],
     "function": [":fn", "(func [] [1])", "(func [x [integer!] /r y] [x])", "(does [clear b])",
-                 "(func [a b] [a < b])", "(has [z] [z])"],
+                 "(func [a b] [a < b])", "(has [z] [z])", "(func [x y] [recycle clear b true])",
+                 "(func [x y] [append/dup s {z} 300 recycle x = y])", ":cb", ":cb2",
+                 "(func [e m r i st] [clear i recycle true])"],
     "native": [":if", ":parse", ":reduce", ":do", ":foreach", ":try"],
     "action": [":append", ":pick", ":mold", ":sort", ":to"],
     "op": [":+", ":=", ":and", ":**"],
@@ -211,6 +213,10 @@ cyc: copy [1 2] append/only cyc cyc
 DEEP: transcode append/dup append/dup copy "" "[" 400 "]" 400
 a: 1 x: 2
 k: 0
+cb: func [a [any-type!] b [any-type!] c [any-type!] d [any-type!] e [any-type!]] [recycle clear s false]
+cb2: func [x y] [recycle append b x true]
+ob: make object! [a: 1 b: [1 2] on-change*: func [w o n] [recycle clear s append b w]]
+od: make object! [l: [1 2 3] on-deep-change*: func [o w t a n i p] [recycle clear l]]
 """
 
 # Statements that modify the shared series so that the other positions end
@@ -319,7 +325,8 @@ class Gen:
                 "(make bitset! \"abc\")", "integer!", "word!", "block!", "string!", "'a", "a",
                 "[end skip]", '""', "@a", "(append b 1)", "(clear b)", ":s", "s", "b",
                 "keep pick", "keep copy p", "remove skip", "change skip \"yy\"",
-                "then", "accept", "#{00}", "rr", "(parse s rr)",
+                "then", "accept", "#{00}", "rr", "(parse s rr)", "(recycle)", "(clear p)",
+                "(append p 1)", "(od/l: 1)", "p: (clear p) :p",
             ]
             items.append(r.choice(choices))
         return " ".join(items)
@@ -390,6 +397,35 @@ class Gen:
             "sort/skip b2 2", "random b2", "mold b2",
         ])
 
+    def special(self):
+        """Constructions outside plain calls: made functions, paths, objects."""
+        r = self.r
+        v = self.value
+        idx = r.choice(["0", "-1", "1", "8", "62", "63", "107", "108", "119", "120", "2147483647"])
+        spec = r.choice(["[x]", "[]", "[x y]", "[x [integer!] /r y]", "[return: [integer!] x]",
+                         "[x x]", "['x :y]", "[/local a]", "[\"doc\" x [any-type!]]", "[1]"])
+        return r.choice([
+            f"f: make native! [{spec} {idx}] f {v()} {v()}",
+            f"f: make action! [{spec} {idx}] f {v()} {v()}",
+            f"f: func {spec} [{self.expr(1)}] f {v()} {v()}",
+            f"f: make op! func [a b] [{self.expr(1)}] {v()} f {v()}",
+            f"apply :{r.choice(self.vocab).name} reduce [{v()} {v()} {v()}]",
+            f"o/a: {v()} o/b/1: {v()}",
+            f"ob/a: {v()}", f"append od/l {v()}", f"od/l: {v()}", f"insert od/l {v()}",
+            f"b/1: {v()}", f"s/2: {v()}", f"m/(v()): {v()}".replace("(v())", "(" + v() + ")"),
+            f"pick {v()} {v()}", f"{v()}/1", f"extend o [{r.choice(['a', 'c', 'self'])}: {v()}]",
+            f"set [a x] {v()}", f"set/any 'x {v()}", f"get/any {v()}",
+            f"construct [a: {v()} b: {v()}]", f"make object! [a: {v()} b: {v()}]",
+            f"make ob [a: {v()}]", f"copy/deep ob", f"mold od", f"reflect {v()} {v()}",
+            f"do {self.random_text()}", f"do transcode {self.random_text()}",
+            f"sort/compare copy {v()} :cb2", f"sort/compare/all copy b func [x y] [recycle x > y]",
+            f"foreach x b [recycle append b x if 20 < length? b [break]]",
+            f"remove-each x b [recycle insert b 1 true]",
+            f"transcode/trace {self.random_text()} :cb",
+            f"f: func [n] [either n > 0 [f n - 1] [{self.expr(1)}]] f {r.choice(['10', '5000', '100000'])}",
+            f"catch [throw {v()}]", f"catch/name [throw/name {v()} 'x] 'x",
+        ])
+
     def expr(self, depth=0, want=None):
         r = self.r
         c = r.random()
@@ -404,8 +440,10 @@ class Gen:
             return self.conversion()
         if c < 0.85:
             return self.round_trip()
-        if c < 0.93:
+        if c < 0.9:
             return self.alias_expr()
+        if c < 0.96:
+            return self.special()
         return r.choice(MUTATIONS)
 
     def program(self, n):
