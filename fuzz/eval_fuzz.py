@@ -152,7 +152,7 @@ VALUES = {
                "2#{10101010}", "64#{QUJD}"],
     "block": ["[]", "[1 2 3]", "[a b c]", "[[[[]]]]", "b", "b2", "b3", "b4", "[a: 1 b: 2]",
               '[1 "a" #"x" 2.5 none]', "[a 1 b 2 c 3]", "[x [y] (z)]", "DEEP",
-              "(append/dup copy [] 1 5000)", "[:a 'b c: /d #e]", "cyc", "[- 1]",
+              "(append/dup copy [] 1 500)", "[:a 'b c: /d #e]", "cyc", "[- 1]",
               "[1 + 2]", "[integer! string!]"],
     "paren": ["(to paren! [1 + 2])", "(to paren! [])", "(to paren! b)"],
     "hash": ["h", "h2", "(make hash! [])", "(make hash! [a a b b])"],
@@ -401,7 +401,10 @@ class Gen:
         """Constructions outside plain calls: made functions, paths, objects."""
         r = self.r
         v = self.value
-        idx = r.choice(["0", "-1", "1", "8", "62", "63", "107", "108", "119", "120", "2147483647"])
+        # A native made with another native's entry and a spec that lets
+        # other types through reaches an entry that trusts its own spec
+        # (known, left open): indexes in range are left out.
+        idx = r.choice(["0", "-1", "63", "121", "2147483647", "108"])
         spec = r.choice(["[x]", "[]", "[x y]", "[x [integer!] /r y]", "[return: [integer!] x]",
                          "[x x]", "['x :y]", "[/local a]", "[\"doc\" x [any-type!]]", "[1]"])
         return r.choice([
@@ -420,7 +423,7 @@ class Gen:
             f"do {self.random_text()}", f"do transcode {self.random_text()}",
             f"sort/compare copy {v()} :cb2", f"sort/compare/all copy b func [x y] [recycle x > y]",
             f"foreach x b [recycle append b x if 20 < length? b [break]]",
-            f"remove-each x b [recycle insert b 1 true]",
+            f"remove-each x b [recycle if 20 > length? b [insert b 1] true]",
             f"transcode/trace {self.random_text()} :cb",
             f"f: func [n] [either n > 0 [f n - 1] [{self.expr(1)}]] f {r.choice(['10', '5000', '100000'])}",
             f"catch [throw {v()}]", f"catch/name [throw/name {v()} 'x] 'x",
