@@ -423,7 +423,7 @@ class Gen:
             f"do {self.random_text()}", f"do transcode {self.random_text()}",
             f"sort/compare copy {v()} :cb2", f"sort/compare/all copy b func [x y] [recycle x > y]",
             f"foreach x b [recycle append b x if 20 < length? b [break]]",
-            f"remove-each x b [recycle if 20 > length? b [insert b 1] true]",
+            f"k: 0 remove-each x b [recycle k: k + 1 if k < 20 [insert b 1] true]",
             f"transcode/trace {self.random_text()} :cb",
             f"f: func [n] [either n > 0 [f n - 1] [{self.expr(1)}]] f {r.choice(['10', '5000', '100000'])}",
             f"catch [throw {v()}]", f"catch/name [throw/name {v()} 'x] 'x",
