@@ -425,7 +425,7 @@ class Gen:
             f"foreach x b [recycle append b x if 20 < length? b [break]]",
             f"k: 0 remove-each x b [recycle k: k + 1 if k < 20 [insert b 1] true]",
             f"transcode/trace {self.random_text()} :cb",
-            f"f: func [n] [either n > 0 [f n - 1] [{self.expr(1)}]] f {r.choice(['10', '5000', '100000'])}",
+            f"f: func [n] [either n > 0 [f n - 1] [{self.expr(1)}]] f {r.choice(['10', '300', '3000'])}",
             f"catch [throw {v()}]", f"catch/name [throw/name {v()} 'x] 'x",
         ])
 
@@ -577,7 +577,7 @@ def main():
     ap.add_argument("--first", type=int, default=0)
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 1)
     ap.add_argument("--exprs", type=int, default=60, help="expressions per program")
-    ap.add_argument("--timeout", type=float, default=6.0)
+    ap.add_argument("--timeout", type=float, default=20.0)
     ap.add_argument("--no-reduce", action="store_true")
     ap.add_argument("--print", action="store_true", help="print program --first and stop")
     args = ap.parse_args()
