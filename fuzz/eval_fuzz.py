@@ -594,8 +594,12 @@ def main():
     indexes = range(args.first, args.first + args.count)
     with concurrent.futures.ProcessPoolExecutor(args.jobs) as pool:
         futs = [pool.submit(work, args, i, vocab) for i in indexes]
+        done = 0
         for fut in concurrent.futures.as_completed(futs):
             index, kind, small, err = fut.result()
+            done += 1
+            if done % 250 == 0:
+                print(f"{done} programs run, {failures} failing", flush=True)
             if kind is None:
                 continue
             failures += 1
