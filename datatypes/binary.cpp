@@ -112,6 +112,25 @@ int32_t write_notation(const Cell* value, Cell* out_string, int32_t part_limit) 
 
 // ---- Internal helpers ----------------------------------------------------------
 
+namespace {
+
+// A block being turned into bytes, on the cycle stack until the conversion
+// leaves it (also through an error raised by an element).
+class CycleEntry {
+  public:
+    explicit CycleEntry(Ref series) : depth_(cycles::depth()) { cycles::push(series); }
+    ~CycleEntry() {
+        if (cycles::depth() > depth_) cycles::drop(cycles::depth() - depth_);
+    }
+    CycleEntry(const CycleEntry&) = delete;
+    CycleEntry& operator=(const CycleEntry&) = delete;
+
+  private:
+    uint32_t depth_;
+};
+
+} // namespace
+
 std::string bytes_from_head(const Cell* value) {
     SeriesBuffer* b = node_buffer(value->data2);
     uint32_t total = b->tail - b->head;
@@ -142,6 +161,12 @@ std::string bytes_of(const Cell* value, int32_t part) {
             if (type == type_id::tag) out = "<" + out + ">";
         } else if (is_block_like(type)) {
             Cell block = *value;
+            // A block that holds itself has no end: refused, as copy/deep does.
+            if (cycles::find(block.data2)) {
+                cycles::reset();
+                error::fire(error::Category::internal, "no-cycle");
+            }
+            CycleEntry entry(block.data2);
             for (uint32_t i = string::support::clamped_head(&block);; ++i) {
                 SeriesBuffer* b = node_buffer(block.data2);
                 if (uint64_t{i} * sizeof(Cell) >= b->tail - b->head) break;

@@ -168,7 +168,8 @@ Cell* eval_path(Cell* parent, const Cell* selector, const Cell* value, const Cel
                        false, false, false);
     stack::arguments.top = top;
     if (cell_type(&found) == type_id::none) {
-        Cell where = *path;
+        // eval-path called from a script has no path: the error names none.
+        Cell where = path ? *path : Cell{type_id::none, 0, 0, 0};
         error::fire(error::Category::script, "bad-path-set", &where, &key);
     }
     series::poke(&found, 2, &stored, nullptr);

@@ -56,7 +56,10 @@ bool has_key(const Input& in, const Cell* key, int32_t size, int code) {
 // result does not hold yet.
 template <class Keep>
 void pass(Cell* result, Ref result_table, const Input& from, int32_t size, int code, Keep keep) {
-    for (int32_t at = from.head; at < from.tail; at += size) {
+    // The step is the caller's /skip size, which may be near the integer
+    // limit: the next record's index is computed without overflow.
+    for (int32_t at = from.head; at < from.tail;
+         at = size < from.tail - at ? at + size : from.tail) {
         Cell key = cells_of(&from.value)[at];
         if (!keep(&key)) continue;
         if (hash::get(result_table, &key, 0, 1, code, false, false)) continue;

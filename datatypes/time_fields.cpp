@@ -23,7 +23,7 @@ bool is_word_type(uint8_t type) {
 }
 
 [[noreturn]] void raise_invalid_path(const Cell* path, const Cell* selector) {
-    Cell path_copy = *path;
+    Cell path_copy = path ? *path : Cell{type_id::none, 0, 0, 0}; // none from eval-path
     Cell selector_copy = *selector;
     error::fire(error::Category::script, "invalid-path", &path_copy, &selector_copy);
 }
@@ -79,7 +79,7 @@ int field_index(const Cell* word, const Cell* value) {
     if (symbol == symbol::resolve(words::symbol_of(words::symbol::hour))) return hour;
     if (symbol == symbol::resolve(words::symbol_of(words::symbol::minute))) return minute;
     if (symbol == symbol::resolve(words::symbol_of(words::symbol::second))) return second;
-    if (cell_type(value) == type_id::time) {
+    if (value && cell_type(value) == type_id::time) {
         Cell word_copy = *word;
         Cell value_copy = *value;
         error::fire(error::Category::script, "cannot-use", &word_copy, &value_copy);

@@ -196,6 +196,13 @@ void eval_path(bool, const int32_t*) {
 
 void compare(bool, const int32_t*) {
     int code = cell_type(arg(2)) == type_id::integer ? value::integer_of(arg(2)) : 0;
+    // A script can pass any integer: only the codes that give a truth value
+    // are taken (the sort orders 7 and 8 give none).
+    if (code < compare_code::equal || code > compare_code::find || code == compare_code::sort ||
+        code == compare_code::case_sort) {
+        Cell copy = *arg(2);
+        error::fire(error::Category::script, "out-of-range", &copy);
+    }
     compare_to_logic(code);
 }
 

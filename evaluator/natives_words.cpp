@@ -5,6 +5,7 @@
 #include "datatypes/function.h"
 #include "datatypes/map.h"
 #include "datatypes/object.h"
+#include "datatypes/op.h"
 #include "datatypes/series.h"
 #include "datatypes/word.h"
 #include "evaluator/actions.h"
@@ -288,8 +289,21 @@ void bind(bool, const int32_t* refinements) {
     }
 }
 
+namespace {
+
+// The context in names: an object's, an error's or a function's (also when an
+// op! wraps it). Natives and actions have none of their own: null.
+Ref context_for_in(const Cell* target) {
+    uint8_t type = cell_type(target);
+    if (type == type_id::op) type = op::wrapped_type(target);
+    if (type == type_id::native || type == type_id::action) return 0;
+    return target->data1;
+}
+
+} // namespace
+
 void in(bool, const int32_t*) {
-    Ref ctx = arg(0)->data1;
+    Ref ctx = context_for_in(arg(0));
     Cell word = *arg(1);
     if (cell_type(&word) == type_id::refinement) word.header = type_id::word;
     if (!ctx || context::bind_word(ctx, &word) < 0) {
