@@ -26,9 +26,9 @@ using detail::bound_value;
 namespace {
 
 // Limits that keep compiling and checking cheap.
-constexpr size_t max_nodes = 1024;
+constexpr size_t max_nodes = 512;
 constexpr size_t max_functions = 16;
-constexpr size_t max_cells = 1024;
+constexpr size_t max_cells = 256;
 constexpr int32_t max_arity = 8;
 // Blocks and parens nested deeper are refused (the compiler and the runner
 // recurse once per level).
