@@ -7,6 +7,7 @@
 #include "datatypes/registry.h"
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
+#include "evaluator/native_specs.h"
 #include "evaluator/stack.h"
 #include "runtime/gc_roots.h"
 
@@ -68,6 +69,8 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type) {
     gc::Root spec_root(&fn_spec);
     Cell made;
     make_value(&made, &fn_spec, index, type);
+    gc::Root made_root(&made);
+    interp::note_native_made(&made);
     *result = made;
     return result;
 }
@@ -125,6 +128,8 @@ void init() {
     slots.set<action_slot::mold>(&mold);
     slots.set<action_slot::compare>(&compare);
     datatype::register_type(type_id::native, 0, "native!", slots);
+    // A new start: the first values made for each index come again.
+    interp::forget_native_specs();
 }
 
 } // namespace zep::native

@@ -12,6 +12,12 @@ namespace zep::native {
 constexpr int32_t table_slots = 120;
 constexpr int32_t action_table_slots = 62;
 
+namespace flag {
+// A native! or action! made with a spec that could give its entry less than
+// the spec the entry was written for (evaluator/native_specs.h).
+constexpr uint32_t unlike_entry = 0x800;
+} // namespace flag
+
 // The entry index of a native! or action! (or of an op! wrapping one).
 inline int32_t index_of(const Cell* value) {
     return static_cast<int32_t>(value->data1);

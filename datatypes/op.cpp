@@ -50,7 +50,10 @@ Cell* make(Cell* result, const Cell* spec, uint8_t) {
     }
     Cell spec_block;
     value::set_series(&spec_block, type_id::block, function::spec_of(&source));
-    if (!check_spec(&spec_block)) error::fire(error::Category::script, "bad-op-spec");
+    // An op! drops the flag that checks such a native's arguments.
+    if (!check_spec(&spec_block) || ((type == type_id::native || type == type_id::action) &&
+                                     (source.header & native::flag::unlike_entry)))
+        error::fire(error::Category::script, "bad-op-spec");
     if (type == type_id::function || type == type_id::routine)
         *function::more_cell(&source, function::more::wrapped) = source;
     Cell made = source;

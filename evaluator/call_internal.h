@@ -10,6 +10,7 @@
 #include "evaluator/call.h"
 #include "evaluator/interp_internal.h"
 #include "evaluator/interp_plain.h"
+#include "evaluator/native_specs.h"
 #include "evaluator/natives.h"
 #include "runtime/cell.h"
 #include "runtime/memory.h"
@@ -64,6 +65,7 @@ inline bool accepts(const Cell* types, uint8_t type) {
 inline void run_native_entry(const Cell* function, const int32_t* refinements) {
     // The native's own frame is on top.
     stack::frames.top[-1].header &= ~frame_polls_exit;
+    if (function->header & native::flag::unlike_entry) check_unlike_entry_call(function);
     int32_t index = static_cast<int32_t>(function->data1);
     natives::Entry entry = cell_type(function) == type_id::action ? actions::entry_at(index)
                                                                   : natives::entry_at(index);

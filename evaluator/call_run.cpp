@@ -316,6 +316,7 @@ void call_with(const Cell* function, const Cell* const* arguments, int32_t count
         natives::Entry entry =
             type == type_id::action ? actions::entry_at(index) : natives::entry_at(index);
         if (!entry) error::fire(error::Category::internal, "not-done");
+        if (locals[0].header & native::flag::unlike_entry) check_unlike_entry_call(&locals[0]);
         entry(false, positions.empty() ? nullptr : positions.data());
     }
     stack::unwind();

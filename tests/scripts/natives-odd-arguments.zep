@@ -59,3 +59,17 @@ foreach code [
 expect #{01020304} [to binary! [1 [2 [3]] 4]]
 expect-error 'script 'out-of-range [to binary! [[1 300]]]
 expect #{0102} [to binary! [[1] 2]]
+
+; A native made with a spec that gives its entry less than the one the entry
+; was written for: it molds as made, and its entry runs only on arguments
+; the entry's own spec takes.
+loose-if: make native! [[x y] 1]
+expect-error 'script 'expect-arg [loose-if true 5]
+expect 7 [loose-if true [7]]
+expect 7 [do reduce [:loose-if true [7]]]
+short-if: make native! [[x] 1]
+expect-error 'script 'bad-func-def [short-if true]
+expect "make native! [[x]]" [mold :short-if]
+expect-error 'script 'bad-op-spec [make op! make native! [[a b] 1]]
+wider-if: make native! [[a [any-type!] b [block!] c] 1]
+expect 8 [wider-if true [8] 3]
