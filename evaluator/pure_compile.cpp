@@ -33,8 +33,6 @@ constexpr int32_t max_arity = 8;
 // Blocks and parens nested deeper are refused (the compiler and the runner
 // recurse once per level).
 constexpr int32_t max_nesting = 64;
-// Native stack kept free below the compiler, beyond the evaluator's limit.
-constexpr ptrdiff_t native_reserve = ptrdiff_t{256} << 10;
 
 // Whether the operator combines two integers in place (integer_infix).
 bool is_integer_operator(const Cell* op_value) {
@@ -51,10 +49,6 @@ bool is_integer_operator(const Cell* op_value) {
     default:
         return false;
     }
-}
-
-bool is_constant_type(uint8_t type) {
-    return type == type_id::integer || type == type_id::logic || type == type_id::none;
 }
 
 // The cached call spec of a function-like value when it is plain, with its
@@ -94,8 +88,7 @@ class Compiler {
         if (!plain_spec(fn, &specs, &shape)) return refuse();
         int32_t arity = call_shape::arguments(shape);
         if ((shape & call_shape::literal_bits) || call_shape::locals(shape) != 0 ||
-            arity > max_arity ||
-            static_cast<int32_t>(node_cell_count(call_spec_of_cells(fn))) != arity)
+            arity > max_arity || static_cast<int32_t>(node_cell_count(call_spec_of(fn))) != arity)
             return refuse();
         auto number = static_cast<int32_t>(p_.functions.size());
         Function f;
@@ -127,10 +120,6 @@ class Compiler {
     Verdict verdict() const { return verdict_; }
 
   private:
-    static Ref call_spec_of_cells(const Cell* fn) {
-        return value::series_node(call_spec_cache_cell(fn));
-    }
-
     int32_t refuse() {
         if (verdict_ == Verdict::compiled) verdict_ = Verdict::refused;
         return -1;
@@ -199,6 +188,9 @@ class Compiler {
             return nullptr;
         const Cell* found = bound_value(word);
         if (!found) return nullptr;
+        // Each word is checked once per call however often the code names it.
+        for (const Cell& known : p_.words)
+            if (known.data1 == word->data1 && known.data3 == word->data3) return found;
         p_.words.push_back(*word);
         p_.values.push_back(*found);
         return found;
@@ -271,7 +263,7 @@ class Compiler {
         }
         // A word not set yet may name a qualifying function later.
         if (cell_type(found) == type_id::unset) return later();
-        if (is_constant_type(cell_type(found))) {
+        if (is_plain_value(cell_type(found))) {
             n.kind = Kind::constant;
             n.value = *found;
             return add_node(n, {});

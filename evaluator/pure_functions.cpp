@@ -39,9 +39,6 @@ constexpr uint32_t max_retry_wait = 1024;
 // A form that gives up more often than it runs (and more than this many
 // times) is dropped: its function's calls are not worth the attempt.
 constexpr uint32_t give_up_limit = 16;
-// Native stack kept free below the runner, beyond what the general
-// evaluator's own limit keeps.
-constexpr ptrdiff_t native_reserve = ptrdiff_t{256} << 10;
 
 Entry table[table_slots];
 
@@ -77,10 +74,6 @@ bool still_valid(const Program& p) {
             return false;
     }
     return true;
-}
-
-bool is_plain_value(uint8_t type) {
-    return type == type_id::integer || type == type_id::logic || type == type_id::none;
 }
 
 struct Runner {

@@ -3,6 +3,7 @@
 // was made from, shared by the compiler (pure_compile.cpp) and the runner
 // (pure_functions.cpp).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -10,6 +11,17 @@
 #include "runtime/cell.h"
 
 namespace zep::interp::pure {
+
+// The types the compiled form computes with: constants and the values it
+// takes from arguments and conditions (anything else needs the general
+// evaluation).
+inline bool is_plain_value(uint8_t type) {
+    return type == type_id::integer || type == type_id::logic || type == type_id::none;
+}
+
+// Native stack the compiler and the runner keep free, beyond the general
+// evaluator's own limit.
+constexpr ptrdiff_t native_reserve = ptrdiff_t{256} << 10;
 
 enum class Kind : uint8_t {
     constant, // value
