@@ -178,22 +178,50 @@ class Compiler {
         if (children.size() == 1) return static_cast<int32_t>(children[0]);
         Node n;
         n.kind = Kind::sequence;
+        for (uint32_t child : children)
+            n.returns = n.returns || returns(static_cast<int32_t>(child));
         return add_node(n, children);
     }
 
-    // The value of a global word when the word is bound to the global
-    // context with a resolved index, recorded as a dependency; else null.
-    const Cell* global_value(const Cell* word) {
-        if (value::word_context(word) != context::global || value::word_index(word) < 0)
-            return nullptr;
+    // The number of a global word bound to the global context with a
+    // resolved index, recorded as a dependency with its value; -1 otherwise.
+    int32_t word_number(const Cell* word) {
+        if (value::word_context(word) != context::global || value::word_index(word) < 0) return -1;
         const Cell* found = bound_value(word);
-        if (!found) return nullptr;
+        if (!found) return -1;
         // Each word is checked once per call however often the code names it.
-        for (const Cell& known : p_.words)
-            if (known.data1 == word->data1 && known.data3 == word->data3) return found;
+        for (size_t i = 0; i < p_.words.size(); ++i)
+            if (p_.words[i].data1 == word->data1 && p_.words[i].data3 == word->data3)
+                return static_cast<int32_t>(i);
         p_.words.push_back(*word);
         p_.values.push_back(*found);
-        return found;
+        p_.written.push_back(0);
+        return static_cast<int32_t>(p_.words.size() - 1);
+    }
+
+    // The value of a global word (word_number), or null.
+    const Cell* global_value(const Cell* word) {
+        return word_number(word) < 0 ? nullptr : bound_value(word);
+    }
+
+    // A global word the code writes: its number, -1 to refuse.
+    int32_t written_word(const Cell* word) {
+        int32_t number = word_number(word);
+        if (number < 0) return -1;
+        auto n = static_cast<size_t>(number);
+        if (!p_.written[n]) {
+            if (p_.written_words.size() >= max_written_words) return -1;
+            p_.written[n] = 1;
+            p_.written_words.push_back(static_cast<uint32_t>(number));
+        }
+        return number;
+    }
+
+    // Whether a return in the node may leave the function: allowed only
+    // where the value goes nowhere else (a block's expression, a branch or
+    // loop body, a function body).
+    bool returns(int32_t node) const {
+        return node >= 0 && p_.nodes[static_cast<size_t>(node)].returns;
     }
 
     // An expression: an operand, then operators combining it with single
@@ -208,11 +236,12 @@ class Compiler {
             const Cell* found = global_value(word);
             if (!found) return refuse();
             if (cell_type(found) != type_id::op) break;
-            if (!is_integer_operator(found)) return refuse();
+            if (!is_integer_operator(found) || returns(left)) return refuse();
             ++*position;
             if (*position >= code.count) return refuse();
             int32_t right = operand(code, position, context, arity, true);
             if (right < 0) return -1;
+            if (returns(right)) return refuse();
             Node n;
             n.kind = Kind::operate;
             n.wrapped = op::wrapped_type(found);
@@ -243,6 +272,9 @@ class Compiler {
             Cell paren = *cell;
             return sequence(&paren, context, arity);
         }
+        case type_id::set_word:
+            if (single) return refuse();
+            return assignment(cell, code, position, context, arity);
         case type_id::word:
             break;
         default:
@@ -266,6 +298,7 @@ class Compiler {
         if (is_plain_value(cell_type(found))) {
             n.kind = Kind::constant;
             n.value = *found;
+            n.word = word_number(cell);
             return add_node(n, {});
         }
         if (single) return refuse();
@@ -277,6 +310,13 @@ class Compiler {
                 return conditional(Kind::if_, found, code, position, context, arity);
             if (index == natives::index::unless)
                 return conditional(Kind::unless, found, code, position, context, arity);
+            if (index == natives::index::loop || index == natives::index::repeat)
+                return counted_loop(index == natives::index::repeat, found, code, position, context,
+                                    arity);
+            if (index == natives::index::return_)
+                return return_of(found, code, position, context, arity);
+            if (index == natives::index::try_ || index == natives::index::catch_)
+                return guarded_block(found, code, position, context, arity);
             return refuse();
         }
         if (cell_type(found) != type_id::function) return refuse();
@@ -289,6 +329,7 @@ class Compiler {
             if (*position >= code.count) return refuse();
             int32_t argument = expression(code, position, context, arity);
             if (argument < 0) return -1;
+            if (returns(argument)) return refuse();
             arguments.push_back(static_cast<uint32_t>(argument));
         }
         ++calls_and_conditionals_;
@@ -316,6 +357,7 @@ class Compiler {
         if (*position >= code.count) return refuse();
         int32_t condition = expression(code, position, context, arity);
         if (condition < 0) return -1;
+        if (returns(condition)) return refuse();
         std::vector<uint32_t> children{static_cast<uint32_t>(condition)};
         for (int32_t i = 0; i < blocks; ++i) {
             if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
@@ -326,18 +368,153 @@ class Compiler {
             if (node < 0) return -1;
             children.push_back(static_cast<uint32_t>(node));
         }
-        // An operator after the last block would take it as its left operand.
-        if (*position < code.count && cell_type(code.cells + *position) == type_id::word) {
-            const Cell* word = code.cells + *position;
-            if (value::word_context(word) != context) {
-                const Cell* next = global_value(word);
-                if (!next || cell_type(next) == type_id::op) return refuse();
-            }
-        }
+        if (!no_operator_after(code, *position, context)) return refuse();
         ++calls_and_conditionals_;
         Node n;
         n.kind = kind;
+        for (size_t i = 1; i < children.size(); ++i)
+            n.returns = n.returns || returns(static_cast<int32_t>(children[i]));
         return add_node(n, children);
+    }
+
+    // Whether no operator stands at position (after a block argument, which
+    // an operator would take as its left operand).
+    bool no_operator_after(const Code& code, int32_t position, Ref context) {
+        if (position >= code.count || cell_type(code.cells + position) != type_id::word)
+            return true;
+        const Cell* word = code.cells + position;
+        if (value::word_context(word) == context) return true;
+        const Cell* next = global_value(word);
+        return next && cell_type(next) != type_id::op;
+    }
+
+    // The native's call spec when it is plain with the given arguments, the
+    // first taken literally when literal_first; null otherwise (later()
+    // when it has not been called yet).
+    const Cell* native_spec(const Cell* native, int32_t arguments, bool literal_first,
+                            bool refinements = false) {
+        const Cell* specs = nullptr;
+        uint32_t shape = 0;
+        if (native->header & native::flag::unlike_entry) return nullptr;
+        if (cell_type(call_spec_cache_cell(native)) != type_id::block) {
+            later();
+            return nullptr;
+        }
+        uint32_t expected = call_shape::plain | static_cast<uint32_t>(arguments);
+        if (literal_first) expected |= 1u << call_shape::literal_shift;
+        // Refinements, where allowed, are off: the code names the native
+        // by a word.
+        uint32_t ignored = refinements ? call_shape::refinements : 0;
+        if (!plain_spec(native, &specs, &shape) || (shape & ~ignored) != expected) {
+            refuse();
+            return nullptr;
+        }
+        return specs;
+    }
+
+    // A set-word and the expression it assigns: to an argument of the
+    // function, or to a global word, which is then read live everywhere.
+    int32_t assignment(const Cell* target, const Code& code, int32_t* position, Ref context,
+                       int32_t arity) {
+        Node n;
+        n.kind = Kind::assign;
+        if (!counter_target(target, context, arity, &n)) return refuse();
+        if (*position >= code.count) return refuse();
+        int32_t value = expression(code, position, context, arity);
+        if (value < 0) return -1;
+        if (returns(value)) return refuse();
+        return add_node(n, {static_cast<uint32_t>(value)});
+    }
+
+    // The slot a set-word or repeat's word writes: the function's argument
+    // or a global word.
+    bool counter_target(const Cell* word, Ref context, int32_t arity, Node* n) {
+        if (value::word_context(word) == context && value::word_index(word) >= 0) {
+            if (value::word_index(word) >= arity) return false;
+            n->to_argument = true;
+            n->index = value::word_index(word);
+            p_.writes_arguments = true;
+            return true;
+        }
+        n->index = written_word(word);
+        return n->index >= 0;
+    }
+
+    // loop count body, or repeat word count body: a count, then a literal
+    // block no operator follows.
+    int32_t counted_loop(bool repeat, const Cell* native, const Code& code, int32_t* position,
+                         Ref context, int32_t arity) {
+        int32_t count_arg = repeat ? 1 : 0;
+        const Cell* specs = native_spec(native, count_arg + 2, repeat);
+        if (!specs) return -1;
+        if (!accepts(specs + count_arg, type_id::integer) ||
+            !accepts(specs + count_arg + 1, type_id::block))
+            return refuse();
+        Node n;
+        n.kind = repeat ? Kind::repeat : Kind::loop;
+        if (repeat) {
+            if (*position >= code.count || cell_type(code.cells + *position) != type_id::word ||
+                !accepts(specs, type_id::word) ||
+                !counter_target(code.cells + *position, context, arity, &n))
+                return refuse();
+            ++*position;
+        }
+        if (*position >= code.count) return refuse();
+        int32_t count = expression(code, position, context, arity);
+        if (count < 0) return -1;
+        if (returns(count)) return refuse();
+        if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
+            return refuse();
+        Cell block = code.cells[*position];
+        ++*position;
+        int32_t body = sequence(&block, context, arity);
+        if (body < 0) return -1;
+        if (!no_operator_after(code, *position, context)) return refuse();
+        ++calls_and_conditionals_;
+        n.returns = returns(body);
+        return add_node(n, {static_cast<uint32_t>(count), static_cast<uint32_t>(body)});
+    }
+
+    // try block or catch block, called by a word (no refinement): nothing
+    // in the block can raise an error or throw, as the compiled form gives
+    // up instead, so the value is the block's, and a return in it leaves
+    // the function through them.
+    int32_t guarded_block(const Cell* native, const Code& code, int32_t* position, Ref context,
+                          int32_t arity) {
+        const Cell* specs = native_spec(native, 1, false, true);
+        if (!specs) return -1;
+        if (!accepts(specs, type_id::block) || *position >= code.count ||
+            cell_type(code.cells + *position) != type_id::block)
+            return refuse();
+        Cell block = code.cells[*position];
+        ++*position;
+        int32_t body = sequence(&block, context, arity);
+        if (body < 0) return -1;
+        if (!no_operator_after(code, *position, context)) return refuse();
+        ++calls_and_conditionals_;
+        return body;
+    }
+
+    // return value. The evaluator takes a return of a plain value without
+    // its call (and so without its call spec, which may not be built yet).
+    int32_t return_of(const Cell* native, const Code& code, int32_t* position, Ref context,
+                      int32_t arity) {
+        if (native->header & native::flag::unlike_entry) return refuse();
+        if (cell_type(call_spec_cache_cell(native)) == type_id::block) {
+            const Cell* specs = native_spec(native, 1, false);
+            if (!specs) return -1;
+            for (uint8_t type : {type_id::integer, type_id::logic, type_id::none})
+                if (!accepts(specs, type)) return refuse();
+        }
+        if (*position >= code.count) return refuse();
+        int32_t value = expression(code, position, context, arity);
+        if (value < 0) return -1;
+        if (returns(value)) return refuse();
+        ++calls_and_conditionals_;
+        Node n;
+        n.kind = Kind::return_;
+        n.returns = true;
+        return add_node(n, {static_cast<uint32_t>(value)});
     }
 
     Program& p_;
@@ -348,10 +525,36 @@ class Compiler {
 
 } // namespace
 
+namespace {
+
+// A written word is read live wherever the code names it. Its value when
+// compiled decided how the code reads (whether it is an operator, a
+// function to call): that must be a value it can also be given, or none yet.
+bool read_written_words_live(Program* p) {
+    for (uint32_t number : p->written_words) {
+        uint8_t type = cell_type(&p->values[number]);
+        if (!is_plain_value(type) && type != type_id::unset) return false;
+    }
+    for (Node& n : p->nodes)
+        if (n.kind == Kind::constant && n.word >= 0 && p->written[static_cast<size_t>(n.word)]) {
+            n.kind = Kind::word;
+            n.index = n.word;
+        }
+    p->slots.assign(p->words.size(), nullptr);
+    for (Node& n : p->nodes)
+        if (n.kind == Kind::operate)
+            n.leaf_operands = is_leaf(p->nodes[p->children[n.first]].kind) &&
+                              is_leaf(p->nodes[p->children[n.first + 1]].kind);
+    return true;
+}
+
+} // namespace
+
 Verdict compile(const Cell* function, std::unique_ptr<Program>* out) {
     auto program = std::make_unique<Program>();
     Compiler compiler(program.get());
     if (compiler.function(function) < 0) return compiler.verdict();
+    if (!read_written_words_live(program.get())) return Verdict::refused;
     *out = std::move(program);
     return Verdict::compiled;
 }

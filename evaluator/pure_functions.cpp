@@ -47,8 +47,18 @@ Entry& entry_for(const Cell* function) {
     return table[(function->data3 >> 2) & (table_slots - 1)];
 }
 
+// Compared inline: the blocks are short, and a call to memcmp costs more
+// than the comparison.
 bool same_cells(const Cell* a, const Cell* b, size_t count) {
-    return count == 0 || std::memcmp(a, b, count * sizeof(Cell)) == 0;
+    uint64_t differ = 0;
+    for (size_t i = 0; i < count; ++i) {
+        uint64_t a_words[2];
+        uint64_t b_words[2];
+        std::memcpy(a_words, a + i, sizeof a_words);
+        std::memcpy(b_words, b + i, sizeof b_words);
+        differ |= (a_words[0] ^ b_words[0]) | (a_words[1] ^ b_words[1]);
+    }
+    return differ == 0;
 }
 
 // Whether everything the program was made from still stands. The global
@@ -56,10 +66,19 @@ bool same_cells(const Cell* a, const Cell* b, size_t count) {
 // compiled (so their blocks are live), then the body cells, then the
 // blocks in the order they were read, each one reached from one already
 // found unchanged.
-bool still_valid(const Program& p) {
+// The slots of the written words are found again on the way.
+bool still_valid(Program& p) {
+    // Every word is the global context's, with a resolved index.
+    Cell* globals = detail::cached_global_values(context::global);
+    if (!globals) return false;
     for (size_t i = 0; i < p.words.size(); ++i) {
-        const Cell* found = detail::bound_value(&p.words[i]);
-        if (!found || !same_cells(found, &p.values[i], 1)) return false;
+        Cell* found = globals + value::word_index(&p.words[i]);
+        if (p.written[i])
+            // The global context's values, which nothing moves while the
+            // form runs.
+            p.slots[i] = found;
+        else if (!same_cells(found, &p.values[i], 1))
+            return false;
     }
     for (const Function& f : p.functions)
         if (!same_cells(function::more_cell(&f.value, function::more::body), &f.body, 1))
@@ -81,33 +100,99 @@ struct Runner {
     const uint32_t* children;
     const Function* functions;
     const Cell* types;
+    Cell* const* slots;   // of the written global words, by number
     uint32_t levels_left; // further calls the general evaluator surely has room for
     const char* native_floor;
+    // A return is leaving the current function, its value in the *out of
+    // each node it passes through.
+    bool returning = false;
 };
 
-bool eval(Runner& r, uint32_t index, const Cell* args, Cell* out);
+// Each kind of node but the leaves runs in a function of its own, reached
+// through a table: a small function saves few registers, where one switch
+// over every kind saved all of them on each node.
+using Handler = bool (*)(Runner& r, const Node& n, Cell* args, Cell* out);
+extern const Handler handlers[];
 
-// A node's value, leaves taken in place.
-[[gnu::always_inline]] inline bool value_of(Runner& r, uint32_t index, const Cell* args,
-                                            Cell* out) {
+// A node's value into *out, leaves taken in place; false to give up.
+[[gnu::always_inline]] inline bool value_of(Runner& r, uint32_t index, Cell* args, Cell* out) {
     const Node& n = r.nodes[index];
-    if (n.kind == Kind::constant) {
+    switch (n.kind) {
+    case Kind::constant:
         *out = n.value;
         return true;
-    }
-    if (n.kind == Kind::argument) {
+    case Kind::argument:
         // Any other value would need the general evaluation (a function is
         // called, unset! raises an error).
         if (!is_plain_value(cell_type(args + n.index))) return false;
         *out = args[n.index];
         return true;
+    case Kind::word: {
+        const Cell* slot = r.slots[n.index];
+        if (!is_plain_value(cell_type(slot))) return false;
+        *out = *slot;
+        return true;
     }
-    return eval(r, index, args, out);
+    default:
+        return handlers[static_cast<size_t>(n.kind)](r, n, args, out);
+    }
+}
+
+bool leaf(Runner& r, const Node& n, Cell* args, Cell* out) {
+    return value_of(r, static_cast<uint32_t>(&n - r.nodes), args, out);
+}
+
+// The cell a leaf node reads.
+[[gnu::always_inline]] inline const Cell* leaf_cell(Runner& r, const Node& n, const Cell* args) {
+    if (n.kind == Kind::constant) return &n.value;
+    if (n.kind == Kind::argument) return args + n.index;
+    return r.slots[n.index];
+}
+
+[[gnu::always_inline]] inline bool operate_in_place(Runner& r, const Node& n, Cell* args,
+                                                    Cell* out) {
+    const uint32_t* children = r.children + n.first;
+    if (n.leaf_operands) {
+        const Cell* a = leaf_cell(r, r.nodes[children[0]], args);
+        const Cell* b = leaf_cell(r, r.nodes[children[1]], args);
+        return cell_type(a) == type_id::integer && cell_type(b) == type_id::integer &&
+               detail::integer_infix(n.wrapped, n.index, value::integer_of(a), value::integer_of(b),
+                                     out);
+    }
+    Cell left;
+    Cell right;
+    if (!value_of(r, children[0], args, &left) || !value_of(r, children[1], args, &right) ||
+        cell_type(&left) != type_id::integer || cell_type(&right) != type_id::integer)
+        return false;
+    return detail::integer_infix(n.wrapped, n.index, value::integer_of(&left),
+                                 value::integer_of(&right), out);
+}
+
+bool operate(Runner& r, const Node& n, Cell* args, Cell* out) {
+    return operate_in_place(r, n, args, out);
+}
+
+bool conditional(Runner& r, const Node& n, Cell* args, Cell* out) {
+    const uint32_t* children = r.children + n.first;
+    Cell condition;
+    // Most conditions are comparisons: made here, without a call.
+    const Node& test = r.nodes[children[0]];
+    if (test.kind == Kind::operate) {
+        if (!operate_in_place(r, test, args, &condition)) return false;
+    } else if (!value_of(r, children[0], args, &condition) ||
+               !is_plain_value(cell_type(&condition))) {
+        return false;
+    }
+    bool truth = detail::is_true(&condition);
+    if (n.kind == Kind::either) return value_of(r, children[truth ? 1 : 2], args, out);
+    if (truth == (n.kind == Kind::if_)) return value_of(r, children[1], args, out);
+    value::set_none(out);
+    return true;
 }
 
 // A call: the arguments, each checked as the call's spec checks it, then
 // the function's body.
-[[gnu::noinline]] bool call(Runner& r, const Node& n, const Cell* args, Cell* out) {
+bool call(Runner& r, const Node& n, Cell* args, Cell* out) {
     char here;
     if (r.levels_left == 0 || &here < r.native_floor) return false;
     const Function& f = r.functions[n.index];
@@ -121,51 +206,87 @@ bool eval(Runner& r, uint32_t index, const Cell* args, Cell* out);
     --r.levels_left;
     bool done = value_of(r, f.node, arguments, out);
     ++r.levels_left;
+    r.returning = false;
     return done;
 }
 
-// The node's value into *out; false to give up.
-bool eval(Runner& r, uint32_t index, const Cell* args, Cell* out) {
-    const Node& n = r.nodes[index];
-    const uint32_t* children = r.children + n.first;
-    switch (n.kind) {
-    case Kind::constant:
-    case Kind::argument:
-        return value_of(r, index, args, out);
-    case Kind::operate: {
-        Cell left;
-        Cell right;
-        if (!value_of(r, children[0], args, &left) || !value_of(r, children[1], args, &right) ||
-            cell_type(&left) != type_id::integer || cell_type(&right) != type_id::integer)
-            return false;
-        return detail::integer_infix(n.wrapped, n.index, value::integer_of(&left),
-                                     value::integer_of(&right), out);
+bool sequence(Runner& r, const Node& n, Cell* args, Cell* out) {
+    if (n.count == 0) {
+        value::set_unset(out);
+        return true;
     }
-    case Kind::either:
-    case Kind::if_:
-    case Kind::unless: {
-        Cell condition;
-        if (!value_of(r, children[0], args, &condition) || !is_plain_value(cell_type(&condition)))
-            return false;
-        bool truth = detail::is_true(&condition);
-        if (n.kind == Kind::either) return value_of(r, children[truth ? 1 : 2], args, out);
-        if (truth == (n.kind == Kind::if_)) return value_of(r, children[1], args, out);
+    const uint32_t* children = r.children + n.first;
+    for (uint32_t i = 0; i < n.count; ++i) {
+        if (!value_of(r, children[i], args, out)) return false;
+        if (r.returning) return true;
+    }
+    return true;
+}
+
+// Writes the value (plain: set-words refuse unset!) to an assignment's or a
+// counter's target.
+[[gnu::always_inline]] inline void write_target(Runner& r, const Node& n, Cell* args,
+                                                const Cell* value) {
+    if (n.to_argument)
+        args[n.index] = *value;
+    else
+        *r.slots[n.index] = *value;
+}
+
+bool assign(Runner& r, const Node& n, Cell* args, Cell* out) {
+    // A set-word raises an error for unset!.
+    if (!value_of(r, r.children[n.first], args, out) || !is_plain_value(cell_type(out)))
+        return false;
+    write_target(r, n, args, out);
+    return true;
+}
+
+// loop and repeat: the count, then the body that many times; the value is
+// the last body's, none when it never runs.
+bool counted_loop(Runner& r, const Node& n, Cell* args, Cell* out) {
+    const uint32_t* children = r.children + n.first;
+    Cell count;
+    if (!value_of(r, children[0], args, &count) || cell_type(&count) != type_id::integer)
+        return false;
+    int32_t times = value::integer_of(&count);
+    if (times < 1) {
         value::set_none(out);
         return true;
     }
-    case Kind::call:
-        return call(r, n, args, out);
-    case Kind::sequence:
-        if (n.count == 0) {
-            value::set_unset(out);
-            return true;
+    Cell counter;
+    for (int32_t i = 1;; ++i) {
+        if (n.kind == Kind::repeat) {
+            value::set_integer(&counter, i);
+            write_target(r, n, args, &counter);
         }
-        for (uint32_t i = 0; i < n.count; ++i)
-            if (!value_of(r, children[i], args, out)) return false;
-        return true;
+        if (!value_of(r, children[1], args, out)) return false;
+        if (r.returning || i == times) return true;
     }
-    return false;
 }
+
+bool return_(Runner& r, const Node& n, Cell* args, Cell* out) {
+    if (!value_of(r, r.children[n.first], args, out)) return false;
+    r.returning = true;
+    return true;
+}
+
+// By Kind.
+const Handler handlers[] = {
+    leaf,         // constant
+    leaf,         // argument
+    operate,      // operate
+    conditional,  // either
+    conditional,  // if_
+    conditional,  // unless
+    call,         // call
+    sequence,     // sequence
+    leaf,         // word
+    assign,       // assign
+    counted_loop, // loop
+    counted_loop, // repeat
+    return_,      // return_
+};
+static_assert(sizeof handlers / sizeof handlers[0] == static_cast<size_t>(Kind::return_) + 1);
 
 // Compiles the function into its entry. When it may qualify later, the
 // entry waits a call before the next attempt, then twice as many after
@@ -216,27 +337,46 @@ void mark_not_qualified(const Cell* function) {
 // run past the quick refusal.
 [[gnu::noinline]] bool run_entry(Entry& e, const Cell* function, const Cell* args, Cell* out) {
     if (!detail::native_stack_limit) return false;
+    bool learned = false;
     if (e.data3 != function->data3 || e.data2 != function->data2 || e.data1 != function->data1) {
-        learn(function, &e);
+        learned = true;
     } else if (!e.program) {
         if (e.retry == 0 || --e.retry != 0) return false;
-        learn(function, &e);
+        learned = true;
     } else if (!still_valid(*e.program)) {
+        learned = true;
+    }
+    if (learned) {
         learn(function, &e);
+        // A new form holds; the check finds the written words' slots.
+        if (e.program && !still_valid(*e.program)) e.program.reset();
     }
     if (!e.program) {
         if (e.retry == 0) mark_not_qualified(function);
         return false;
     }
-    const Program& p = *e.program;
+    Program& p = *e.program;
     const char* native_floor = detail::native_stack_limit + native_reserve;
     uint32_t levels = levels_with_room(p, native_floor);
     // This call's own level is taken: its frame is marked.
     if (levels == 0) return false;
-    Runner runner{p.nodes.data(), p.children.data(), p.functions.data(),
-                  p.types.data(), levels - 1,        native_floor};
+    Runner runner{p.nodes.data(), p.children.data(), p.functions.data(), p.types.data(),
+                  p.slots.data(), levels - 1,        native_floor};
+    // Its own copy of the arguments when it writes them: the general
+    // evaluation may have to start again from the ones given.
+    Cell own_args[8];
+    // Only read unless the program writes arguments.
+    Cell* arguments = const_cast<Cell*>(args);
+    if (p.writes_arguments) {
+        std::copy_n(args, p.functions[0].arity, own_args);
+        arguments = own_args;
+    }
+    // What the written words held, put back if it gives up.
+    Cell saved[max_written_words];
+    for (size_t i = 0; i < p.written_words.size(); ++i) saved[i] = *p.slots[p.written_words[i]];
     Cell value;
-    if (!eval(runner, p.functions[0].node, args, &value)) {
+    if (!value_of(runner, p.functions[0].node, arguments, &value)) {
+        for (size_t i = 0; i < p.written_words.size(); ++i) *p.slots[p.written_words[i]] = saved[i];
         if (++e.gave_up > give_up_limit && e.gave_up > e.runs) {
             e.program.reset();
             mark_not_qualified(function);

@@ -8,22 +8,28 @@
 // the operators that combine two integers in place (add, subtract and
 // multiply, and the comparisons) as the right operand of a literal, an
 // argument, a constant or a paren; `either`, `if` and `unless` with literal
-// blocks; parens; and calls of global words whose value is a qualifying
-// function (itself included).
+// blocks; `loop` and `repeat` with a literal body; `try` and `catch` of a
+// literal block; `return`; set-words assigning to its arguments or to
+// global words; parens; and calls of global words whose value is a
+// qualifying function (itself included).
 //
-// Nothing such a body does can be seen from outside but its value: it
-// allocates nothing, writes no word or series and runs no other code. So
-// the compiled form runs it whole, and when anything turns out other than
-// the common case (an operand or condition of another type, an overflow, an
-// argument its spec refuses, a recursion deeper than the general evaluator
-// surely has room for) it gives up, having changed nothing, and the call
-// runs the body the general way from the start: that gives the value or
-// raises the error it always would.
+// Such a body can neither raise an error nor throw: the compiled form gives
+// up instead. So `try` and `catch` give their block's value, and a return
+// leaves through them. Its only effects are writes to its own arguments
+// (on a copy) and to global words, whose values are saved before it runs.
+// It allocates nothing and runs no other code, so nothing else sees a
+// write before it ends. When anything turns out other than the common case
+// (an operand or condition of another type, an overflow, an argument its
+// spec refuses, a recursion deeper than the general evaluator surely has
+// room for), it puts the saved values back and gives up, and the call runs
+// the body the general way from the start: that gives the value or raises
+// the error it always would.
 //
 // What the compiled form assumed is checked on every call from outside it:
 // the cells of each block it was made from and the values of the global
-// words it names. A call from within it needs no check, as nothing changes
-// while it runs.
+// words it names but does not write (a written word is read live, with its
+// type checked where it is read). A call from within it needs no check, as
+// nothing else changes while it runs.
 #pragma once
 #include "runtime/cell.h"
 

@@ -19,11 +19,16 @@ inline bool is_plain_value(uint8_t type) {
     return type == type_id::integer || type == type_id::logic || type == type_id::none;
 }
 
+// Written global words a program may have: their values are saved before
+// a run and put back when it gives up.
+constexpr size_t max_written_words = 16;
+
 // Native stack the compiler and the runner keep free, beyond the general
 // evaluator's own limit.
 constexpr ptrdiff_t native_reserve = ptrdiff_t{256} << 10;
 
 enum class Kind : uint8_t {
+    // Leaves: constant, argument and word.
     constant, // value
     argument, // the argument in slot index
     operate,  // children: left, right; the operator's wrapped type and entry index
@@ -32,15 +37,30 @@ enum class Kind : uint8_t {
     unless,   // children: condition, block
     call,     // children: the arguments; index: the function's number
     sequence, // children: the expressions of a block or paren (value: the last)
+    word,     // the value of the written global word number index, read live
+    assign,   // children: the value; index: the written word's number, or the
+              // argument's slot when to_argument
+    loop,     // children: count, body
+    repeat,   // children: count, body; index: the counter's word number, or
+              // the argument's slot when to_argument
+    return_,  // children: the value, which leaves the function
 };
+
+inline bool is_leaf(Kind kind) {
+    return kind == Kind::constant || kind == Kind::argument || kind == Kind::word;
+}
 
 struct Node {
     Kind kind = Kind::constant;
-    uint8_t wrapped = 0; // operate: action! or native!
-    int32_t index = 0;   // argument: slot; operate: entry index; call: function number
-    uint32_t first = 0;  // the first child's place in Program::children
-    uint32_t count = 0;  // the number of children
-    Cell value{};        // constant
+    uint8_t wrapped = 0;        // operate: action! or native!
+    bool to_argument = false;   // assign, repeat: the target is an argument
+    bool returns = false;       // a return in it may leave the function
+    bool leaf_operands = false; // operate: both children are leaves (read in place)
+    int32_t index = 0;          // argument: slot; operate: entry index; call: function number
+    int32_t word = -1;          // constant: the global word it is the value of, if any
+    uint32_t first = 0;         // the first child's place in Program::children
+    uint32_t count = 0;         // the number of children
+    Cell value{};               // constant
 };
 
 // A function of the program: its value, its body's node and the typesets
@@ -69,9 +89,15 @@ struct Program {
     std::vector<Cell> types;
     std::vector<Source> sources;
     std::vector<Cell> cells;
-    // Global words named (as they stand in the code) and their values.
+    // Global words named (as they stand in the code) and their values. A
+    // written word (assigned or a repeat counter) has no fixed value: it is
+    // read live, and its slot is found again on each call from outside.
     std::vector<Cell> words;
     std::vector<Cell> values;
+    std::vector<uint8_t> written;
+    std::vector<uint32_t> written_words; // their numbers
+    std::vector<Cell*> slots;            // by word number: written ones', for the current run
+    bool writes_arguments = false;
     // Upper bounds of what one activation of any of the functions takes of
     // the general evaluator's frame records, argument cells and native stack
     // bytes while a call in it runs.

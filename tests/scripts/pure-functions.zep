@@ -95,3 +95,56 @@ expect-again 30 [early 3]
 ; An empty body gives unset!.
 nothing: func [] []
 expect-again unset! [type? nothing]
+
+; Loops: the last body's value, none when the body never runs, the counter
+; left at the count (a global word or an argument), untouched by a count
+; below one; a float count takes the general way.
+last-square: func [n] [repeat i n [i * i]]
+expect-again reduce [16 none none] [reduce [last-square 4 last-square 0 last-square -3]]
+i: 99
+expect-again 99 [last-square 0 i]
+expect-again 4 [last-square 4 i]
+expect-again [9 3] [reduce [last-square 3.7 i]]
+twice-counted: func [n] [loop 2 [repeat n n [n]]]
+expect-again 3 [twice-counted 3]
+empty-loop: func [] [loop 2 []]
+expect-again unset! [type? empty-loop]
+sum-to: func [n] [total: 0 repeat k n [total: total + k] total]
+expect-again [55 0] [reduce [sum-to 10 sum-to 0]]
+halve: func [n steps] [loop steps [n: n - (n - (n * 0 + 1))] n]
+expect-again 1 [halve 9 2]
+
+; A return leaves nested loops, try and catch; not through an operand.
+find-seven: func [limit] [loop 10 [repeat j limit [if j = 7 [return j]]] 0]
+expect-again [7 0] [reduce [find-seven 10 find-seven 5]]
+guarded: func [x] [try [catch [return x]]]
+expect-again 5 [guarded 5]
+guarded-sum: func [x] [try [x + 1]]
+expect-again 3 [guarded-sum 2]
+expect-again error! [type? guarded-sum none]
+
+; Writes are undone when the compiled form gives up, so that the general
+; evaluation makes each of them once: after an overflow, before an error.
+g: 0
+bump-times: func [n] [g: g + 1 g * n]
+expect-again [2147483647 0] [g: 0 reduce [bump-times 2147483647 g - 1]]
+expect-again [4294967294.0 1] [g: 1 reduce [bump-times 2147483647 g - 1]]
+bump-then-fail: func [n] [g: g + 1 n + none]
+expect-again [expect-arg 1] [g: 0 e: try [bump-then-fail 1] reduce [e/id g]]
+count-up: func [n] [repeat g n [if g = 3 [g + none]]]
+expect-again [expect-arg 3] [e: try [count-up 5] reduce [e/id g]]
+
+; A written word that holds another value (or an operator) when the
+; function is called again.
+g: 0
+read-g: func [n] [n g: 1]
+expect-again 1 [read-g 5]
+g: "text"
+expect-again 1 [read-g 5]
+reads-then-writes: func [n] [n g g: 1]
+g: 4
+expect-again 1 [reads-then-writes 5]
+; Read as an operator: n + (g: 1), which leaves g plain again.
+g: :+
+expect 6 [reads-then-writes 5]
+expect 1 [reads-then-writes 5]
