@@ -45,8 +45,6 @@ class SourceCells {
     }
     const Cell* data() const { return inline_ ? &one_ : many_.data(); }
     size_t size() const { return size_; }
-    // Keeps the first n cells (n no more than the size).
-    void cut(size_t n) { size_ = n; }
 
   private:
     std::vector<Cell> many_;
@@ -73,42 +71,41 @@ int64_t checked_product(int64_t a, int64_t b) {
     return n;
 }
 
-// Copies the cells in at the index and repeats them dup times.
-void write_cells(const Cell* block, int32_t at, const SourceCells& cells, int32_t dup) {
+// Copies count cells in at the index and repeats them dup times.
+void write_cells(const Cell* block, int32_t at, const Cell* cells, size_t count, int32_t dup) {
     Cell* start = cells_of(block) + at;
-    std::memcpy(start, cells.data(), cells.size() * sizeof(Cell));
+    if (count == 1)
+        *start = *cells; // the common one-value edit: no library call
+    else
+        std::memcpy(start, cells, count * sizeof(Cell));
     if (dup > 1)
         series::fill_pattern(reinterpret_cast<unsigned char*>(start),
-                             static_cast<uint32_t>(cells.size() * sizeof(Cell)),
+                             static_cast<uint32_t>(count * sizeof(Cell)),
                              static_cast<uint32_t>(dup));
 }
 
-} // namespace
-
-Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool append) {
-    SourceCells cells(value, only);
-    auto available = static_cast<int32_t>(cells.size());
-    if (part < 0 || part > available) part = available;
-    cells.cut(static_cast<size_t>(part));
-    if (part == 0 || dup <= 0) return series;
+// Puts count cells, repeated dup times (both at least 1), at the series'
+// head, or at its tail when appending: notifies the owner before and after,
+// makes room and keeps a hash!'s index. `value` is the value the owner is
+// told of. The cells must not lie in the target's buffer.
+Cell* insert_cells(Cell* series, const Cell* value, const Cell* cells, size_t count, int32_t dup,
+                   bool append) {
     int32_t h = clamp_head(series);
     Cell block = *series;
     int32_t total = series::total_length(&block);
     int32_t at = append ? total : h;
-    auto n = static_cast<int32_t>(checked_product(part, dup));
-    Cell subject = block;
+    auto n = static_cast<int32_t>(checked_product(static_cast<int64_t>(count), dup));
     Cell involved = *value;
-    bool owned =
-        series::notify(&subject, append ? "append" : "insert", &involved, append ? total : h, n);
-    room_for(&block, static_cast<uint64_t>(n), dup <= 4);
-    SeriesBuffer* b = node_buffer(block.data2);
+    bool owned = series::notify(&block, append ? "append" : "insert", &involved, at, n);
+    SeriesBuffer* b = room_for(&block, static_cast<uint64_t>(n), dup <= 4);
     Cell* first = cells_of(&block);
-    std::memmove(first + at + n, first + at, static_cast<size_t>(total - at) * sizeof(Cell));
+    if (at < total)
+        std::memmove(first + at + n, first + at, static_cast<size_t>(total - at) * sizeof(Cell));
     b->tail += static_cast<uint32_t>(n) * sizeof(Cell);
     Ref table = table_of(&block);
     bool rebuild = false;
     if (table && at < total) rebuild = hash::shift_indexes(table, n, at, total - at, true) != 0;
-    write_cells(&block, at, cells, dup);
+    write_cells(&block, at, cells, count, dup);
     if (table) {
         for (int32_t k = 0; k < n && !rebuild; ++k) {
             int32_t status = 0;
@@ -117,11 +114,50 @@ Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
         }
         if (rebuild) hash::rebuild(table, static_cast<uint32_t>(total + n));
     }
-    if (owned)
-        series::notify(&subject, append ? "appended" : "inserted", &involved, append ? total : h,
-                       n);
+    if (owned) series::notify(&block, append ? "appended" : "inserted", &involved, at, n);
     series->data1 = append ? 0 : static_cast<uint32_t>(std::min(h + n, total + n));
     return series;
+}
+
+// The common append of one cell to a block with room for it, no index and
+// no owner to notify: the cell goes straight to the tail. Answers false when
+// insert_cells must run.
+bool append_one_directly(Cell* series, const Cell* value) {
+    SeriesBuffer* b = node_buffer(series->data2);
+    uint64_t used = b->tail - b->head;
+    if (table_of(series) || uint64_t{b->tail} + sizeof(Cell) > arena::ref(buffer_end(b)) ||
+        used + sizeof(Cell) > memory::max_data_size || series::has_owner(series))
+        return false;
+    *reinterpret_cast<Cell*>(buffer_tail(b)) = *value;
+    b->tail += sizeof(Cell);
+    series->data1 = 0;
+    return true;
+}
+
+// append and insert of any value (kept out of line, so that the direct path
+// in append needs no frame).
+[[gnu::noinline]] Cell* add_value(Cell* series, const Cell* value, int32_t part, bool only,
+                                  int32_t dup, bool append) {
+    if (only || !series::is_block_type(cell_type(value))) {
+        // One cell, the value itself: copied out before the target changes.
+        if (part == 0 || dup <= 0) return series;
+        Cell one = *value;
+        return insert_cells(series, value, &one, 1, dup, append);
+    }
+    SourceCells cells(value, only);
+    auto available = static_cast<int32_t>(cells.size());
+    if (part < 0 || part > available) part = available;
+    if (part == 0 || dup <= 0) return series;
+    return insert_cells(series, value, cells.data(), static_cast<size_t>(part), dup, append);
+}
+
+} // namespace
+
+Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool append) {
+    if (append && part != 0 && dup == 1 && (only || !series::is_block_type(cell_type(value))) &&
+        append_one_directly(series, value))
+        return series;
+    return add_value(series, value, part, only, dup, append);
 }
 
 Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
@@ -146,7 +182,7 @@ Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
                      static_cast<size_t>(total - h - replaced) * sizeof(Cell));
         b->tail = b->head + static_cast<uint32_t>(new_total) * sizeof(Cell);
     }
-    if (k > 0 && dup > 0) write_cells(&block, h, cells, dup);
+    if (k > 0 && dup > 0) write_cells(&block, h, cells.data(), cells.size(), dup);
     if (Ref table = table_of(&block)) hash::rebuild(table, static_cast<uint32_t>(new_total));
     if (owned) series::notify(&block, "changed", &involved, h, static_cast<int32_t>(inserted));
     series->data1 = static_cast<uint32_t>(std::min<int64_t>(h + inserted, new_total));

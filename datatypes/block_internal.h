@@ -2,7 +2,10 @@
 #pragma once
 #include <cstdint>
 
+#include "datatypes/series.h"
 #include "runtime/cell.h"
+#include "runtime/memory.h"
+#include "runtime/value_make.h"
 
 namespace zep::block {
 
@@ -12,12 +15,21 @@ extern Cell none_value;
 namespace detail {
 
 // The buffer's first cell.
-Cell* cells_of(const Cell* block);
+inline Cell* cells_of(const Cell* block) {
+    return reinterpret_cast<Cell*>(buffer_head(node_buffer(block->data2)));
+}
 // Pulls a head index past the tail back to the tail (written back); answers
 // the head, a negative one counted as 0.
-int32_t clamp_head(Cell* block);
+inline int32_t clamp_head(Cell* block) {
+    int32_t h = value::series_head(block);
+    int32_t total = series::total_length(block);
+    if (h > total) block->data1 = static_cast<uint32_t>(h = total);
+    return h < 0 ? 0 : h;
+}
 // The index table of a hash!, else 0.
-Ref table_of(const Cell* block);
+inline Ref table_of(const Cell* block) {
+    return cell_type(block) == type_id::hash ? block->data3 : 0;
+}
 // Series types (block types, text types, binary!, vector!, image!).
 bool is_series_type(uint8_t type);
 // True when the datatype! or typeset! names the type.

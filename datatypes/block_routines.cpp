@@ -22,21 +22,6 @@ Cell none_value = {type_id::none, 0, 0, 0};
 
 namespace detail {
 
-Cell* cells_of(const Cell* block) {
-    return reinterpret_cast<Cell*>(buffer_head(node_buffer(block->data2)));
-}
-
-int32_t clamp_head(Cell* block) {
-    int32_t h = value::series_head(block);
-    int32_t total = series::total_length(block);
-    if (h > total) block->data1 = static_cast<uint32_t>(h = total);
-    return h < 0 ? 0 : h;
-}
-
-Ref table_of(const Cell* block) {
-    return cell_type(block) == type_id::hash ? block->data3 : 0;
-}
-
 bool is_typed_copy_type(uint8_t type) {
     return series::is_block_type(type) || string::is_any_string(type) || type == type_id::binary ||
            type == type_id::vector || type == type_id::image || type == type_id::map ||

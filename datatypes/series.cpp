@@ -19,10 +19,6 @@ bool (*vector_set_value)(unsigned char*, const Cell*, uint32_t, uint32_t) = null
 
 // ---- Position functions ------------------------------------------------------
 
-int32_t total_length(const Cell* value) {
-    return static_cast<int32_t>(used_unit_count(node_buffer(value->data2)));
-}
-
 bool is_at_tail(const Cell* value) {
     return value::series_head(value) >= total_length(value);
 }
@@ -72,21 +68,6 @@ bool is_given(const Cell* argument) {
     return !(address >= begin && address < base);
 }
 
-bool is_block_type(uint8_t type) {
-    switch (type) {
-    case type_id::block:
-    case type_id::paren:
-    case type_id::hash:
-    case type_id::path:
-    case type_id::lit_path:
-    case type_id::set_path:
-    case type_id::get_path:
-        return true;
-    default:
-        return false;
-    }
-}
-
 int32_t clamped_head(const Cell* value) {
     int32_t h = value::series_head(value);
     int32_t total = total_length(value);
@@ -115,16 +96,8 @@ void fire_refine(const char* refinement, const Cell* argument) {
     error::fire(error::Category::script, "invalid-refine-arg", &word, &copy);
 }
 
-bool has_owner(const Cell* series) {
-    if (!ownership::table()) return false;
-    return cell_type(series) == type_id::image
-               ? (series->header & ownership::image_owned_flag) != 0
-               : (node_buffer(series->data2)->flags & series_flag::owned) != 0;
-}
-
-bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index,
-            int32_t part) {
-    if (!has_owner(series)) return false;
+bool notify_owner(const Cell* series, const Cell* action, const Cell* value, int32_t index,
+                  int32_t part) {
     // Copies: the handler may move the buffers the arguments lie in.
     Cell subject = *series;
     Cell word = *action;
@@ -136,12 +109,10 @@ bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t i
     return ownership::check(&subject, &word, &fresh, index, part);
 }
 
-bool notify(const Cell* series, const char* action, const Cell* value, int32_t index,
-            int32_t part) {
-    // Most series have no owner: the action word is made only for those that do.
-    if (!has_owner(series)) return false;
+bool notify_owner(const Cell* series, const char* action, const Cell* value, int32_t index,
+                  int32_t part) {
     Cell word;
-    return notify(series, word_named(action, &word), value, index, part);
+    return notify_owner(series, word_named(action, &word), value, index, part);
 }
 
 // ---- Position actions --------------------------------------------------------

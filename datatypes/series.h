@@ -21,6 +21,7 @@
 
 #include "runtime/cell.h"
 #include "runtime/memory.h"
+#include "runtime/ownership.h"
 
 namespace zep::series {
 
@@ -36,7 +37,9 @@ inline uint32_t used_unit_count(const SeriesBuffer* b) {
 // True when the position is at or past the tail.
 bool is_at_tail(const Cell* value);
 // Units from the buffer's first used unit to its tail (T).
-int32_t total_length(const Cell* value);
+inline int32_t total_length(const Cell* value) {
+    return static_cast<int32_t>(used_unit_count(node_buffer(value->data2)));
+}
 // Adds n to the head index only when the new position is not past the tail;
 // true when the (possibly unchanged) position is at or past the tail.
 bool move_head(Cell* value, int32_t n);
@@ -52,7 +55,20 @@ int32_t length(Cell* value, bool from_start);
 // True for a refinement argument that was given.
 bool is_given(const Cell* argument);
 // block!, paren!, hash! and the four path types.
-bool is_block_type(uint8_t type);
+inline bool is_block_type(uint8_t type) {
+    switch (type) {
+    case type_id::block:
+    case type_id::paren:
+    case type_id::hash:
+    case type_id::path:
+    case type_id::lit_path:
+    case type_id::set_path:
+    case type_id::get_path:
+        return true;
+    default:
+        return false;
+    }
+}
 // The unit size of the value's buffer.
 inline uint32_t unit_of(const Cell* value) {
     return buffer_unit(node_buffer(value->data2));
@@ -68,13 +84,31 @@ int32_t part_count(const Cell* value, const Cell* part);
 // An unbound word! of the name (for error arguments and notifications).
 Cell* word_named(const char* name, Cell* out);
 
-// True when the series has an owner object to notify of changes.
-bool has_owner(const Cell* series);
+// True when the series has an owner object to notify of changes. Inline:
+// every change asks, and most series have no owner.
+inline bool has_owner(const Cell* series) {
+    bool flagged = cell_type(series) == type_id::image
+                       ? (series->header & ownership::image_owned_flag) != 0
+                       : (node_buffer(series->data2)->flags & series_flag::owned) != 0;
+    return flagged && ownership::table();
+}
+// notify for a series that has an owner.
+bool notify_owner(const Cell* series, const Cell* action, const Cell* value, int32_t index,
+                  int32_t part);
+bool notify_owner(const Cell* series, const char* action, const Cell* value, int32_t index,
+                  int32_t part);
 // Owner notification around a change: the action word (or its spelling),
 // the value involved (null: none), the position and the count. Answers
 // whether the series has an owner that was notified.
-bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index, int32_t part);
-bool notify(const Cell* series, const char* action, const Cell* value, int32_t index, int32_t part);
+inline bool notify(const Cell* series, const Cell* action, const Cell* value, int32_t index,
+                   int32_t part) {
+    return has_owner(series) && notify_owner(series, action, value, index, part);
+}
+inline bool notify(const Cell* series, const char* action, const Cell* value, int32_t index,
+                   int32_t part) {
+    // Most series have no owner: the action word is made only for those that do.
+    return has_owner(series) && notify_owner(series, action, value, index, part);
+}
 
 // The evaluator's seam for sort/compare with a function! value: calls the
 // function with the two arguments and writes its result. Null until the

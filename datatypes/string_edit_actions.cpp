@@ -10,6 +10,7 @@
 #include "datatypes/string_buffer.h"
 #include "datatypes/string_internal.h"
 #include "evaluator/stack.h"
+#include "runtime/type_sets.h"
 #include "runtime/unicode/units.h"
 #include "runtime/unicode/widen.h"
 #include "runtime/value_make.h"
@@ -121,25 +122,34 @@ inline void copy_bytes(unsigned char* to, const unsigned char* from, size_t n) {
         std::memcpy(&last, from + n - 4, 4);
         std::memcpy(to, &first, 4);
         std::memcpy(to + n - 4, &last, 4);
-    } else {
-        for (size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else if (n > 0) {
+        // 1 to 3 bytes: the first, the middle and the last (some the same).
+        unsigned char first = from[0], middle = from[n / 2], last = from[n - 1];
+        to[0] = first;
+        to[n / 2] = middle;
+        to[n - 1] = last;
     }
 }
 
-// Writes count units read from `from` (of from_unit bytes) at out in the
-// given unit, never narrower; answers the end.
-unsigned char* write_units(unsigned char* out, uint32_t unit, const unsigned char* from,
+// Writes count units read from `from` (of from_unit bytes, narrower than
+// unit) at out in the given unit; answers the end.
+unsigned char* widen_units(unsigned char* out, uint32_t unit, const unsigned char* from,
                            uint32_t from_unit, uint32_t count) {
-    if (from_unit == unit) {
-        size_t bytes = size_t{count} * unit;
-        copy_bytes(out, from, bytes);
-        return out + bytes;
-    }
     for (uint32_t i = 0; i < count; ++i) {
         unicode::write_unit(out, unit, unicode::read_unit(from + size_t{i} * from_unit, from_unit));
         out += unit;
     }
     return out;
+}
+
+// Writes count units read from `from` (of from_unit bytes) at out in the
+// given unit, never narrower; answers the end.
+inline unsigned char* write_units(unsigned char* out, uint32_t unit, const unsigned char* from,
+                                  uint32_t from_unit, uint32_t count) {
+    if (from_unit != unit) return widen_units(out, unit, from, from_unit, count);
+    size_t bytes = size_t{count} * unit;
+    copy_bytes(out, from, bytes);
+    return out + bytes;
 }
 
 // Writes the addition at out in the given unit (never narrower than the
@@ -256,33 +266,63 @@ uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& add
     return static_cast<uint32_t>(added);
 }
 
-// The common append of a plain text (not a tag, not sharing the target's
-// buffer) once, to a text that notifies no owner: the units go straight
-// from the source's buffer. Answers false when the general path must run.
-bool append_units_directly(Cell* series, const Cell* value, int32_t part, int32_t dup,
-                           bool notify) {
+// The common append: a plain text (not a tag, not sharing the target's
+// buffer) added once to a text that notifies no owner. Its units go straight
+// from the source's buffer.
+struct DirectText {
+    Ref node;
+    uint32_t head;  // first unit taken
+    uint32_t count; // units taken
+    uint32_t unit;  // the source's unit
+};
+
+// Answers whether the value is appended directly, and then what is taken.
+inline bool direct_text_of(const Cell* series, const Cell* value, int32_t part, int32_t dup,
+                           bool notify, DirectText* out) {
     uint8_t type = cell_type(value);
-    if (dup != 1 || type == type_id::tag || !is_any_string(type) || value->data2 == series->data2 ||
-        (notify && series::has_owner(series)))
+    if (dup != 1 || type == type_id::tag || !type_set::is_any_string(type) ||
+        value->data2 == series->data2 || (notify && series::has_owner(series)))
         return false;
-    Ref source_node = value->data2;
-    SeriesBuffer* source = node_buffer(source_node);
+    SeriesBuffer* source = node_buffer(value->data2);
     uint32_t head = detail::clamped_head(value, source);
     uint32_t count = detail::used_units(source) - head;
     if (part >= 0 && static_cast<uint32_t>(part) < count) count = static_cast<uint32_t>(part);
-    if (count == 0) return true;
-    uint32_t from_unit = buffer_unit(source);
-    Gap gap = open_gap(series, detail::used_units(node_buffer(series->data2)), 0, count, from_unit);
-    source = node_buffer(source_node); // growing the target may have moved it
-    write_units(gap.start, gap.unit, detail::unit_address(source, head), from_unit, count);
+    *out = {value->data2, head, count, buffer_unit(source)};
+    return true;
+}
+
+// Writes the text at the tail when the target is wide enough and has the
+// room: nothing allocates, so both buffers stay where they are. Answers
+// false (having changed nothing) otherwise.
+inline bool append_in_place(Cell* series, const DirectText& text) {
+    SeriesBuffer* target = node_buffer(series->data2);
+    uint32_t unit = buffer_unit(target);
+    uint64_t bytes = uint64_t{text.count} * unit;
+    if (unit < text.unit || uint64_t{target->tail} + bytes > arena::ref(buffer_end(target)) ||
+        uint64_t{target->tail - target->head} + bytes > memory::max_data_size)
+        return false;
+    write_units(buffer_tail(target), unit, detail::unit_address(node_buffer(text.node), text.head),
+                text.unit, text.count);
+    target->tail += static_cast<Ref>(bytes);
     series->data1 = 0;
     return true;
 }
 
-} // namespace
+// Writes the text at the tail, widening and growing the target as needed.
+[[gnu::noinline]] Cell* append_growing(Cell* series, const DirectText& text) {
+    Gap gap =
+        open_gap(series, detail::used_units(node_buffer(series->data2)), 0, text.count, text.unit);
+    // Growing the target may have moved the source.
+    write_units(gap.start, gap.unit, detail::unit_address(node_buffer(text.node), text.head),
+                text.unit, text.count);
+    series->data1 = 0;
+    return series;
+}
 
-Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify) {
-    if (append_units_directly(series, value, part, dup, notify)) return series;
+// Appends any value: its text is formed into the target (kept out of line,
+// so that the direct path in append needs no frame).
+[[gnu::noinline]] Cell* append_formed(Cell* series, const Cell* value, int32_t part, bool only,
+                                      int32_t dup, bool notify) {
     uint32_t old_total = support::view_of(series).total;
     if (notify) support::notify(series, words::global::append, value, old_total, 0);
     Addition addition = addition_of(value, part, only);
@@ -293,6 +333,16 @@ Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
                         static_cast<int32_t>(count));
     series->data1 = 0;
     return series;
+}
+
+} // namespace
+
+Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify) {
+    DirectText text;
+    if (!direct_text_of(series, value, part, dup, notify, &text))
+        return append_formed(series, value, part, only, dup, notify);
+    if (text.count == 0 || append_in_place(series, text)) return series;
+    return append_growing(series, text);
 }
 
 Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {

@@ -36,7 +36,14 @@ inline void store(const Cell* result) {
     if (result && result != stack::base()) stack::set_last(result);
 }
 
+// The slot of the first argument's type. The table is read here for any
+// type but port!; a port's actor, a missing slot and its error are left to
+// get_action_of_arg1.
 template <class Fn> Fn slot_of_arg1(int action) {
+    uint8_t type = cell_type(stack::base());
+    if (type != type_id::port)
+        if (ActionSlot found = slot_of(type, static_cast<uint32_t>(action)))
+            return reinterpret_cast<Fn>(found);
     return reinterpret_cast<Fn>(get_action_of_arg1(action));
 }
 

@@ -39,10 +39,8 @@ SeriesBuffer* widen_2_to_4(SeriesBuffer* buffer) {
     return widen(buffer, 2, 4);
 }
 
-SeriesBuffer* widen_to(SeriesBuffer* buffer, uint32_t unit) {
-    uint32_t current = buffer_unit(buffer);
-    if (current >= unit) return buffer;
-    return widen(buffer, current, unit);
+SeriesBuffer* widen_to_wider(SeriesBuffer* buffer, uint32_t unit) {
+    return widen(buffer, buffer_unit(buffer), unit);
 }
 
 } // namespace zep::unicode

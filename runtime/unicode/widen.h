@@ -15,8 +15,13 @@ SeriesBuffer* widen_1_to_2(SeriesBuffer* buffer);
 SeriesBuffer* widen_1_to_4(SeriesBuffer* buffer);
 SeriesBuffer* widen_2_to_4(SeriesBuffer* buffer);
 
+// Widens the buffer to `unit`, which is wider than its unit.
+SeriesBuffer* widen_to_wider(SeriesBuffer* buffer, uint32_t unit);
+
 // Widens the buffer to `unit` when its unit is narrower; otherwise answers it
-// unchanged.
-SeriesBuffer* widen_to(SeriesBuffer* buffer, uint32_t unit);
+// unchanged (inline: most edits need no widening).
+inline SeriesBuffer* widen_to(SeriesBuffer* buffer, uint32_t unit) {
+    return buffer_unit(buffer) >= unit ? buffer : widen_to_wider(buffer, unit);
+}
 
 } // namespace zep::unicode

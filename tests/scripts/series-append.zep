@@ -33,6 +33,38 @@ expect 2 [index? append next "abc" ""]
 expect "a<b>" [append "a" <b>]
 expect "ab1" [append "ab" 1]
 
+; A character or a wider text widens the target, also one with room to
+; spare; a narrower text is widened as it is written.
+foreach [expected code] [
+	"abcé" [append "abc" #"é"]
+	"abc日" [append "abc" #"日"]
+	"ab😀" [append "ab" "😀"]
+	"日本abc" [s: make string! 10 append s "日本" append s "abc"]
+	"é日" [s: make string! 10 append s "é" append s "日"]
+	"😀é日" [s: make string! 10 append s "😀" append s "é日"]
+	"ab日本" [append/part "ab" "日本語" 2]
+	"abccc" [append/dup "ab" "c" 3]
+] [expect expected code]
+
+; One value appended to a block, and its neighbours: spreading, /only, /dup,
+; /part, insert, a position past the tail and a hash!'s index.
+foreach [expected code] [
+	[a b c] [append [a b] 'c]
+	[a b [c]] [append/only [a b] [c]]
+	[a b c d] [append [a b] [c d]]
+	[a x x x] [append/dup [a] 'x 3]
+	[a c] [append/part [a] [c d] 1]
+	1 [index? append next [a b] 'c]
+	[a b c] [head insert next [a c] 'b]
+	3 [index? insert next [a c] 'b]
+	[x] [b: copy [1 2 3] c: at b 3 clear b append c 'x]
+	[3 4 [e] 2] [
+		h: make hash! [a 1 b 2]
+		append h [c 3] append h 'd append h 4 append/only h [e]
+		reduce [select h 'c select h 'd pick h 9 select h 'b]
+	]
+] [expect expected code]
+
 ; Owned text still tells its owner about each append.
 events: copy []
 o: make object! [
