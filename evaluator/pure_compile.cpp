@@ -118,6 +118,10 @@ class Compiler {
     }
 
     Verdict verdict() const { return verdict_; }
+    // Whether the code calls, branches, loops or guards a block: straight
+    // code (operators, assignments, a return) is as quick the general way,
+    // whose plain expressions take it in one step.
+    bool worth_it() const { return worth_it_; }
 
   private:
     int32_t refuse() {
@@ -333,6 +337,7 @@ class Compiler {
             arguments.push_back(static_cast<uint32_t>(argument));
         }
         ++calls_and_conditionals_;
+        worth_it_ = true;
         n.kind = Kind::call;
         n.index = number;
         return add_node(n, arguments);
@@ -370,6 +375,7 @@ class Compiler {
         }
         if (!no_operator_after(code, *position, context)) return refuse();
         ++calls_and_conditionals_;
+        worth_it_ = true;
         Node n;
         n.kind = kind;
         for (size_t i = 1; i < children.size(); ++i)
@@ -471,6 +477,7 @@ class Compiler {
         if (body < 0) return -1;
         if (!no_operator_after(code, *position, context)) return refuse();
         ++calls_and_conditionals_;
+        worth_it_ = true;
         n.returns = returns(body);
         return add_node(n, {static_cast<uint32_t>(count), static_cast<uint32_t>(body)});
     }
@@ -492,6 +499,7 @@ class Compiler {
         if (body < 0) return -1;
         if (!no_operator_after(code, *position, context)) return refuse();
         ++calls_and_conditionals_;
+        worth_it_ = true;
         return body;
     }
 
@@ -519,6 +527,7 @@ class Compiler {
 
     Program& p_;
     Verdict verdict_ = Verdict::compiled;
+    bool worth_it_ = false;
     uint32_t calls_and_conditionals_ = 0;
     int32_t nesting_ = 0;
 };
@@ -554,7 +563,7 @@ Verdict compile(const Cell* function, std::unique_ptr<Program>* out) {
     auto program = std::make_unique<Program>();
     Compiler compiler(program.get());
     if (compiler.function(function) < 0) return compiler.verdict();
-    if (!read_written_words_live(program.get())) return Verdict::refused;
+    if (!compiler.worth_it() || !read_written_words_live(program.get())) return Verdict::refused;
     *out = std::move(program);
     return Verdict::compiled;
 }

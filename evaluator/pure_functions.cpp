@@ -100,8 +100,11 @@ struct Runner {
     const uint32_t* children;
     const Function* functions;
     const Cell* types;
-    Cell* const* slots;   // of the written global words, by number
-    uint32_t levels_left; // further calls the general evaluator surely has room for
+    Cell* const* slots; // of the written global words, by number
+    const Program* program;
+    // Further calls the general evaluator surely has room for; counted at
+    // the first call (unknown_levels until then: most runs make none).
+    uint32_t levels_left;
     const char* native_floor;
     // A return is leaving the current function, its value in the *out of
     // each node it passes through.
@@ -112,6 +115,9 @@ struct Runner {
 // through a table: a small function saves few registers, where one switch
 // over every kind saved all of them on each node.
 using Handler = bool (*)(Runner& r, const Node& n, Cell* args, Cell* out);
+
+constexpr uint32_t unknown_levels = UINT32_MAX;
+uint32_t levels_with_room(const Program& p, const char* native_floor);
 extern const Handler handlers[];
 
 // A node's value into *out, leaves taken in place; false to give up.
@@ -194,6 +200,11 @@ bool conditional(Runner& r, const Node& n, Cell* args, Cell* out) {
 // the function's body.
 bool call(Runner& r, const Node& n, Cell* args, Cell* out) {
     char here;
+    if (r.levels_left == unknown_levels) {
+        // Counted from the first level, which this call's caller holds.
+        uint32_t levels = levels_with_room(*r.program, r.native_floor);
+        r.levels_left = levels ? levels - 1 : 0;
+    }
     if (r.levels_left == 0 || &here < r.native_floor) return false;
     const Function& f = r.functions[n.index];
     const uint32_t* children = r.children + n.first;
@@ -323,6 +334,17 @@ uint32_t levels_with_room(const Program& p, const char* native_floor) {
         {frames / p.frames_per_level, cells / p.cells_per_level, native / p.native_per_level}));
 }
 
+// Whether there is room for one level (levels_with_room is not 0), without
+// its divisions.
+bool room_for_a_level(const Program& p, const char* native_floor) {
+    char here;
+    return &here > native_floor &&
+           static_cast<uint64_t>(stack::frames.end - stack::frames.top) >= p.frames_per_level &&
+           static_cast<uint64_t>(stack::arguments.end - stack::arguments.top) >=
+               p.cells_per_level &&
+           static_cast<uint64_t>(&here - native_floor) >= p.native_per_level;
+}
+
 } // namespace
 
 namespace {
@@ -357,11 +379,11 @@ void mark_not_qualified(const Cell* function) {
     }
     Program& p = *e.program;
     const char* native_floor = detail::native_stack_limit + native_reserve;
-    uint32_t levels = levels_with_room(p, native_floor);
     // This call's own level is taken: its frame is marked.
-    if (levels == 0) return false;
-    Runner runner{p.nodes.data(), p.children.data(), p.functions.data(), p.types.data(),
-                  p.slots.data(), levels - 1,        native_floor};
+    if (!room_for_a_level(p, native_floor)) return false;
+    Runner runner{p.nodes.data(), p.children.data(), p.functions.data(),
+                  p.types.data(), p.slots.data(),    &p,
+                  unknown_levels, native_floor};
     // Its own copy of the arguments when it writes them: the general
     // evaluation may have to start again from the ones given.
     Cell own_args[8];
