@@ -401,7 +401,10 @@ class Compiler {
                             bool refinements = false) {
         const Cell* specs = nullptr;
         uint32_t shape = 0;
-        if (native->header & native::flag::unlike_entry) return nullptr;
+        if (native->header & native::flag::unlike_entry) {
+            refuse();
+            return nullptr;
+        }
         if (cell_type(call_spec_cache_cell(native)) != type_id::block) {
             later();
             return nullptr;
