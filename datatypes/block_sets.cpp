@@ -47,8 +47,10 @@ void index_keys(Input& in) {
     in.table = hash::make_table(static_cast<uint32_t>(in.tail), &in.value, hash::kind::hash, 0);
 }
 
+// The table covers the input's whole buffer, its tail included: any
+// member found will do.
 bool has_key(const Input& in, const Cell* key, int32_t size, int code) {
-    const Cell* found = hash::get(in.table, key, in.head, size, code, false, false);
+    const Cell* found = hash::get(in.table, key, in.head, size, code, false, false, true);
     return found && found - cells_of(&in.value) < in.tail;
 }
 
@@ -62,7 +64,7 @@ void pass(Cell* result, Ref result_table, const Input& from, int32_t size, int c
          at = size < from.tail - at ? at + size : from.tail) {
         Cell key = cells_of(&from.value)[at];
         if (!keep(&key)) continue;
-        if (hash::get(result_table, &key, 0, 1, code, false, false)) continue;
+        if (hash::get(result_table, &key, 0, 1, code, false, false, true)) continue;
         int32_t n = std::min(size, from.tail - at);
         int32_t first = series::total_length(result);
         for (int32_t k = 0; k < n; ++k) {

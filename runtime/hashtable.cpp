@@ -204,22 +204,14 @@ bool is_map_word(uint8_t type) {
 }
 
 Cell* select_member(Ref table, const Cell* key, int32_t entry, int32_t from, int32_t skip, int code,
-                    bool before, bool last) {
+                    bool before, bool last, bool any) {
     Table* t = table_at(table);
     Cell* cells = data_cells(t);
-    std::vector<int32_t> members;
-    if (entry >= 0) {
-        members.push_back(entry);
-    } else {
-        Ref chain = chain_node(t, static_cast<uint32_t>(-entry));
-        uint32_t n = series::length_in_units(chain);
-        for (uint32_t i = 1; i <= n; ++i)
-            members.push_back(static_cast<int32_t>(series::u32_at(chain, i)));
-    }
     int64_t step = skip < 1 ? 1 : skip;
     int64_t best = -1;
-    for (int32_t i : members) {
-        if (!same_key(cells + i, key, code)) continue;
+    // Whether the member is wanted; the scan ends at the first one for `any`.
+    auto consider = [&](int32_t i) {
+        if (!same_key(cells + i, key, code)) return false;
         int64_t distance;
         bool wanted;
         if (before) {
@@ -234,6 +226,16 @@ Cell* select_member(Ref table, const Cell* key, int32_t entry, int32_t from, int
             wanted = i >= from && (int64_t{i} - from) % step == 0;
             if (wanted && (best < 0 || i < best)) best = i;
         }
+        return wanted && any;
+    };
+    if (entry >= 0) {
+        consider(entry);
+    } else {
+        // Comparing keys allocates nothing: the chain stays where it is.
+        Ref chain = chain_node(t, static_cast<uint32_t>(-entry));
+        uint32_t n = series::length_in_units(chain);
+        for (uint32_t i = 1; i <= n; ++i)
+            if (consider(static_cast<int32_t>(series::u32_at(chain, i)))) break;
     }
     return best < 0 ? nullptr : cells + best;
 }
@@ -387,8 +389,8 @@ Cell* put_key(Ref table, Cell* key) {
     return put(table, key, nullptr);
 }
 
-Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before,
-          bool last) {
+Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before, bool last,
+          bool any) {
     // Copied before a refresh, which may move the series the key lies in
     // (and holds node compaction, so the copy stays valid).
     Cell search = *key;
@@ -408,7 +410,8 @@ Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool
         return same_key(cells + first_item(t, entry), &search, code_equal);
     });
     if (p.found < 0) return nullptr;
-    return select_member(table, &search, key_entries(t)[p.found], from, skip, code, before, last);
+    return select_member(table, &search, key_entries(t)[p.found], from, skip, code, before, last,
+                         any && !before && !last);
 }
 
 Cell* find_from(Ref table, const Cell* key, int32_t* cursor, int32_t* step) {

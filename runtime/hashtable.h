@@ -92,8 +92,12 @@ Cell* put_key(Ref table, Cell* key);
 // The item matching the key, or nullptr. Kinds 1-2: the first equal key.
 // Kind 0: among the key's chain members equal under `code`, the first at or
 // after `from` whose distance is a multiple of skip; with `before`, the last
-// before `from`; with `last`, the last at or after `from`.
-Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before, bool last);
+// before `from`; with `last`, the last at or after `from`. With `any`
+// (forward only), any member at or after `from` whose distance is a
+// multiple of skip: the first one met, where a long chain of equal keys
+// need not be read to its end.
+Cell* get(Ref table, const Cell* key, int32_t from, int32_t skip, int code, bool before, bool last,
+          bool any = false);
 
 // The next item equal to the key after the cursor (cursor -1: from the
 // key's bucket); cursor and step are updated to continue the enumeration.

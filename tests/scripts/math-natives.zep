@@ -50,6 +50,11 @@ foreach [expected code] [
 	[a b]         [unique [a A b]]
 	[a A b]       [unique/case [a A b]]
 	[a 1 b 2 c 4] [union/skip [a 1 b 2] [a 3 c 4] 2]
+	; Keys equal to many items: only those at a record's start count.
+	[1 1]         [intersect/skip [1 1 2 1] [9 1 1 5] 2]
+	[2 1]         [exclude/skip [1 1 2 1] [9 1 1 5] 2]
+	[]            [intersect/skip [1 7] [9 1 9 1 9 1] 2]
+	[A a]         [intersect/case [A a b] [a x A a]]
 	"abcd"        [union "abc" "bcd"]
 	36:00         [difference 2-Jan-2020/12:00 1-Jan-2020/0:00]
 ][expect expected code]
