@@ -413,6 +413,19 @@ int32_t detail::fetch_literal_arg(const Cell* code, int32_t position, int32_t en
     return position + 1;
 }
 
+namespace {
+
+// The call spec of an operator's function: building it allocates, so the
+// left operand (in the frame's base cell, at the top) is covered meanwhile.
+Ref infix_call_spec(const Cell* function) {
+    Cell* operand = stack::push_slot();
+    Ref spec = call_spec_of(function);
+    stack::arguments.top = operand;
+    return spec;
+}
+
+} // namespace
+
 int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position, int32_t end,
                         bool infix) {
     if (tracing)
@@ -421,7 +434,7 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
     if (cell_type(cached) == type_id::block && (cached->data3 & call_shape::plain))
         return fetch_plain_args(function, is_native_like(cell_type(function)), code, position, end,
                                 infix, node_cells(value::series_node(cached)), cached->data3);
-    Ref spec = call_spec_of(function);
+    Ref spec = infix ? infix_call_spec(function) : call_spec_of(function);
     bool native = is_native_like(cell_type(function));
     auto count = static_cast<int32_t>(node_cell_count(spec));
     // The spec's cells stay put until a collection moves them.
@@ -521,7 +534,7 @@ int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int
     else
         value::set_none(&f.cells[2]);
     gc::Root roots(f.cells, 3);
-    f.spec = call_spec_of(function);
+    f.spec = infix ? infix_call_spec(function) : call_spec_of(function);
     gc::RootRef spec_root(f.spec);
     f.native = is_native_like(cell_type(function));
     f.safer = mode >= 1 && (mode & fetch_mode::safer_bit) != 0;

@@ -999,9 +999,10 @@ int32_t eval_infix_from(const Cell* code, int32_t position, int32_t end, bool pu
         gc::Root root(locals, 2);
         if (traces(trace_bit::fetch))
             trace_event(trace_bit::fetch, code, position, nullptr, &locals[1]);
-        // The left operand becomes the first cell of the operator's frame.
+        // The left operand becomes the first cell of the operator's frame;
+        // it stays the top cell until the frame is marked.
         if (!push && start_top != stack::base()) *start_top = *stack::base();
-        stack::arguments.top = start_top;
+        stack::arguments.top = start_top + 1;
         Ref object_context = cell_type(&locals[0]) == type_id::function
                                  ? object_context_for(&locals[0], nullptr, &locals[1])
                                  : 0;
@@ -1045,6 +1046,9 @@ int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* 
                     int32_t path_element) {
     bool infix = result_slot == nullptr;
     if (traces(trace_bit::open)) trace_event(trace_bit::open, code, position, nullptr, name);
+    // Nothing allocates from here until the fetch covers the left operand
+    // again: the frame starts at its cell.
+    if (infix) --stack::arguments.top;
     auto fetch = [&] {
         return path ? fetch_args(fn, code, position, end, path, path_element, fetch_mode::path,
                                  infix)
@@ -1086,6 +1090,7 @@ int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int3
                              ? object_context_for(function, parent, &name_cell)
                              : 0;
     if (infix) {
+        // The left operand is the top cell (call_stable).
         Cell locals[2] = {*function, name_cell};
         gc::Root root(locals, 2);
         return call_stable(&locals[0], &locals[1], object_context, nullptr, code, position, end,

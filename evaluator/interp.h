@@ -71,7 +71,8 @@ int32_t do_next(const Cell* block);
 // position when it is a word!, else <anon>), `parent` the object through
 // which a path reached it (or null), `path`/`path_element` the path and the
 // function's element in it when called from a path (null/-1 otherwise).
-// With infix the left operand already sits in the frame's first cell.
+// With infix the left operand is the top cell, which becomes the frame's
+// first cell.
 // Answers the position after the arguments.
 int32_t eval_call(const Cell* function, const Cell* code, int32_t position, int32_t end, bool push,
                   const Cell* name, const Cell* parent, const Cell* path, int32_t path_element,

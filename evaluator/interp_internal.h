@@ -285,7 +285,8 @@ inline int32_t end_call(const Cell* code, int32_t position, bool push, const Cel
 
 // A call whose function and name cells do not move while it runs (stack
 // cells or rooted); result_slot is the cell that receives the result, or
-// null for an infix call (the left operand is the frame's first cell).
+// null for an infix call (the left operand is the top cell, kept covered
+// until the frame is marked on it, and the frame's first cell).
 int32_t call_stable(const Cell* fn, const Cell* name, Ref object_context, Cell* result_slot,
                     const Cell* code, int32_t position, int32_t end, bool push, const Cell* path,
                     int32_t path_element);

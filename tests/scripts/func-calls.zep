@@ -49,6 +49,14 @@ avg: make op! func [a b] [a + b / 2]
 expect 3 [2 avg 4]
 expect-error 'script 'bad-op-spec [make op! func [a b c] []]
 expect-error 'script 'bad-op-spec [make op! func ['a b] []]
+; A left operand that holds a series stays alive while the operator's first
+; call builds its call spec, traced or not, and while its error is made.
+pair-of: make op! func [a b] [reduce [length? a b]]
+expect [0 5] [(make hash! []) pair-of 5]
+expect-error 'script 'no-arg [(make hash! []) pair-of]
+pair-of: make op! func [a b] [reduce [length? a b]]
+tracer: func [event code offset value ref frame] []
+expect [1 2] [do/trace [(make hash! [1]) pair-of 2] :tracer]
 
 ; apply: positional arguments, refinement! switches, /all and /safer.
 g: func [a /r b /s c] [reduce [a r b s c]]
