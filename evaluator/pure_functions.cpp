@@ -40,11 +40,24 @@ constexpr uint32_t max_retry_wait = 1024;
 // times) is dropped: its function's calls are not worth the attempt.
 constexpr uint32_t give_up_limit = 16;
 
+// Two entries per set, so that two functions that fall in one set and are
+// called in turn keep their forms; a third replaces the one used less
+// recently.
 Entry table[table_slots];
+uint8_t recent[table_slots / 2]; // the set's entry used last (0 or 1)
 
+bool holds(const Entry& e, const Cell* function) {
+    return e.data3 == function->data3 && e.data2 == function->data2 && e.data1 == function->data1;
+}
+
+// The function's entry, or the one its form is to replace.
 Entry& entry_for(const Cell* function) {
-    // Node refs step by 4: consecutive more blocks take consecutive slots.
-    return table[(function->data3 >> 2) & (table_slots - 1)];
+    // Node refs step by 4: consecutive more blocks take consecutive sets.
+    uint32_t set = (function->data3 >> 2) & (table_slots / 2 - 1);
+    Entry* pair = table + 2 * set;
+    uint32_t way = holds(pair[0], function) ? 0 : holds(pair[1], function) ? 1 : recent[set] ^ 1u;
+    recent[set] = static_cast<uint8_t>(way);
+    return pair[way];
 }
 
 // Compared inline: the blocks are short, and a call to memcmp costs more
@@ -303,8 +316,7 @@ static_assert(sizeof handlers / sizeof handlers[0] == static_cast<size_t>(Kind::
 // entry waits a call before the next attempt, then twice as many after
 // each one that fails again.
 void learn(const Cell* function, Entry* e) {
-    bool same =
-        e->data3 == function->data3 && e->data2 == function->data2 && e->data1 == function->data1;
+    bool same = holds(*e, function);
     std::unique_ptr<Program> program;
     Verdict verdict = compile(function, &program);
     e->data1 = function->data1;
@@ -360,7 +372,7 @@ void mark_not_qualified(const Cell* function) {
 [[gnu::noinline]] bool run_entry(Entry& e, const Cell* function, const Cell* args, Cell* out) {
     if (!detail::native_stack_limit) return false;
     bool learned = false;
-    if (e.data3 != function->data3 || e.data2 != function->data2 || e.data1 != function->data1) {
+    if (!holds(e, function)) {
         learned = true;
     } else if (!e.program) {
         if (e.retry == 0 || --e.retry != 0) return false;
@@ -415,9 +427,7 @@ void mark_not_qualified(const Cell* function) {
 bool run(const Cell* function, const Cell* args, Cell* out) {
     Entry& e = entry_for(function);
     // Most functions do not qualify: their refusal is answered at once.
-    if (!e.program && e.retry == 0 && e.data3 == function->data3 && e.data2 == function->data2 &&
-        e.data1 == function->data1)
-        return false;
+    if (!e.program && e.retry == 0 && holds(e, function)) return false;
     return run_entry(e, function, args, out);
 }
 
