@@ -121,6 +121,13 @@ void note_native_made(Cell* made) {
     if (!within_spec) made->header |= native::flag::unlike_entry;
 }
 
+bool is_first_made(const Cell* value) {
+    if (!first_values) return false;
+    const Cell* first = first_value_cell(value);
+    return cell_type(first) == cell_type(value) && first->data1 == value->data1 &&
+           first->data2 == value->data2 && first->data3 == value->data3;
+}
+
 void check_unlike_entry_call(const Cell* function) {
     Cell first_value = *first_value_cell(function);
     Specs s = specs_of(function, &first_value);

@@ -21,6 +21,11 @@ void note_native_made(Cell* made);
 // refuses.
 void check_unlike_entry_call(const Cell* function);
 
+// Whether the native! or action! is the first value made with its index
+// (the one start-up made, whose spec its entry is written for). Allocates
+// nothing.
+bool is_first_made(const Cell* value);
+
 // Forgets every recorded spec (a new start of the runtime).
 void forget_native_specs();
 

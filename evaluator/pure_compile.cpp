@@ -15,6 +15,7 @@
 #include "evaluator/call.h"
 #include "evaluator/call_internal.h"
 #include "evaluator/interp_internal.h"
+#include "evaluator/native_specs.h"
 #include "evaluator/natives.h"
 #include "evaluator/pure_internal.h"
 
@@ -516,6 +517,10 @@ class Compiler {
             if (!specs) return -1;
             for (uint8_t type : {type_id::integer, type_id::logic, type_id::none})
                 if (!accepts(specs, type)) return refuse();
+        } else if (!is_first_made(native)) {
+            // Start-up's return takes any value; another one's spec is read
+            // once a call has built it.
+            return later();
         }
         if (*position >= code.count) return refuse();
         int32_t value = expression(code, position, context, arity);

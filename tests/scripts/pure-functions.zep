@@ -149,3 +149,10 @@ expect-again 1 [reads-then-writes 5]
 g: :+
 expect 6 [reads-then-writes 5]
 expect 1 [reads-then-writes 5]
+
+; A return made with a stricter spec than start-up's checks a value that is
+; not plain against it.
+strict-return: make native! [[value [string!]] 80]
+returns-paren: func [n] [if true [strict-return (n + 1)] 0]
+expect-error 'script 'expect-arg [returns-paren 1]
+expect-error 'script 'expect-arg [returns-paren 1]
