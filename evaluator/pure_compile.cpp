@@ -558,11 +558,15 @@ bool read_written_words_live(Program* p) {
             n.index = n.word;
         }
     p->slots.assign(p->words.size(), nullptr);
+    return true;
+}
+
+// Operators whose operands are both leaves read them in place.
+void mark_leaf_operands(Program* p) {
     for (Node& n : p->nodes)
         if (n.kind == Kind::operate)
             n.leaf_operands = is_leaf(p->nodes[p->children[n.first]].kind) &&
                               is_leaf(p->nodes[p->children[n.first + 1]].kind);
-    return true;
 }
 
 } // namespace
@@ -572,6 +576,7 @@ Verdict compile(const Cell* function, std::unique_ptr<Program>* out) {
     Compiler compiler(program.get());
     if (compiler.function(function) < 0) return compiler.verdict();
     if (!compiler.worth_it() || !read_written_words_live(program.get())) return Verdict::refused;
+    mark_leaf_operands(program.get());
     *out = std::move(program);
     return Verdict::compiled;
 }
