@@ -8,6 +8,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp.h"
 #include "evaluator/natives_control_support.h"
+#include "evaluator/pure_loops.h"
 #include "runtime/memory.h"
 #include "runtime/value_make.h"
 
@@ -146,6 +147,10 @@ void while_(bool check, const int32_t*) {
     poll_exits(check);
     const Cell* cond = arg(0);
     const Cell* body = arg(1);
+    if (Cell value; interp::pure::run_while_loop(cond, body, &value)) {
+        stack::set_result_only(&value);
+        return;
+    }
     mark_loop_frame();
     for (;;) {
         stack::reset();
@@ -202,6 +207,10 @@ void loop(bool check, const int32_t*) {
         return;
     }
     const Cell* body = arg(1);
+    if (Cell value; interp::pure::run_counted_loop(nullptr, arg(0), body, &value)) {
+        stack::set_result_only(&value);
+        return;
+    }
     mark_loop_frame();
     for (int32_t i = 0; i < count; ++i) {
         stack::reset();
@@ -230,6 +239,10 @@ void repeat(bool check, const int32_t*) {
     }
     Cell* counter = arg(1);
     const Cell* body = arg(2);
+    if (Cell value; interp::pure::run_counted_loop(arg(0), counter, body, &value)) {
+        stack::set_result_only(&value);
+        return;
+    }
     value::set_integer(counter, 1);
     CounterWord counter_word(arg(0));
     mark_loop_frame();

@@ -5,6 +5,7 @@
 // refuses the function.
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "datatypes/context.h"
@@ -85,7 +86,7 @@ class Compiler {
         const Cell* specs = nullptr;
         uint32_t shape = 0;
         // A callee not called yet has no call spec: it may qualify later.
-        if (cell_type(more + function::more::call_spec) != type_id::block) return later();
+        if (cell_type(more + function::more::call_spec) != type_id::block) return spec_wanted(fn);
         if (!plain_spec(fn, &specs, &shape)) return refuse();
         int32_t arity = call_shape::arguments(shape);
         if ((shape & call_shape::literal_bits) || call_shape::locals(shape) != 0 ||
@@ -107,15 +108,45 @@ class Compiler {
         uint32_t own_count = std::exchange(calls_and_conditionals_, outer_count);
         if (node < 0) return -1;
         p_.functions[static_cast<size_t>(number)].node = static_cast<uint32_t>(node);
-        // What one activation may hold of the general evaluator's stacks
-        // while a call in it runs: a frame per call and conditional, a
-        // handful of argument cells and a few native frames per node.
-        auto nodes = static_cast<uint32_t>(p_.nodes.size() - nodes_before);
-        p_.frames_per_level = std::max(p_.frames_per_level, 1 + own_count);
-        p_.cells_per_level =
-            std::max(p_.cells_per_level, 4 + static_cast<uint32_t>(arity) + 8 * nodes);
-        p_.native_per_level = std::max(p_.native_per_level, 4096 + 1536 * nodes);
+        account_level(nodes_before, own_count, arity);
         return number;
+    }
+
+    // A loop run from general code: its root node, or -1. The words of
+    // general code are global: the loop has no arguments of its own.
+    int32_t loop_root(const Loop& loop) {
+        size_t nodes_before = p_.nodes.size();
+        uint32_t outer_count = std::exchange(calls_and_conditionals_, 0);
+        Node n;
+        n.kind = loop.kind;
+        std::vector<uint32_t> children;
+        if (loop.kind == Kind::while_) {
+            Cell condition = *loop.condition;
+            int32_t node = sequence(&condition, 0, 0);
+            if (node < 0) return -1;
+            children.push_back(static_cast<uint32_t>(node));
+        } else {
+            // The count, given on each run.
+            Node count;
+            count.kind = Kind::constant;
+            p_.count_node = add_node(count, {});
+            if (p_.count_node < 0) return -1;
+            children.push_back(static_cast<uint32_t>(p_.count_node));
+            if (loop.kind == Kind::repeat && !counter_target(loop.word, 0, 0, &n)) return refuse();
+        }
+        Cell body = *loop.body;
+        int32_t node = sequence(&body, 0, 0);
+        if (node < 0) return -1;
+        children.push_back(static_cast<uint32_t>(node));
+        // A return or exit would leave a function of the general code.
+        for (uint32_t child : children)
+            if (returns(static_cast<int32_t>(child))) return refuse();
+        int32_t root = add_node(n, children);
+        if (root < 0) return -1;
+        uint32_t own_count = std::exchange(calls_and_conditionals_, outer_count);
+        account_level(nodes_before, own_count + 1, 0);
+        worth_it_ = true;
+        return root;
     }
 
     Verdict verdict() const { return verdict_; }
@@ -123,11 +154,31 @@ class Compiler {
     // code (operators, assignments, a return) is as quick the general way,
     // whose plain expressions take it in one step.
     bool worth_it() const { return worth_it_; }
+    // The first function-like value whose call spec was wanted.
+    const std::optional<Cell>& wanted() const { return wanted_; }
 
   private:
+    // What one activation may hold of the general evaluator's stacks while
+    // a call in it runs: a frame per call, conditional and loop, a handful
+    // of argument cells and a few native frames per node (the nodes made
+    // since nodes_before).
+    void account_level(size_t nodes_before, uint32_t own_count, int32_t arity) {
+        auto nodes = static_cast<uint32_t>(p_.nodes.size() - nodes_before);
+        p_.frames_per_level = std::max(p_.frames_per_level, 1 + own_count);
+        p_.cells_per_level =
+            std::max(p_.cells_per_level, 4 + static_cast<uint32_t>(arity) + 8 * nodes);
+        p_.native_per_level = std::max(p_.native_per_level, 4096 + 1536 * nodes);
+    }
+
     int32_t refuse() {
         if (verdict_ == Verdict::compiled) verdict_ = Verdict::refused;
         return -1;
+    }
+    // Later, once the function-like value's call spec is built (its first
+    // call builds it).
+    int32_t spec_wanted(const Cell* value) {
+        if (!wanted_) wanted_ = *value;
+        return later();
     }
     int32_t later() {
         verdict_ = Verdict::later;
@@ -352,7 +403,7 @@ class Compiler {
         const Cell* specs = nullptr;
         uint32_t shape = 0;
         // Not called yet: its call spec is built by its first call.
-        if (cell_type(call_spec_cache_cell(native)) != type_id::block) return later();
+        if (cell_type(call_spec_cache_cell(native)) != type_id::block) return spec_wanted(native);
         if (!plain_spec(native, &specs, &shape) ||
             shape != (call_shape::plain | static_cast<uint32_t>(1 + blocks)))
             return refuse();
@@ -407,7 +458,7 @@ class Compiler {
             return nullptr;
         }
         if (cell_type(call_spec_cache_cell(native)) != type_id::block) {
-            later();
+            spec_wanted(native);
             return nullptr;
         }
         uint32_t expected = call_shape::plain | static_cast<uint32_t>(arguments);
@@ -536,6 +587,7 @@ class Compiler {
     Program& p_;
     Verdict verdict_ = Verdict::compiled;
     bool worth_it_ = false;
+    std::optional<Cell> wanted_;
     uint32_t calls_and_conditionals_ = 0;
     int32_t nesting_ = 0;
 };
@@ -569,16 +621,34 @@ void mark_leaf_operands(Program* p) {
                               is_leaf(p->nodes[p->children[n.first + 1]].kind);
 }
 
+// The program's last steps, once its nodes are made.
+Verdict finish(Compiler& compiler, std::unique_ptr<Program> program,
+               std::unique_ptr<Program>* out) {
+    if (!compiler.worth_it() || !read_written_words_live(program.get())) return Verdict::refused;
+    mark_leaf_operands(program.get());
+    *out = std::move(program);
+    return Verdict::compiled;
+}
+
 } // namespace
 
 Verdict compile(const Cell* function, std::unique_ptr<Program>* out) {
     auto program = std::make_unique<Program>();
     Compiler compiler(program.get());
-    if (compiler.function(function) < 0) return compiler.verdict();
-    if (!compiler.worth_it() || !read_written_words_live(program.get())) return Verdict::refused;
-    mark_leaf_operands(program.get());
-    *out = std::move(program);
-    return Verdict::compiled;
+    int32_t number = compiler.function(function);
+    if (number < 0) return compiler.verdict();
+    program->root = program->functions[static_cast<size_t>(number)].node;
+    return finish(compiler, std::move(program), out);
+}
+
+Verdict compile_loop(const Loop& loop, std::unique_ptr<Program>* out, std::optional<Cell>* wanted) {
+    auto program = std::make_unique<Program>();
+    Compiler compiler(program.get());
+    int32_t root = compiler.loop_root(loop);
+    *wanted = compiler.wanted();
+    if (root < 0) return compiler.verdict();
+    program->root = static_cast<uint32_t>(root);
+    return finish(compiler, std::move(program), out);
 }
 
 } // namespace zep::interp::pure

@@ -20,24 +20,16 @@ namespace zep::interp::pure {
 namespace {
 
 // A function's compiled form, found by the function's payload.
-struct Entry {
+struct Entry : Form {
     uint32_t data1 = 0;
     uint32_t data2 = 0;
-    uint32_t data3 = 0;               // 0: no function
-    std::unique_ptr<Program> program; // null: none (see retry)
-    // Calls until compiling is tried again, for a function that may
-    // qualify once something it names has been called, and the wait after
-    // that attempt (doubled at each one).
-    uint32_t retry = 0;
-    uint32_t retry_wait = 0;
-    uint32_t runs = 0;
-    uint32_t gave_up = 0;
+    uint32_t data3 = 0; // 0: no function
 };
 
 constexpr uint32_t table_slots = 256;
 constexpr uint32_t max_retry_wait = 1024;
 // A form that gives up more often than it runs (and more than this many
-// times) is dropped: its function's calls are not worth the attempt.
+// times) is dropped: its code's runs are not worth the attempt.
 constexpr uint32_t give_up_limit = 16;
 
 // Two entries per set, so that two functions that fall in one set and are
@@ -72,40 +64,6 @@ bool same_cells(const Cell* a, const Cell* b, size_t count) {
         differ |= (a_words[0] ^ b_words[0]) | (a_words[1] ^ b_words[1]);
     }
     return differ == 0;
-}
-
-// Whether everything the program was made from still stands. The global
-// words come first: they make sure the functions named are the ones
-// compiled (so their blocks are live), then the body cells, then the
-// blocks in the order they were read, each one reached from one already
-// found unchanged.
-// The slots of the written words are found again on the way.
-bool still_valid(Program& p) {
-    // Every word is the global context's, with a resolved index.
-    Cell* globals = detail::cached_global_values(context::global);
-    if (!globals) return false;
-    for (size_t i = 0; i < p.words.size(); ++i) {
-        Cell* found = globals + value::word_index(&p.words[i]);
-        if (p.written[i])
-            // The global context's values, which nothing moves while the
-            // form runs.
-            p.slots[i] = found;
-        else if (!same_cells(found, &p.values[i], 1))
-            return false;
-    }
-    for (const Function& f : p.functions)
-        if (!same_cells(function::more_cell(&f.value, function::more::body), &f.body, 1))
-            return false;
-    for (const Source& s : p.sources) {
-        SeriesBuffer* buffer = node_buffer(s.node);
-        const Cell* cells = reinterpret_cast<const Cell*>(buffer_head(buffer));
-        auto count =
-            static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_tail(buffer)) - cells);
-        if (count - s.head != static_cast<int32_t>(s.count) ||
-            !same_cells(cells + s.head, p.cells.data() + s.first, s.count))
-            return false;
-    }
-    return true;
 }
 
 struct Runner {
@@ -288,6 +246,22 @@ bool counted_loop(Runner& r, const Node& n, Cell* args, Cell* out) {
     }
 }
 
+// while: the condition, then the body while it is true; the value is
+// unset!.
+bool while_loop(Runner& r, const Node& n, Cell* args, Cell* out) {
+    const uint32_t* children = r.children + n.first;
+    for (;;) {
+        Cell condition;
+        // An unset! condition raises an error.
+        if (!value_of(r, children[0], args, &condition) || !is_plain_value(cell_type(&condition)))
+            return false;
+        if (!detail::is_true(&condition)) break;
+        if (!value_of(r, children[1], args, out)) return false;
+    }
+    value::set_unset(out);
+    return true;
+}
+
 bool return_(Runner& r, const Node& n, Cell* args, Cell* out) {
     if (!value_of(r, r.children[n.first], args, out)) return false;
     r.returning = true;
@@ -309,8 +283,9 @@ const Handler handlers[] = {
     counted_loop, // loop
     counted_loop, // repeat
     return_,      // return_
+    while_loop,   // while_
 };
-static_assert(sizeof handlers / sizeof handlers[0] == static_cast<size_t>(Kind::return_) + 1);
+static_assert(sizeof handlers / sizeof handlers[0] == static_cast<size_t>(Kind::while_) + 1);
 
 // Compiles the function into its entry. When it may qualify later, the
 // entry waits a call before the next attempt, then twice as many after
@@ -322,15 +297,7 @@ void learn(const Cell* function, Entry* e) {
     e->data1 = function->data1;
     e->data2 = function->data2;
     e->data3 = function->data3;
-    e->program = std::move(program);
-    if (verdict == Verdict::later) {
-        e->retry_wait = same && e->retry_wait ? std::min(e->retry_wait * 2, max_retry_wait) : 1;
-        e->retry = e->retry_wait;
-    } else {
-        e->retry = e->retry_wait = 0;
-    }
-    e->runs = 0;
-    e->gave_up = 0;
+    learn_form(e, same, verdict, std::move(program));
 }
 
 // How many levels of calls the general evaluator surely has room for from
@@ -389,9 +356,53 @@ void mark_not_qualified(const Cell* function) {
         if (e.retry == 0) mark_not_qualified(function);
         return false;
     }
-    Program& p = *e.program;
+    if (!run_program(*e.program, args, e.program->functions[0].arity, out)) {
+        if (gives_up_too_often(&e)) mark_not_qualified(function);
+        return false;
+    }
+    ++e.runs;
+    return true;
+}
+
+} // namespace
+
+// Whether everything the program was made from still stands. The global
+// words come first: they make sure the functions named are the ones
+// compiled (so their blocks are live), then the body cells, then the
+// blocks in the order they were read, each one reached from one already
+// found unchanged.
+// The slots of the written words are found again on the way.
+bool still_valid(Program& p) {
+    // Every word is the global context's, with a resolved index.
+    Cell* globals = detail::cached_global_values(context::global);
+    if (!globals) return false;
+    for (size_t i = 0; i < p.words.size(); ++i) {
+        Cell* found = globals + value::word_index(&p.words[i]);
+        if (p.written[i])
+            // The global context's values, which nothing moves while the
+            // form runs.
+            p.slots[i] = found;
+        else if (!same_cells(found, &p.values[i], 1))
+            return false;
+    }
+    for (const Function& f : p.functions)
+        if (!same_cells(function::more_cell(&f.value, function::more::body), &f.body, 1))
+            return false;
+    for (const Source& s : p.sources) {
+        SeriesBuffer* buffer = node_buffer(s.node);
+        const Cell* cells = reinterpret_cast<const Cell*>(buffer_head(buffer));
+        auto count =
+            static_cast<int32_t>(reinterpret_cast<const Cell*>(buffer_tail(buffer)) - cells);
+        if (count - s.head != static_cast<int32_t>(s.count) ||
+            !same_cells(cells + s.head, p.cells.data() + s.first, s.count))
+            return false;
+    }
+    return true;
+}
+
+bool run_program(Program& p, const Cell* args, int32_t arity, Cell* out) {
     const char* native_floor = detail::native_stack_limit + native_reserve;
-    // This call's own level is taken: its frame is marked.
+    // The caller's own level is taken: its frame is marked.
     if (!room_for_a_level(p, native_floor)) return false;
     Runner runner{p.nodes.data(), p.children.data(), p.functions.data(),
                   p.types.data(), p.slots.data(),    &p,
@@ -402,27 +413,39 @@ void mark_not_qualified(const Cell* function) {
     // Only read unless the program writes arguments.
     Cell* arguments = const_cast<Cell*>(args);
     if (p.writes_arguments) {
-        std::copy_n(args, p.functions[0].arity, own_args);
+        std::copy_n(args, arity, own_args);
         arguments = own_args;
     }
     // What the written words held, put back if it gives up.
     Cell saved[max_written_words];
     for (size_t i = 0; i < p.written_words.size(); ++i) saved[i] = *p.slots[p.written_words[i]];
     Cell value;
-    if (!value_of(runner, p.functions[0].node, arguments, &value)) {
+    if (!value_of(runner, p.root, arguments, &value)) {
         for (size_t i = 0; i < p.written_words.size(); ++i) *p.slots[p.written_words[i]] = saved[i];
-        if (++e.gave_up > give_up_limit && e.gave_up > e.runs) {
-            e.program.reset();
-            mark_not_qualified(function);
-        }
         return false;
     }
-    ++e.runs;
     *out = value;
     return true;
 }
 
-} // namespace
+void learn_form(Form* f, bool same, Verdict verdict, std::unique_ptr<Program> program) {
+    f->program = std::move(program);
+    if (verdict == Verdict::later) {
+        f->retry_wait = same && f->retry_wait ? std::min(f->retry_wait * 2, max_retry_wait) : 1;
+        f->retry = f->retry_wait;
+    } else {
+        f->retry = f->retry_wait = 0;
+    }
+    f->runs = 0;
+    f->gave_up = 0;
+}
+
+bool gives_up_too_often(Form* f) {
+    if (++f->gave_up <= give_up_limit || f->gave_up <= f->runs) return false;
+    f->program.reset();
+    f->retry = 0;
+    return true;
+}
 
 bool run(const Cell* function, const Cell* args, Cell* out) {
     Entry& e = entry_for(function);

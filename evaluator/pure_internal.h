@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "runtime/cell.h"
@@ -44,6 +45,7 @@ enum class Kind : uint8_t {
     repeat,   // children: count, body; index: the counter's word number, or
               // the argument's slot when to_argument
     return_,  // children: the value, which leaves the function
+    while_,   // children: condition, body (a loop's root only)
 };
 
 inline bool is_leaf(Kind kind) {
@@ -83,6 +85,11 @@ struct Source {
 };
 
 struct Program {
+    // The node run: the first function's body, or a loop's.
+    uint32_t root = 0;
+    // A loop's count: a constant node given its value on each run (-1 when
+    // the program is a function's).
+    int32_t count_node = -1;
     std::vector<Node> nodes;
     std::vector<uint32_t> children;
     std::vector<Function> functions; // the first is the one compiled for
@@ -116,5 +123,50 @@ enum class Verdict {
 // Compiles the function! (a stable cell) and every function it calls.
 // Allocates nothing in the arena.
 Verdict compile(const Cell* function, std::unique_ptr<Program>* out);
+
+// A loop run by its native from general code, its arguments evaluated and
+// checked: `loop` and `repeat` (count, body; repeat's counter word) or
+// `while` (condition, body).
+struct Loop {
+    Kind kind = Kind::loop; // loop, repeat or while_
+    const Cell* word = nullptr;
+    const Cell* condition = nullptr;
+    const Cell* body = nullptr;
+};
+
+// Compiles the loop and every function it calls; its count node holds no
+// value yet. A later verdict for want of a call spec not built yet puts the
+// function-like value in *wanted. Allocates nothing in the arena.
+Verdict compile_loop(const Loop& loop, std::unique_ptr<Program>* out, std::optional<Cell>* wanted);
+
+// Whether everything the program was made from still stands: the values
+// of the global words it reads as constants, the body cells of its
+// functions and the cells of its blocks. Finds the written words' slots.
+bool still_valid(Program& p);
+
+// Runs the program's root, with the arguments given (arity of them) when
+// it is a function's, checked valid. Answers true with the value in *out;
+// false having changed nothing.
+bool run_program(Program& p, const Cell* args, int32_t arity, Cell* out);
+
+// A compiled form kept for what it was made from, and when to try again.
+struct Form {
+    std::unique_ptr<Program> program; // null: none (see retry)
+    // Runs until compiling is tried again, for code that may qualify once
+    // something it names has been called, and the wait after that attempt
+    // (doubled at each one).
+    uint32_t retry = 0;
+    uint32_t retry_wait = 0;
+    uint32_t runs = 0;
+    uint32_t gave_up = 0;
+};
+
+// Keeps what a compile found: the program, or when to try again (same:
+// the form was for the same code before).
+void learn_form(Form* f, bool same, Verdict verdict, std::unique_ptr<Program> program);
+
+// Counts a run that gave up; a form that gives up more often than it runs
+// (and more than a few times) is dropped, and true answered.
+bool gives_up_too_often(Form* f);
 
 } // namespace zep::interp::pure

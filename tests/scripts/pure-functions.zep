@@ -156,3 +156,26 @@ strict-return: make native! [[value [string!]] 80]
 returns-paren: func [n] [if true [strict-return (n + 1)] 0]
 expect-error 'script 'expect-arg [returns-paren 1]
 expect-error 'script 'expect-arg [returns-paren 1]
+
+; Loops of general code (here, the script's) whose bodies only compute with
+; integers run compiled too, on their first run: the same values, counters
+; and writes as the general way, which takes over when they give up.
+n: 0
+expect 10 [while [n < 10] [n: n + 1] n]
+expect unset! [type? while [n < 20] [n: n + 1]]
+total: 0
+expect 15 [repeat k 5 [total: total + k]]
+expect [5 15] [reduce [k total]]
+expect 9 [total: 0 loop 3 [total: total + 3]]
+expect [0.0 30] [reduce [loop 2 [total: 0 total + 0.0] total: 30]]
+expect 21 [total: 0 repeat k 6 [total: total + (twice k) - k] total]
+; An overflow puts the written words back: the general way adds once.
+total: 2147483600
+expect 2147483699.0 [repeat k 3 [total: total + 33] total]
+; A return would leave a function of the general code: such a loop runs
+; the general way.
+leaves: func [] [repeat k 5 [if k = 2 [return k]] 0]
+expect 2 [leaves]
+; A loop whose callee has not been called yet.
+fresh-double: func [x] [x * 2]
+expect 12 [total: 0 loop 3 [total: total + fresh-double 2] total]
