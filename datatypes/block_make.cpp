@@ -7,6 +7,7 @@
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
+#include "runtime/gc_roots.h"
 #include "runtime/value_make.h"
 
 namespace zep::block {
@@ -41,6 +42,8 @@ Cell* typeset_block(Cell* result, const Cell* typeset, uint8_t type) {
     Cell set = *typeset;
     Cell made;
     make_at_with(&made, 8, type);
+    // Held while it grows: nothing else refers to it yet.
+    gc::Root keep(&made);
     for (int t = 1; t <= type_id::event; ++t) {
         if (!detail::names_type(&set, static_cast<uint8_t>(t))) continue;
         Cell datatype;

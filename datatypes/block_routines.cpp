@@ -11,6 +11,7 @@
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
 #include "runtime/cell_ops.h"
+#include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/memory.h"
 #include "runtime/root_block.h"
@@ -96,8 +97,13 @@ void set_tail_index(Cell* block, int32_t index) {
 }
 
 Cell* append_value(const Cell* block, const Cell* value) {
-    Cell copy = *value;
-    Cell target = *block;
+    // Copied (the value may lie in the block's buffer) and held while the
+    // block grows: a collection may move their series and nodes, and the
+    // value may be the only reference to a series just made.
+    Cell locals[2] = {*value, *block};
+    gc::Root keep(locals, 2);
+    const Cell& copy = locals[0];
+    const Cell& target = locals[1];
     Cell* cell = series::alloc_tail_cell(node_buffer(target.data2));
     *cell = copy;
     if (Ref table = table_of(&target)) {

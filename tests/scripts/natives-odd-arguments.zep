@@ -73,3 +73,9 @@ expect "make native! [[x]]" [mold :short-if]
 expect-error 'script 'bad-op-spec [make op! make native! [[a b] 1]]
 wider-if: make native! [[a [any-type!] b [block!] c] 1]
 expect 8 [wider-if true [8] 3]
+
+; A typeset made into a block or hash! of its datatypes: the new block is
+; kept while it grows past its first room.
+expect 3 [length? to block! number!]
+expect true [(length? to hash! any-type!) > 40]
+expect true [(length? to block! any-type!) = length? to hash! any-type!]
