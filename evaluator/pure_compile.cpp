@@ -14,6 +14,7 @@
 #include "datatypes/op.h"
 #include "datatypes/registry.h"
 #include "evaluator/call.h"
+#include "evaluator/call_integer_test.h"
 #include "evaluator/call_internal.h"
 #include "evaluator/interp_internal.h"
 #include "evaluator/native_specs.h"
@@ -104,7 +105,10 @@ class Compiler {
         size_t nodes_before = p_.nodes.size();
         uint32_t outer_count = std::exchange(calls_and_conditionals_, 0);
         Cell body_copy = *body;
+        // A break or continue leaves only a loop of the same function.
+        int32_t outer_loops = std::exchange(loops_, 0);
         int32_t node = sequence(&body_copy, context, arity);
+        loops_ = outer_loops;
         uint32_t own_count = std::exchange(calls_and_conditionals_, outer_count);
         if (node < 0) return -1;
         p_.functions[static_cast<size_t>(number)].node = static_cast<uint32_t>(node);
@@ -124,6 +128,7 @@ class Compiler {
             Cell condition = *loop.condition;
             int32_t node = sequence(&condition, 0, 0);
             if (node < 0) return -1;
+            if (exits(node)) return refuse();
             children.push_back(static_cast<uint32_t>(node));
         } else {
             // The count, given on each run.
@@ -134,13 +139,11 @@ class Compiler {
             children.push_back(static_cast<uint32_t>(p_.count_node));
             if (loop.kind == Kind::repeat && !counter_target(loop.word, 0, 0, &n)) return refuse();
         }
-        Cell body = *loop.body;
-        int32_t node = sequence(&body, 0, 0);
+        int32_t node = loop_body(loop.body, 0, 0);
         if (node < 0) return -1;
         children.push_back(static_cast<uint32_t>(node));
-        // A return or exit would leave a function of the general code.
-        for (uint32_t child : children)
-            if (returns(static_cast<int32_t>(child))) return refuse();
+        // A return would leave a function of the general code.
+        if (returns(node)) return refuse();
         int32_t root = add_node(n, children);
         if (root < 0) return -1;
         uint32_t own_count = std::exchange(calls_and_conditionals_, outer_count);
@@ -234,8 +237,7 @@ class Compiler {
         if (children.size() == 1) return static_cast<int32_t>(children[0]);
         Node n;
         n.kind = Kind::sequence;
-        for (uint32_t child : children)
-            n.returns = n.returns || returns(static_cast<int32_t>(child));
+        for (uint32_t child : children) take_exits(&n, static_cast<int32_t>(child));
         return add_node(n, children);
     }
 
@@ -279,6 +281,19 @@ class Compiler {
     bool returns(int32_t node) const {
         return node >= 0 && p_.nodes[static_cast<size_t>(node)].returns;
     }
+    // Whether a return, break or continue in the node may leave it: such a
+    // node stands only where its value goes nowhere else.
+    bool exits(int32_t node) const {
+        return node >= 0 && (p_.nodes[static_cast<size_t>(node)].returns ||
+                             p_.nodes[static_cast<size_t>(node)].breaks);
+    }
+    // Both flags of the children, for a node whose children's exits leave
+    // it too.
+    void take_exits(Node* n, int32_t child) const {
+        if (child < 0) return;
+        n->returns = n->returns || p_.nodes[static_cast<size_t>(child)].returns;
+        n->breaks = n->breaks || p_.nodes[static_cast<size_t>(child)].breaks;
+    }
 
     // An expression: an operand, then operators combining it with single
     // values.
@@ -292,12 +307,12 @@ class Compiler {
             const Cell* found = global_value(word);
             if (!found) return refuse();
             if (cell_type(found) != type_id::op) break;
-            if (!is_integer_operator(found) || returns(left)) return refuse();
+            if (!is_integer_operator(found) || exits(left)) return refuse();
             ++*position;
             if (*position >= code.count) return refuse();
             int32_t right = operand(code, position, context, arity, true);
             if (right < 0) return -1;
-            if (returns(right)) return refuse();
+            if (exits(right)) return refuse();
             Node n;
             n.kind = Kind::operate;
             n.wrapped = op::wrapped_type(found);
@@ -349,9 +364,13 @@ class Compiler {
             if (value::word_context(cell) == context::global) return later();
             return refuse();
         }
-        // A word not set yet may name a qualifying function later.
-        if (cell_type(found) == type_id::unset) return later();
-        if (is_plain_value(cell_type(found))) {
+        // A word not set yet may name a qualifying function later, unless
+        // the code itself writes it (a counter set before its body runs):
+        // it is read live, and a value that is not plain gives up there.
+        bool written = cell_type(found) == type_id::unset &&
+                       p_.written[static_cast<size_t>(word_number(cell))];
+        if (cell_type(found) == type_id::unset && !written) return later();
+        if (is_plain_value(cell_type(found)) || written) {
             n.kind = Kind::constant;
             n.value = *found;
             n.word = word_number(cell);
@@ -373,8 +392,18 @@ class Compiler {
                 return return_of(found, code, position, context, arity);
             if (index == natives::index::try_ || index == natives::index::catch_)
                 return guarded_block(found, code, position, context, arity);
+            if (index == natives::index::while_)
+                return while_of(found, code, position, context, arity);
+            if (index == natives::index::break_)
+                return loop_exit(found, Kind::break_, code, *position, context);
+            if (index == natives::index::continue_)
+                return loop_exit(found, Kind::continue_, code, *position, context);
+            if (detail::is_integer_test(found))
+                return integer_test_of(found, code, position, context, arity);
             return refuse();
         }
+        if (cell_type(found) == type_id::action && detail::is_integer_test(found))
+            return integer_test_of(found, code, position, context, arity);
         if (cell_type(found) != type_id::function) return refuse();
         Cell callee = *found;
         int32_t number = function(&callee);
@@ -385,7 +414,7 @@ class Compiler {
             if (*position >= code.count) return refuse();
             int32_t argument = expression(code, position, context, arity);
             if (argument < 0) return -1;
-            if (returns(argument)) return refuse();
+            if (exits(argument)) return refuse();
             arguments.push_back(static_cast<uint32_t>(argument));
         }
         ++calls_and_conditionals_;
@@ -414,7 +443,7 @@ class Compiler {
         if (*position >= code.count) return refuse();
         int32_t condition = expression(code, position, context, arity);
         if (condition < 0) return -1;
-        if (returns(condition)) return refuse();
+        if (exits(condition)) return refuse();
         std::vector<uint32_t> children{static_cast<uint32_t>(condition)};
         for (int32_t i = 0; i < blocks; ++i) {
             if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
@@ -431,7 +460,7 @@ class Compiler {
         Node n;
         n.kind = kind;
         for (size_t i = 1; i < children.size(); ++i)
-            n.returns = n.returns || returns(static_cast<int32_t>(children[i]));
+            take_exits(&n, static_cast<int32_t>(children[i]));
         return add_node(n, children);
     }
 
@@ -483,7 +512,7 @@ class Compiler {
         if (*position >= code.count) return refuse();
         int32_t value = expression(code, position, context, arity);
         if (value < 0) return -1;
-        if (returns(value)) return refuse();
+        if (exits(value)) return refuse();
         return add_node(n, {static_cast<uint32_t>(value)});
     }
 
@@ -523,18 +552,105 @@ class Compiler {
         if (*position >= code.count) return refuse();
         int32_t count = expression(code, position, context, arity);
         if (count < 0) return -1;
-        if (returns(count)) return refuse();
+        if (exits(count)) return refuse();
         if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
             return refuse();
         Cell block = code.cells[*position];
         ++*position;
-        int32_t body = sequence(&block, context, arity);
+        int32_t body = loop_body(&block, context, arity);
         if (body < 0) return -1;
         if (!no_operator_after(code, *position, context)) return refuse();
         ++calls_and_conditionals_;
         worth_it_ = true;
+        // A break or continue in the body stops here; a return goes on.
         n.returns = returns(body);
         return add_node(n, {static_cast<uint32_t>(count), static_cast<uint32_t>(body)});
+    }
+
+    // A loop's body, where break and continue may stand.
+    int32_t loop_body(const Cell* block, Ref context, int32_t arity) {
+        Cell copy = *block;
+        ++loops_;
+        int32_t body = sequence(&copy, context, arity);
+        --loops_;
+        return body;
+    }
+
+    // while condition body, both literal blocks no operator follows.
+    int32_t while_of(const Cell* native, const Code& code, int32_t* position, Ref context,
+                     int32_t arity) {
+        const Cell* specs = native_spec(native, 2, false);
+        if (!specs) return -1;
+        if (!accepts(specs, type_id::block) || !accepts(specs + 1, type_id::block) ||
+            *position + 1 >= code.count || cell_type(code.cells + *position) != type_id::block ||
+            cell_type(code.cells + *position + 1) != type_id::block)
+            return refuse();
+        Cell condition = code.cells[*position];
+        Cell block = code.cells[*position + 1];
+        *position += 2;
+        int32_t test = sequence(&condition, context, arity);
+        if (test < 0) return -1;
+        // An exit in the condition raises an error or leaves the function
+        // from an odd place: the general way takes it.
+        if (exits(test)) return refuse();
+        int32_t body = loop_body(&block, context, arity);
+        if (body < 0) return -1;
+        if (!no_operator_after(code, *position, context)) return refuse();
+        ++calls_and_conditionals_;
+        worth_it_ = true;
+        Node n;
+        n.kind = Kind::while_;
+        n.returns = returns(body);
+        return add_node(n, {static_cast<uint32_t>(test), static_cast<uint32_t>(body)});
+    }
+
+    // Whether the native is start-up's, or one whose call spec is built
+    // and has the given shape; later() when it is another one not called
+    // yet. The evaluator takes the plain exits (return, break, continue)
+    // without their calls, and so without their specs.
+    bool usual_exit(const Cell* native, uint32_t shape_wanted, bool* later_wanted) {
+        *later_wanted = false;
+        if (native->header & native::flag::unlike_entry) return false;
+        const Cell* cached = call_spec_cache_cell(native);
+        if (cell_type(cached) == type_id::block)
+            return (cached->data3 & ~call_shape::refinements) == shape_wanted;
+        if (is_first_made(native)) return true;
+        *later_wanted = true;
+        return false;
+    }
+
+    // break or continue (by a word: no refinement), inside a loop of the
+    // same function, with no operator after it.
+    int32_t loop_exit(const Cell* native, Kind kind, const Code& code, int32_t position,
+                      Ref context) {
+        bool later_wanted = false;
+        if (!usual_exit(native, call_shape::plain, &later_wanted))
+            return later_wanted ? later() : refuse();
+        if (loops_ == 0 || !no_operator_after(code, position, context)) return refuse();
+        Node n;
+        n.kind = kind;
+        n.breaks = true;
+        return add_node(n, {});
+    }
+
+    // even?, odd?, zero?, positive? or negative? with its usual spec, its
+    // argument an expression.
+    int32_t integer_test_of(const Cell* function, const Code& code, int32_t* position, Ref context,
+                            int32_t arity) {
+        const Cell* cached = call_spec_cache_cell(function);
+        if (cell_type(cached) != type_id::block) return spec_wanted(function);
+        if (cached->data3 != (call_shape::plain | 1u) ||
+            !accepts(node_cells(value::series_node(cached)), type_id::integer))
+            return refuse();
+        if (*position >= code.count) return refuse();
+        int32_t argument = expression(code, position, context, arity);
+        if (argument < 0) return -1;
+        if (exits(argument)) return refuse();
+        Node n;
+        n.kind = Kind::integer_test;
+        n.wrapped = cell_type(function);
+        n.index = native::index_of(function);
+        return add_node(n, {static_cast<uint32_t>(argument)});
     }
 
     // try block or catch block, called by a word (no refinement): nothing
@@ -576,7 +692,7 @@ class Compiler {
         if (*position >= code.count) return refuse();
         int32_t value = expression(code, position, context, arity);
         if (value < 0) return -1;
-        if (returns(value)) return refuse();
+        if (exits(value)) return refuse();
         ++calls_and_conditionals_;
         Node n;
         n.kind = Kind::return_;
@@ -588,6 +704,7 @@ class Compiler {
     Verdict verdict_ = Verdict::compiled;
     bool worth_it_ = false;
     std::optional<Cell> wanted_;
+    int32_t loops_ = 0; // loops of the current function the code is in
     uint32_t calls_and_conditionals_ = 0;
     int32_t nesting_ = 0;
 };

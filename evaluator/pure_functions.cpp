@@ -77,10 +77,15 @@ struct Runner {
     // the first call (unknown_levels until then: most runs make none).
     uint32_t levels_left;
     const char* native_floor;
-    // A return is leaving the current function, its value in the *out of
-    // each node it passes through.
-    bool returning = false;
+    // An exit under way: a return leaving the current function (its value
+    // in the *out of each node it passes through), or a break or continue
+    // leaving the body of the loop it is in.
+    uint8_t exit = 0;
 };
+
+constexpr uint8_t exit_return = 1;
+constexpr uint8_t exit_break = 2;
+constexpr uint8_t exit_continue = 3;
 
 // Each kind of node but the leaves runs in a function of its own, reached
 // through a table: a small function saves few registers, where one switch
@@ -188,7 +193,8 @@ bool call(Runner& r, const Node& n, Cell* args, Cell* out) {
     --r.levels_left;
     bool done = value_of(r, f.node, arguments, out);
     ++r.levels_left;
-    r.returning = false;
+    // Only a return leaves a function: a break or continue stays in its loop.
+    r.exit = 0;
     return done;
 }
 
@@ -200,7 +206,7 @@ bool sequence(Runner& r, const Node& n, Cell* args, Cell* out) {
     const uint32_t* children = r.children + n.first;
     for (uint32_t i = 0; i < n.count; ++i) {
         if (!value_of(r, children[i], args, out)) return false;
-        if (r.returning) return true;
+        if (r.exit) return true;
     }
     return true;
 }
@@ -223,6 +229,17 @@ bool assign(Runner& r, const Node& n, Cell* args, Cell* out) {
     return true;
 }
 
+// After a loop's body ended with an exit: whether the loop goes on (a
+// continue). A break or continue leaves unset! as the pass's value; a
+// return goes on outward.
+[[gnu::always_inline]] inline bool end_of_pass(Runner& r, Cell* out) {
+    if (r.exit == exit_return) return false;
+    bool goes_on = r.exit == exit_continue;
+    r.exit = 0;
+    value::set_unset(out);
+    return goes_on;
+}
+
 // loop and repeat: the count, then the body that many times; the value is
 // the last body's, none when it never runs.
 bool counted_loop(Runner& r, const Node& n, Cell* args, Cell* out) {
@@ -242,7 +259,8 @@ bool counted_loop(Runner& r, const Node& n, Cell* args, Cell* out) {
             write_target(r, n, args, &counter);
         }
         if (!value_of(r, children[1], args, out)) return false;
-        if (r.returning || i == times) return true;
+        if (r.exit && !end_of_pass(r, out)) return true;
+        if (i == times) return true;
     }
 }
 
@@ -257,6 +275,10 @@ bool while_loop(Runner& r, const Node& n, Cell* args, Cell* out) {
             return false;
         if (!detail::is_true(&condition)) break;
         if (!value_of(r, children[1], args, out)) return false;
+        if (r.exit && !end_of_pass(r, out)) {
+            if (r.exit == exit_return) return true;
+            break;
+        }
     }
     value::set_unset(out);
     return true;
@@ -264,7 +286,33 @@ bool while_loop(Runner& r, const Node& n, Cell* args, Cell* out) {
 
 bool return_(Runner& r, const Node& n, Cell* args, Cell* out) {
     if (!value_of(r, r.children[n.first], args, out)) return false;
-    r.returning = true;
+    r.exit = exit_return;
+    return true;
+}
+
+bool loop_exit(Runner& r, const Node& n, Cell*, Cell* out) {
+    r.exit = n.kind == Kind::break_ ? exit_break : exit_continue;
+    value::set_unset(out);
+    return true;
+}
+
+// even?, odd?, zero?, positive? and negative? of an integer.
+bool integer_test(Runner& r, const Node& n, Cell* args, Cell* out) {
+    Cell argument;
+    if (!value_of(r, r.children[n.first], args, &argument) ||
+        cell_type(&argument) != type_id::integer)
+        return false;
+    int32_t v = value::integer_of(&argument);
+    bool outcome;
+    if (n.wrapped == type_id::action)
+        outcome = n.index == action_slot::is_even ? (v & 1) == 0 : (v & 1) != 0;
+    else if (n.index == natives::index::is_zero)
+        outcome = v == 0;
+    else if (n.index == natives::index::is_positive)
+        outcome = v > 0;
+    else
+        outcome = v < 0;
+    value::set_logic(out, outcome);
     return true;
 }
 
@@ -284,8 +332,11 @@ const Handler handlers[] = {
     counted_loop, // repeat
     return_,      // return_
     while_loop,   // while_
+    integer_test, // integer_test
+    loop_exit,    // break_
+    loop_exit,    // continue_
 };
-static_assert(sizeof handlers / sizeof handlers[0] == static_cast<size_t>(Kind::while_) + 1);
+static_assert(sizeof handlers / sizeof handlers[0] == static_cast<size_t>(Kind::continue_) + 1);
 
 // Compiles the function into its entry. When it may qualify later, the
 // entry waits a call before the next attempt, then twice as many after

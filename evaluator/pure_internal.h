@@ -30,22 +30,25 @@ constexpr ptrdiff_t native_reserve = ptrdiff_t{256} << 10;
 
 enum class Kind : uint8_t {
     // Leaves: constant, argument and word.
-    constant, // value
-    argument, // the argument in slot index
-    operate,  // children: left, right; the operator's wrapped type and entry index
-    either,   // children: condition, then-block, else-block
-    if_,      // children: condition, block
-    unless,   // children: condition, block
-    call,     // children: the arguments; index: the function's number
-    sequence, // children: the expressions of a block or paren (value: the last)
-    word,     // the value of the written global word number index, read live
-    assign,   // children: the value; index: the written word's number, or the
-              // argument's slot when to_argument
-    loop,     // children: count, body
-    repeat,   // children: count, body; index: the counter's word number, or
-              // the argument's slot when to_argument
-    return_,  // children: the value, which leaves the function
-    while_,   // children: condition, body (a loop's root only)
+    constant,     // value
+    argument,     // the argument in slot index
+    operate,      // children: left, right; the operator's wrapped type and entry index
+    either,       // children: condition, then-block, else-block
+    if_,          // children: condition, block
+    unless,       // children: condition, block
+    call,         // children: the arguments; index: the function's number
+    sequence,     // children: the expressions of a block or paren (value: the last)
+    word,         // the value of the written global word number index, read live
+    assign,       // children: the value; index: the written word's number, or the
+                  // argument's slot when to_argument
+    loop,         // children: count, body
+    repeat,       // children: count, body; index: the counter's word number, or
+                  // the argument's slot when to_argument
+    return_,      // children: the value, which leaves the function
+    while_,       // children: condition, body
+    integer_test, // children: the argument; wrapped, index: the test's type and entry
+    break_,       // leaves the loop its code is in
+    continue_,    // goes on with the next pass of the loop its code is in
 };
 
 inline bool is_leaf(Kind kind) {
@@ -57,12 +60,13 @@ struct Node {
     uint8_t wrapped = 0;        // operate: action! or native!
     bool to_argument = false;   // assign, repeat: the target is an argument
     bool returns = false;       // a return in it may leave the function
+    bool breaks = false;        // a break or continue in it may leave the loop
     bool leaf_operands = false; // operate: both children are leaves (read in place)
-    int32_t index = 0;          // argument: slot; operate: entry index; call: function number
-    int32_t word = -1;          // constant: the global word it is the value of, if any
-    uint32_t first = 0;         // the first child's place in Program::children
-    uint32_t count = 0;         // the number of children
-    Cell value{};               // constant
+    int32_t index = 0;  // argument: slot; operate, integer_test: entry index; call: function number
+    int32_t word = -1;  // constant: the global word it is the value of, if any
+    uint32_t first = 0; // the first child's place in Program::children
+    uint32_t count = 0; // the number of children
+    Cell value{};       // constant
 };
 
 // A function of the program: its value, its body's node and the typesets

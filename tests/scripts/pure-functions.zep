@@ -179,3 +179,25 @@ expect 2 [leaves]
 ; A loop whose callee has not been called yet.
 fresh-double: func [x] [x * 2]
 expect 12 [total: 0 loop 3 [total: total + fresh-double 2] total]
+
+; break and continue leave the pass with unset! as its value; while in a
+; function; the integer tests.
+first-even-over: func [n] [repeat k 100 [if all-even k n [break]] k]
+all-even: func [k n] [either even? k [k > n] [false]]
+expect-again 12 [first-even-over 11]
+odd-sum: func [n] [total: 0 repeat k n [if even? k [continue] total: total + k] total]
+expect-again 25 [odd-sum 10]
+expect-again reduce [unset! unset! 3] [reduce [
+	type? do does [loop 3 [break]]
+	type? do does [repeat k 3 [if k = 3 [continue] k]]
+	do does [repeat k 3 [if k = 2 [continue] k]]
+]]
+count-down: func [n] [while [n > 0] [n: n - 1 if n = 3 [break]] n]
+expect-again [3 0] [reduce [count-down 10 count-down 2]]
+signs: func [n] [reduce [zero? n positive? n negative? n odd? n]]
+expect-again [[#(true) #(false) #(false) #(false)] [#(false) #(false) #(true) #(true)]] [
+	reduce [signs 0 signs -3]
+]
+tests-of: func [n] [either zero? n [0] [either negative? n [-1] [either odd? n [1] [2]]]]
+expect-again [0 -1 1 2] [reduce [tests-of 0 tests-of -5 tests-of 7 tests-of 8]]
+expect-again integer! [type? tests-of 1.5]
