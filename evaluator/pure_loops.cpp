@@ -113,6 +113,9 @@ bool run_loop(const Loop& loop, const Cell* count, Cell* out) {
 } // namespace
 
 bool run_counted_loop(const Cell* word, const Cell* count, const Cell* body, Cell* out) {
+    if ((word && cell_type(word) != type_id::word) || cell_type(count) != type_id::integer ||
+        cell_type(body) != type_id::block)
+        return false;
     Loop loop;
     loop.kind = word ? Kind::repeat : Kind::loop;
     loop.word = word;
@@ -121,6 +124,7 @@ bool run_counted_loop(const Cell* word, const Cell* count, const Cell* body, Cel
 }
 
 bool run_while_loop(const Cell* condition, const Cell* body, Cell* out) {
+    if (cell_type(condition) != type_id::block || cell_type(body) != type_id::block) return false;
     Loop loop;
     loop.kind = Kind::while_;
     loop.condition = condition;
