@@ -411,10 +411,8 @@ class Compiler {
         int32_t callee_arity = p_.functions[static_cast<size_t>(number)].arity;
         std::vector<uint32_t> arguments;
         for (int32_t i = 0; i < callee_arity; ++i) {
-            if (*position >= code.count) return refuse();
-            int32_t argument = expression(code, position, context, arity);
+            int32_t argument = value_argument(code, position, context, arity);
             if (argument < 0) return -1;
-            if (exits(argument)) return refuse();
             arguments.push_back(static_cast<uint32_t>(argument));
         }
         ++calls_and_conditionals_;
@@ -440,28 +438,50 @@ class Compiler {
             if (!accepts(specs, type)) return refuse();
         for (int32_t i = 1; i <= blocks; ++i)
             if (!accepts(specs + i, type_id::block)) return refuse();
-        if (*position >= code.count) return refuse();
-        int32_t condition = expression(code, position, context, arity);
+        int32_t condition = value_argument(code, position, context, arity);
         if (condition < 0) return -1;
-        if (exits(condition)) return refuse();
         std::vector<uint32_t> children{static_cast<uint32_t>(condition)};
         for (int32_t i = 0; i < blocks; ++i) {
-            if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
-                return refuse();
-            Cell block = code.cells[*position];
-            ++*position;
-            int32_t node = sequence(&block, context, arity);
+            int32_t node = block_argument(code, position, context, arity);
             if (node < 0) return -1;
             children.push_back(static_cast<uint32_t>(node));
         }
-        if (!no_operator_after(code, *position, context)) return refuse();
-        ++calls_and_conditionals_;
-        worth_it_ = true;
+        if (!block_call_ends(code, *position, context)) return refuse();
         Node n;
         n.kind = kind;
         for (size_t i = 1; i < children.size(); ++i)
             take_exits(&n, static_cast<int32_t>(children[i]));
         return add_node(n, children);
+    }
+
+    // An argument evaluated as an expression at *position, whose value goes
+    // on to its call: no exit may leave from it. -1 otherwise.
+    int32_t value_argument(const Code& code, int32_t* position, Ref context, int32_t arity) {
+        if (*position >= code.count) return refuse();
+        int32_t node = expression(code, position, context, arity);
+        if (node >= 0 && exits(node)) return refuse();
+        return node;
+    }
+
+    // A literal block argument at *position, compiled (as a loop's body
+    // when in_loop, where break and continue may stand); -1 otherwise.
+    int32_t block_argument(const Code& code, int32_t* position, Ref context, int32_t arity,
+                           bool in_loop = false) {
+        if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
+            return refuse();
+        Cell block = code.cells[*position];
+        ++*position;
+        return in_loop ? loop_body(&block, context, arity) : sequence(&block, context, arity);
+    }
+
+    // The end of a native's call whose last argument is a block: no
+    // operator may follow it. The call is one more frame the general way
+    // marks, and it makes the code worth compiling.
+    bool block_call_ends(const Code& code, int32_t position, Ref context) {
+        if (!no_operator_after(code, position, context)) return false;
+        ++calls_and_conditionals_;
+        worth_it_ = true;
+        return true;
     }
 
     // Whether no operator stands at position (after a block argument, which
@@ -509,10 +529,8 @@ class Compiler {
         Node n;
         n.kind = Kind::assign;
         if (!counter_target(target, context, arity, &n)) return refuse();
-        if (*position >= code.count) return refuse();
-        int32_t value = expression(code, position, context, arity);
+        int32_t value = value_argument(code, position, context, arity);
         if (value < 0) return -1;
-        if (exits(value)) return refuse();
         return add_node(n, {static_cast<uint32_t>(value)});
     }
 
@@ -549,19 +567,11 @@ class Compiler {
                 return refuse();
             ++*position;
         }
-        if (*position >= code.count) return refuse();
-        int32_t count = expression(code, position, context, arity);
+        int32_t count = value_argument(code, position, context, arity);
         if (count < 0) return -1;
-        if (exits(count)) return refuse();
-        if (*position >= code.count || cell_type(code.cells + *position) != type_id::block)
-            return refuse();
-        Cell block = code.cells[*position];
-        ++*position;
-        int32_t body = loop_body(&block, context, arity);
+        int32_t body = block_argument(code, position, context, arity, true);
         if (body < 0) return -1;
-        if (!no_operator_after(code, *position, context)) return refuse();
-        ++calls_and_conditionals_;
-        worth_it_ = true;
+        if (!block_call_ends(code, *position, context)) return refuse();
         // A break or continue in the body stops here; a return goes on.
         n.returns = returns(body);
         return add_node(n, {static_cast<uint32_t>(count), static_cast<uint32_t>(body)});
@@ -581,23 +591,15 @@ class Compiler {
                      int32_t arity) {
         const Cell* specs = native_spec(native, 2, false);
         if (!specs) return -1;
-        if (!accepts(specs, type_id::block) || !accepts(specs + 1, type_id::block) ||
-            *position + 1 >= code.count || cell_type(code.cells + *position) != type_id::block ||
-            cell_type(code.cells + *position + 1) != type_id::block)
-            return refuse();
-        Cell condition = code.cells[*position];
-        Cell block = code.cells[*position + 1];
-        *position += 2;
-        int32_t test = sequence(&condition, context, arity);
+        if (!accepts(specs, type_id::block) || !accepts(specs + 1, type_id::block)) return refuse();
+        int32_t test = block_argument(code, position, context, arity);
         if (test < 0) return -1;
         // An exit in the condition raises an error or leaves the function
         // from an odd place: the general way takes it.
         if (exits(test)) return refuse();
-        int32_t body = loop_body(&block, context, arity);
+        int32_t body = block_argument(code, position, context, arity, true);
         if (body < 0) return -1;
-        if (!no_operator_after(code, *position, context)) return refuse();
-        ++calls_and_conditionals_;
-        worth_it_ = true;
+        if (!block_call_ends(code, *position, context)) return refuse();
         Node n;
         n.kind = Kind::while_;
         n.returns = returns(body);
@@ -642,10 +644,8 @@ class Compiler {
         if (cached->data3 != (call_shape::plain | 1u) ||
             !accepts(node_cells(value::series_node(cached)), type_id::integer))
             return refuse();
-        if (*position >= code.count) return refuse();
-        int32_t argument = expression(code, position, context, arity);
+        int32_t argument = value_argument(code, position, context, arity);
         if (argument < 0) return -1;
-        if (exits(argument)) return refuse();
         Node n;
         n.kind = Kind::integer_test;
         n.wrapped = cell_type(function);
@@ -661,16 +661,10 @@ class Compiler {
                           int32_t arity) {
         const Cell* specs = native_spec(native, 1, false, true);
         if (!specs) return -1;
-        if (!accepts(specs, type_id::block) || *position >= code.count ||
-            cell_type(code.cells + *position) != type_id::block)
-            return refuse();
-        Cell block = code.cells[*position];
-        ++*position;
-        int32_t body = sequence(&block, context, arity);
+        if (!accepts(specs, type_id::block)) return refuse();
+        int32_t body = block_argument(code, position, context, arity);
         if (body < 0) return -1;
-        if (!no_operator_after(code, *position, context)) return refuse();
-        ++calls_and_conditionals_;
-        worth_it_ = true;
+        if (!block_call_ends(code, *position, context)) return refuse();
         return body;
     }
 
@@ -689,10 +683,8 @@ class Compiler {
             // once a call has built it.
             return later();
         }
-        if (*position >= code.count) return refuse();
-        int32_t value = expression(code, position, context, arity);
+        int32_t value = value_argument(code, position, context, arity);
         if (value < 0) return -1;
-        if (exits(value)) return refuse();
         ++calls_and_conditionals_;
         Node n;
         n.kind = Kind::return_;
