@@ -8,10 +8,13 @@
 // the operators that combine two integers in place (add, subtract and
 // multiply, and the comparisons) as the right operand of a literal, an
 // argument, a constant or a paren; `either`, `if` and `unless` with literal
-// blocks; `loop` and `repeat` with a literal body; `try` and `catch` of a
-// literal block; `return`; set-words assigning to its arguments or to
-// global words; parens; and calls of global words whose value is a
-// qualifying function (itself included).
+// blocks; `loop`, `repeat` and `while` with literal blocks, and `break` and
+// `continue` in them; `try` and `catch` of a literal block; `return`; the
+// integer tests (`even?`, `odd?`, `zero?`, `positive?`, `negative?`);
+// set-words assigning to its arguments or to global words; parens; and
+// calls of global words whose value is a qualifying function (itself
+// included). Straight code (no call, conditional, loop or guarded block) is
+// left to the general evaluation, whose plain expressions are as quick.
 //
 // Such a body can neither raise an error nor throw: the compiled form gives
 // up instead. So `try` and `catch` give their block's value, and a return
