@@ -418,7 +418,7 @@ namespace {
 // The call spec of an operator's function: building it allocates, so the
 // left operand (in the frame's base cell, at the top) is covered meanwhile.
 Ref infix_call_spec(const Cell* function) {
-    Cell* operand = stack::push_slot();
+    Cell* operand = stack::cover_slot();
     Ref spec = call_spec_of(function);
     stack::arguments.top = operand;
     return spec;
@@ -447,7 +447,7 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
         if (refinement_count > call_shape::max_refinements)
             return fetch_args(function, code, position, end, nullptr, -1, fetch_mode::code, infix);
     }
-    if (infix) stack::push_slot();
+    if (infix) stack::cover_slot();
     bool refinement_on = true;
     bool left_operand = infix;
     int32_t ordinal = 0;
@@ -557,7 +557,7 @@ int32_t fetch_args(const Cell* function, const Cell* code, int32_t position, int
             for (int32_t k = 0; k < f.refinement_count; ++k) f.positions[k] = -1;
         }
     }
-    if (infix) stack::push_slot();
+    if (infix) stack::cover_slot();
 
     bool refinement_on = true;
     bool first_argument = true;

@@ -127,7 +127,7 @@ fetch_plain_args_loop(const Cell* function, bool native, const Cell* code, int32
     int32_t i = first_arg;
     if (infix) {
         // The left operand already sits in the frame's base cell.
-        stack::push_slot();
+        stack::cover_slot();
         if (count > 0) {
             if (!accepts(specs, stack::top_type())) fire_expect_arg(function, 0, stack::top());
             i = 1;

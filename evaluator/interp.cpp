@@ -592,7 +592,7 @@ int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_
     stack::arguments.top = start_top;
     check_native_depth();
     mark_polling_native(held.get(1));
-    stack::push_slot(); // the left operand, already in place
+    stack::cover_slot(); // the left operand, already in place
     CodeCells cells = code_cells(code);
     // The caller found the operand's position below the code's tail.
     position = cell_type(cells.cells + position + 1) == type_id::paren

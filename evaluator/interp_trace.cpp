@@ -56,7 +56,7 @@ void trace_event(uint32_t event, const Cell* code, int32_t position, const Cell*
     int32_t base_count = static_cast<int32_t>(stack::arguments.base - stack::arguments.begin);
     int32_t top_count = static_cast<int32_t>(saved_top - stack::arguments.begin);
     // Keep the current top cell: the value reported may be that cell.
-    stack::push_slot();
+    stack::cover_slot();
     const Cell* name = words::global_word(words::global::interp_callback);
     const Cell* function = tracer();
     stack::mark_func(name, function::context_of(function));

@@ -126,17 +126,28 @@ void forget_blocks();
 // cells below it belong to calls still running.
 [[noreturn]] void overflow();
 
-// Reserves the cell at the top and answers it; its content is left as it is.
-inline Cell* push_slot() {
+// Raises the top over the cell just above it and answers that cell, its
+// content left as it is: for a cell that already holds a value (an infix
+// left operand, a value being reported).
+inline Cell* cover_slot() {
     Cell* cell = arguments.top;
     if (cell + 1 >= arguments.end) overflow();
     arguments.top = cell + 1;
     return cell;
 }
+// Reserves the cell at the top, holding unset!, and answers it. Whatever
+// the cell held before is gone: the collector scans the stack up to its
+// top, so a caller that allocates or raises before writing the cell must
+// not leave it naming a series that is no longer there.
+inline Cell* push_slot() {
+    Cell* cell = cover_slot();
+    *cell = Cell{type_id::unset, 0, 0, 0};
+    return cell;
+}
 // Pushes a copy of the value; answers the new cell.
 inline Cell* push(const Cell* value) {
     Cell copy = *value; // the value may lie in the cell being reused
-    Cell* cell = push_slot();
+    Cell* cell = cover_slot();
     *cell = copy;
     return cell;
 }

@@ -36,6 +36,21 @@ TEST_F(StackTest, ArgumentStackHoldsAtMost19999Cells) {
     EXPECT_EQ(cycles::depth(), 0u);
 }
 
+// A pushed result cell holds unset! whatever an earlier push left there, as
+// the collector scans the stack up to its top; covering the cell keeps it.
+TEST_F(StackTest, PushedSlotsHoldNothingFromEarlierCells) {
+    Cell text;
+    string::make_at(&text, 4);
+    stack::push(&text);
+    stack::pop(1);
+    EXPECT_EQ(cell_type(stack::push_slot()), type_id::unset);
+    stack::pop(1);
+    stack::push(&text);
+    stack::pop(1);
+    EXPECT_EQ(cell_type(stack::cover_slot()), type_id::string);
+    stack::pop(1);
+}
+
 TEST_F(StackTest, FrameStackHoldsExactly12000Records) {
     Cell w = word(sym.fn);
     for (uint32_t i = 0; i < stack::frame_records; ++i) stack::mark_native(&w);
