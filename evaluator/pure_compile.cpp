@@ -672,17 +672,14 @@ class Compiler {
     // its call (and so without its call spec, which may not be built yet).
     int32_t return_of(const Cell* native, const Code& code, int32_t* position, Ref context,
                       int32_t arity) {
-        if (native->header & native::flag::unlike_entry) return refuse();
-        if (cell_type(call_spec_cache_cell(native)) == type_id::block) {
-            const Cell* specs = native_spec(native, 1, false);
-            if (!specs) return -1;
+        bool later_wanted = false;
+        if (!usual_exit(native, call_shape::plain | 1u, &later_wanted))
+            return later_wanted ? later() : refuse();
+        // Start-up's return takes any value; a built spec says what it takes.
+        const Cell* cached = call_spec_cache_cell(native);
+        if (cell_type(cached) == type_id::block)
             for (uint8_t type : {type_id::integer, type_id::logic, type_id::none})
-                if (!accepts(specs, type)) return refuse();
-        } else if (!is_first_made(native)) {
-            // Start-up's return takes any value; another one's spec is read
-            // once a call has built it.
-            return later();
-        }
+                if (!accepts(node_cells(value::series_node(cached)), type)) return refuse();
         int32_t value = value_argument(code, position, context, arity);
         if (value < 0) return -1;
         ++calls_and_conditionals_;
