@@ -201,9 +201,12 @@ void set_yearday(Cell* date, int32_t n) {
 
 int32_t to_epoch_seconds(const Cell* date) {
     constexpr int64_t epoch_days = 719468; // 1 January 1970
+    // The stored time is negative for a date east of UTC shortly after its
+    // local midnight: round half up (floor), as truncation would move such
+    // a time one second toward midnight.
     double seconds =
         static_cast<double>(date_to_days(packed_of(date)) - epoch_days) * seconds_per_day +
-        std::trunc(time_of(date) + 0.5);
+        std::floor(time_of(date) + 0.5);
     if (!(seconds >= -2147483648.0 && seconds <= 2147483647.0)) {
         Cell value = *date;
         error::fire(error::Category::script, "out-of-range", &value);

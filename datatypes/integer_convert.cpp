@@ -1,7 +1,8 @@
-// make and to integer!: from text, characters, numbers, times, issues and
-// binaries.
+// make and to integer!: from text, characters, numbers, times, dates,
+// issues, binaries and money.
 #include <cstring>
 
+#include "datatypes/date.h"
 #include "datatypes/integer.h"
 #include "datatypes/integer_support.h"
 #include "datatypes/money.h"
@@ -114,6 +115,9 @@ Cell* to(Cell* result, const Cell* spec, uint8_t) {
         break;
     case type_id::money:
         n = money::to_integer(spec);
+        break;
+    case type_id::date:
+        n = date::to_epoch_seconds(spec);
         break;
     default:
         scalar::raise_bad_to_arg(type_id::integer, spec);
