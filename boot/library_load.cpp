@@ -12,6 +12,7 @@
 #include "datatypes/date.h"
 #include "datatypes/error.h"
 #include "datatypes/file.h"
+#include "datatypes/money.h"
 #include "datatypes/native.h"
 #include "datatypes/registry.h"
 #include "datatypes/routine.h"
@@ -247,6 +248,7 @@ void load_library() {
     store_field_routines();
     if (!error::use_system_objects()) error::fire(error::Category::internal, "not-here");
     date::set_months_source(&locale_months);
+    money::set_currency_list(field_cell("system/locale/currencies/list"));
 }
 
 } // namespace zep::boot

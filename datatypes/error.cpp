@@ -403,11 +403,13 @@ void capture_stack(Cell* error) {
     int32_t depth = stack_trace_depth();
     if (depth <= 0) depth = 1;
     int32_t position = value::integer_of(field_of(held, field::stack));
-    int32_t count = static_cast<int32_t>(stack::frames.top - stack::frames.begin);
+    stack::TraceSpan span = stack::trace_span(held);
+    int32_t count = static_cast<int32_t>(span.end - span.begin);
     if (position < 0) position = 0;
     if (position > count) position = count;
+    span.end = span.begin + position;
     Cell* frames = block::make_at(push_none(), 20);
-    stack::trace_words(depth, frames, stack::frames.begin + position);
+    stack::trace_words(depth, frames, span);
     *field_of(held, field::stack) = *frames;
     const Cell* files = global_path({"system", "state", "source-files"});
     if (files && cell_type(files) == type_id::block &&

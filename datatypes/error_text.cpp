@@ -156,7 +156,8 @@ int32_t form(const Cell* value, Cell* out_string, int32_t part_limit) {
         limit = write(out_string, "\n*** Stack: ", limit);
         Cell trace = *field_of(error, field::stack);
         if (cell_type(&trace) == type_id::integer)
-            limit = stack::trace_positions(depth, &trace, out_string, limit);
+            limit =
+                stack::trace_positions(depth, &trace, out_string, limit, stack::trace_span(error));
         else if (cell_type(&trace) == type_id::block)
             limit = write_value(out_string, &trace, false, false, 0, limit);
     }

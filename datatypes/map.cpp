@@ -347,12 +347,12 @@ Cell* copy(Cell* map, Cell* destination, const Cell*, bool deep, const Cell*) {
         cycles::reset();
         error::fire(Category::internal, "no-cycle");
     }
+    // The block copy enters the backing block (this map's node) on the cycle
+    // stack itself: entering it here first made it meet its own node.
     Cell block = block_of(&source);
     Cell* copied = stack::push_slot();
     value::set_none(copied);
-    if (deep) cycles::push(source.data2);
     block::copy(&block, copied, nullptr, deep, nullptr);
-    if (deep) cycles::pop();
     Ref table = hash::copy_table(table_of(&source), copied->data2);
     Cell made = source;
     made.data1 = 0;

@@ -10,9 +10,9 @@
 #include "datatypes/symbol.h"
 #include "evaluator/compiled_support.h"
 #include "runtime/arena.h"
+#include "runtime/collector.h"
 #include "runtime/float_text.h"
 #include "runtime/memory.h"
-#include "runtime/root_block.h"
 #include "runtime/value_make.h"
 
 namespace zep::money {
@@ -164,13 +164,23 @@ void canonical(Cell* value) {
 
 // ---- Currencies -------------------------------------------------------------------
 
+namespace {
+
+// Keeps the list alive and its node current when the collector moves it.
+void mark_currency_list() {
+    gc::mark_block_cell(&currency_list);
+}
+
+} // namespace
+
 void set_currency_list(const Cell* block) {
+    gc::remove_mark_callback(&mark_currency_list);
     if (!block || cell_type(block) != type_id::block) {
         value::set_none(&currency_list);
         return;
     }
     currency_list = *block;
-    roots::hold(block->data2);
+    gc::add_mark_callback(&mark_currency_list);
 }
 
 namespace {

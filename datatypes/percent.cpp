@@ -1,11 +1,14 @@
 #include "datatypes/percent.h"
 
+#include <cmath>
 #include <cstring>
+#include <string>
 
 #include "datatypes/float.h"
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
 #include "evaluator/stack.h"
+#include "runtime/float_text.h"
 #include "runtime/value_make.h"
 
 namespace zep::percent {
@@ -56,8 +59,15 @@ int32_t form(const Cell* value, Cell* out_string, int32_t part_limit) {
     return part_limit - static_cast<int32_t>(std::strlen(text));
 }
 
+// The shortest digits that read back to the same fraction, laid out without
+// an exponent (a percent literal takes none): mold's text loads back to the
+// value it came from, where form's 13 digits may not.
 int32_t mold(const Cell* value, Cell* out_string, bool, bool, bool, int32_t part_limit, int32_t) {
-    return form(value, out_string, part_limit);
+    double x = float_::get(value);
+    if (!std::isfinite(x)) return form(value, out_string, part_limit);
+    std::string text = float_::form_fixed(x, 0, false, 2) + "%";
+    string::append_text(out_string, text.c_str());
+    return part_limit - static_cast<int32_t>(text.size());
 }
 
 } // namespace zep::percent

@@ -141,18 +141,16 @@ Cell* negate_in(Cell* point) {
     return point;
 }
 
-size_t format_coordinate(float v, char* out) {
-    std::string_view text;
+std::string format_coordinate(float v) {
+    std::string text;
     for (int digits = 1; digits <= 9; ++digits) {
-        text = float_::form(v, digits, true);
+        // Fixed form: a point literal's coordinates take no exponent.
+        text = float_::form_fixed(v, digits, true);
         if (!std::isfinite(v)) break;
-        std::string copy(text);
-        double back = float_::from_text(copy.data(), copy.data() + copy.size(), 0);
+        double back = float_::from_text(text.data(), text.data() + text.size(), 0);
         if (to_single(back) == v) break;
     }
-    std::memcpy(out, text.data(), text.size());
-    out[text.size()] = 0;
-    return text.size();
+    return text;
 }
 
 // ---- Action slots ------------------------------------------------------------
@@ -227,10 +225,9 @@ Cell* make(Cell* result, const Cell* spec, uint8_t type) {
 
 int32_t form(const Cell* value, Cell* out_string, int32_t part_limit) {
     std::string text = "(";
-    char buffer[40];
     for (int i = 0; i < dimension(value); ++i) {
         if (i) text += ", ";
-        text.append(buffer, format_coordinate(coordinate(value, i), buffer));
+        text += format_coordinate(coordinate(value, i));
     }
     text += ")";
     int64_t limit = part_limit < 0 ? 0 : part_limit;

@@ -5,11 +5,12 @@
 // rounded to single precision: with a number (integer!, float!, percent!),
 // with a pair! (its x and y) or with a point of the same kind. Division by
 // zero follows float! (infinities and NaN, no error). The notation is
-// "(x, y)" or "(x, y, z)", each coordinate the shortest decimal text that
-// reads back to the same single-precision float.
+// "(x, y)" or "(x, y, z)", each coordinate the shortest decimal text, in
+// fixed form, that reads back to the same single-precision float.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "runtime/cell.h"
 
@@ -34,9 +35,8 @@ void do_math(Cell* first, Cell* second, int op);
 // Negates every coordinate in place.
 Cell* negate_in(Cell* point);
 
-// The shortest decimal text that reads back to the float, written into out
-// (at least 32 bytes); answers its length.
-size_t format_coordinate(float v, char* out);
+// The shortest decimal text that reads back to the float, in fixed form.
+std::string format_coordinate(float v);
 
 // ---- Action slots ------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "datatypes/float.h"
@@ -130,15 +131,21 @@ int32_t append_form(double seconds, Cell* out, int32_t limit) {
         limit = append(out, "-", limit);
         seconds = -seconds;
     }
+    double f = std::fmod(seconds, seconds_per_minute);
+    std::string digits = f < tiny_seconds ? "00" : float_::form_float(f, float_::kind::seconds);
+    if (digits == "60") {
+        // Seconds that round up to a whole minute carry into the minutes, so
+        // the text stays one that loads back.
+        seconds =
+            std::floor(seconds / seconds_per_minute) * seconds_per_minute + seconds_per_minute;
+        digits = "00";
+    }
     char text[400];
     std::snprintf(text, sizeof text, "%.0f", std::floor(seconds / seconds_per_hour));
     limit = append(out, text, limit);
     int minutes = static_cast<int>(std::floor(std::fmod(seconds, seconds_per_hour) / 60.0));
     std::snprintf(text, sizeof text, ":%02d:", minutes);
     limit = append(out, text, limit);
-    double f = std::fmod(seconds, seconds_per_minute);
-    if (f < tiny_seconds) return append(out, "00", limit);
-    std::string_view digits = float_::form_float(f, float_::kind::seconds);
     if (digits.size() == 1 || digits[1] == '.') limit = append(out, "0", limit);
     return append(out, digits, limit);
 }

@@ -69,7 +69,7 @@ void print(const Cell* error) {
     form(held, text, unlimited);
     std::string bytes = utf8_of(text);
     bytes += '\n';
-    print::write_cstring(bytes.c_str());
+    print::write_text(bytes.data(), bytes.size());
     stack::pop(2);
 }
 

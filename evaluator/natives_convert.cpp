@@ -110,8 +110,10 @@ void as_money(bool check, const int32_t*) {
 }
 
 void as(bool check, const int32_t*) {
-    constexpr TypeMask spec_types =
-        bit(type_id::block) | bit(type_id::paren) | any_path | any_string;
+    // hash! and binary! are taken so that coercing them (or to them) is
+    // refused as not-same-class rather than as a wrong argument.
+    constexpr TypeMask spec_types = bit(type_id::block) | bit(type_id::paren) | any_path |
+                                    any_string | bit(type_id::hash) | bit(type_id::binary);
     check_arg(check, "as", 0, "type", spec_types | bit(type_id::datatype));
     check_arg(check, "as", 1, "spec", spec_types);
     Cell* base = stack::base();

@@ -270,6 +270,7 @@ void throw_error(const Cell* error_value) {
             Cell code;
             if (cell_type(near) == type_id::none && interp::current_code(&code)) *near = code;
             error::set_stack_frame(&error, static_cast<int32_t>(frames.top - frames.begin));
+            record_thrown(&error);
         }
         Cell* saved_top = arguments.top;
         Frame* f = unroll(frame_type::try_, false);
@@ -383,6 +384,7 @@ void mark_gc(MarkFn mark_block, MarkFn mark_context) {
                 mark_block(&f->saved_values);
         }
     }
+    mark_thrown(mark_block, mark_context);
 }
 
 } // namespace zep::stack

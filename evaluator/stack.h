@@ -329,21 +329,40 @@ Frame* unroll_loop(bool keep);
 // Writes the word of the calling function: the innermost non-anonymous frame
 // from the throw origin (or the top); the word <not-found> when none.
 void get_caller(Cell* out);
-// Appends the names of the non-anonymous frames from the bottom up to `end`
-// whose name's value is a function (every name when level > 1).
-void trace_words(int32_t level, Cell* block, const Frame* end);
-// Forms the same names from the bottom up to the frame position held in the
-// stack field into the output string, one space after each; answers the
-// remaining character limit.
-int32_t trace_positions(int32_t level, const Cell* stack_field, Cell* output, int32_t limit);
+// A run of frame records, from the bottom record up.
+struct TraceSpan {
+    const Frame* begin;
+    const Frame* end;
+};
+// The live records, from the bottom up to the frame top.
+TraceSpan live_span();
+// The records that an error's frame position counts. Unwinding pops them,
+// and later calls write over them, so throwing an error keeps a copy of the
+// records it leaves: for the error thrown last, that copy; for any other
+// value, the live records.
+TraceSpan trace_span(const Cell* error);
+// Keeps the copy of the records for the error (whose stack field holds the
+// frame top); the copy of an earlier error is dropped.
+void record_thrown(const Cell* error);
+// Appends the names of the non-anonymous records of the span whose name's
+// value is a function (every name when level > 1).
+void trace_words(int32_t level, Cell* block, TraceSpan span);
+// Forms the same names of the span, from its bottom up to the frame position
+// held in the stack field, into the output string, one space after each;
+// answers the remaining character limit.
+int32_t trace_positions(int32_t level, const Cell* stack_field, Cell* output, int32_t limit,
+                        TraceSpan span);
 // Appends, for each frame from the top down to (excluding) the bottom record,
 // its name word and its saved base as a cell index.
 void collect_trace(Cell* block);
 // The collector's hook: marks each record's word context (as a block when
 // the name is `self`), function context and, unless that context keeps its
-// values on this stack, the saved values series. Each gets the address of the
-// record's field, which it rewrites when the node moved.
+// values on this stack, the saved values series; then the word contexts of
+// the records kept for the error thrown last, and that error. Each gets the
+// address of the record's field, which it rewrites when the node moved.
 using MarkFn = void (*)(Ref* node);
 void mark_gc(MarkFn mark_block, MarkFn mark_context);
+// The part of mark_gc for the records kept for the error thrown last.
+void mark_thrown(MarkFn mark_block, MarkFn mark_context);
 
 } // namespace zep::stack

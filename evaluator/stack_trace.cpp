@@ -1,5 +1,7 @@
 // Reading the frame stack for errors and tools: the call trace of an error
 // and the call list the library collects.
+#include <vector>
+
 #include "datatypes/context.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/word.h"
@@ -37,10 +39,43 @@ bool is_traced(const Frame* f, int32_t level) {
     return value && cell_type(value) == type_id::function;
 }
 
+// The records the error thrown last left on the frame stack, and that
+// error's context node (0 when none).
+std::vector<Frame> thrown_frames;
+Ref thrown_error = 0;
+
 } // namespace
 
-void trace_words(int32_t level, Cell* block, const Frame* end) {
-    for (const Frame* f = frames.begin; f < end && f < frames.top; ++f) {
+TraceSpan live_span() {
+    return {frames.begin, frames.top};
+}
+
+TraceSpan trace_span(const Cell* error) {
+    if (thrown_error && cell_type(error) == type_id::error && error->data1 == thrown_error)
+        return {thrown_frames.data(), thrown_frames.data() + thrown_frames.size()};
+    return live_span();
+}
+
+void record_thrown(const Cell* error) {
+    thrown_frames.assign(frames.begin, frames.top);
+    thrown_error = error->data1;
+}
+
+void mark_thrown(MarkFn mark_block, MarkFn mark_context) {
+    if (!thrown_error) return;
+    mark_context(&thrown_error);
+    uint32_t self = words::symbol_of(words::symbol::self) & 0xFFFF;
+    for (Frame& f : thrown_frames) {
+        if (!f.word_context) continue;
+        if (symbol_of(&f) == self)
+            mark_block(&f.word_context);
+        else
+            mark_context(&f.word_context);
+    }
+}
+
+void trace_words(int32_t level, Cell* block, TraceSpan span) {
+    for (const Frame* f = span.begin; f < span.end; ++f) {
         if (!is_traced(f, level)) continue;
         // Rooted: growing the block may move the word's context node.
         gc::RootedCell word;
@@ -50,12 +85,13 @@ void trace_words(int32_t level, Cell* block, const Frame* end) {
     }
 }
 
-int32_t trace_positions(int32_t level, const Cell* stack_field, Cell* output, int32_t limit) {
+int32_t trace_positions(int32_t level, const Cell* stack_field, Cell* output, int32_t limit,
+                        TraceSpan span) {
     int32_t position = value::integer_of(stack_field);
-    int32_t count = static_cast<int32_t>(frames.top - frames.begin);
+    int32_t count = static_cast<int32_t>(span.end - span.begin);
     if (position > count) position = count;
     for (int32_t i = 0; i < position; ++i) {
-        const Frame* f = frames.begin + i;
+        const Frame* f = span.begin + i;
         if (!is_traced(f, level)) continue;
         Cell word;
         value::set_word(&word, type_id::word, 0, symbol_of(f));

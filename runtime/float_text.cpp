@@ -1,5 +1,6 @@
 #include "runtime/float_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -87,6 +88,32 @@ std::string_view form(double x, int digits, bool dot_zero) {
     }
     *o = '\0';
     return {form_buffer, static_cast<size_t>(o - form_buffer)};
+}
+
+std::string form_fixed(double x, int digits, bool dot_zero, int shift) {
+    DigitString d = dtoa(x, digits, dot_zero);
+    if (d.decpt >= decpt_zero) return d.text;
+    std::string_view in(d.text + d.sign, static_cast<size_t>(d.length));
+    int point = d.decpt + shift;
+    std::string out = d.sign ? "-" : "";
+    if (point > 0) {
+        size_t whole = std::min(static_cast<size_t>(point), in.size());
+        out += in.substr(0, whole);
+        out.append(static_cast<size_t>(point) - whole, '0');
+        out += '.';
+        out += in.substr(whole);
+    } else {
+        out += "0.";
+        out.append(static_cast<size_t>(-point), '0');
+        out += in;
+    }
+    if (out.back() == '.') {
+        if (dot_zero)
+            out += '0';
+        else
+            out.pop_back();
+    }
+    return out;
 }
 
 } // namespace zep::float_

@@ -8,6 +8,7 @@
 // Results live in static buffers that the next conversion overwrites.
 #pragma once
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace zep::float_ {
@@ -36,6 +37,10 @@ DigitString dtoa(double x, int digits, bool dot_zero);
 // The text of x: fixed form while -6 <= decpt <= 17, else "d.ddde<exp>";
 // a bare trailing "." becomes ".0" with dot_zero and is dropped without.
 std::string_view form(double x, int digits, bool dot_zero);
+// The text of x x 10^shift from the digits of x (so that no rounding comes
+// in), always in fixed form: for the literals that take no exponent. The
+// special texts as dtoa gives them.
+std::string form_fixed(double x, int digits, bool dot_zero, int shift = 0);
 
 // Reads the number at start (up to end), correctly rounded; the exponent
 // adjustment is added to the decimal exponent. *unread (when given) receives

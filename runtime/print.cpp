@@ -72,7 +72,10 @@ void line(const Item* items, size_t count) {
 }
 
 void write_cstring(const char* text) {
-    size_t length = std::strlen(text);
+    write_text(text, std::strlen(text));
+}
+
+void write_text(const char* text, size_t length) {
     output::write_bytes(text, length);
     output::fire_buffer_hooks(text, length, 0);
 }

@@ -65,6 +65,8 @@ inline void line(std::initializer_list<Item> items) {
 // Writes NUL-terminated UTF-8 text as it is, then fires the buffer-level
 // output hooks with (text, length, 0).
 void write_cstring(const char* text);
+// The same for `length` bytes of UTF-8 text, NUL bytes included.
+void write_text(const char* text, size_t length);
 
 // Number formatters: "%d", "%02X", "%08X", "%.16g" and "%.7g". Each writes
 // the digits and fires the buffer-level hooks with them.

@@ -36,7 +36,9 @@ bool is_series_source(const State& s) {
 
 // The token text of an error: from start, at most 30 bytes, stopping at a
 // line feed or the input end, and never inside a UTF-8 sequence. Bytes that
-// are not UTF-8 show as U+FFFD.
+// are not UTF-8 show as U+FFFD; control characters but tab show as the
+// caret escapes that mold writes (NUL as ^@), so that the report prints
+// whole and leaves the terminal alone.
 void make_excerpt(State& s, const uint8_t* start, Cell* out) {
     if (start < s.input_start) start = s.input_start;
     if (start > s.input_end) start = s.input_end;
@@ -51,8 +53,12 @@ void make_excerpt(State& s, const uint8_t* start, Cell* out) {
         if (next > limit && cp >= 0) break; // the sequence runs past the cut
         if (next > limit) next = limit;
         uint32_t c = cp < 0 ? 0xFFFD : static_cast<uint32_t>(cp);
-        SeriesBuffer* buffer = node_buffer(value::series_node(out));
-        string::append_char(buffer, c);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) {
+            string::append_escaped_char(out, c, false);
+        } else {
+            SeriesBuffer* buffer = node_buffer(value::series_node(out));
+            string::append_char(buffer, c);
+        }
         p = next;
     }
 }

@@ -362,15 +362,15 @@ TEST_F(StackTest, CallTracesNameTheNonAnonymousFrames) {
     Cell block;
     value::set_series(&block, type_id::block, series::alloc_cells(4));
     gc::Root keep_block(&block);
-    stack::trace_words(1, &block, stack::frames.top);
-    stack::trace_words(2, &block, stack::frames.top - 1);
+    stack::trace_words(1, &block, stack::live_span());
+    stack::trace_words(2, &block, {stack::frames.begin, stack::frames.top - 1});
     EXPECT_EQ(names(&block), "a-functiona-loopa-function;");
 
     Cell out, position = integer(4);
     value::set_none(&out); // rooted before the string is made in it
     gc::Root keep_out(&out);
     string::make_at(&out, 32);
-    EXPECT_EQ(stack::trace_positions(2, &position, &out, 40), 40 - 25);
+    EXPECT_EQ(stack::trace_positions(2, &position, &out, 40, stack::live_span()), 40 - 25);
     EXPECT_EQ(string::length(&out), 25); // "a-loop a-function a-loop "
 
     value::set_series(&block, type_id::block, series::alloc_cells(4));

@@ -78,7 +78,8 @@ TEST_F(LexerTest, SyntaxErrors) {
         {"a/ b", "bad-char (line 1) |  b | -"},
         {"a\x80", "bad-char (line 1) | a\xEF\xBF\xBD | -"},
         {"}", "missing (line 1) | { | }"},
-        {std::string("a\0b", 3), "bad-char (line 1) | " + std::string(1, '\0') + "b | -"},
+        {std::string("a\0b", 3), "bad-char (line 1) | ^@b | -"},
+        {std::string("\"a\x1B\0\tb\"", 7), "invalid (line 1) | string! | \"a^[^@\tb\""},
         {"{a\nb\nc} [", "missing (line 3) | ] | ["},
         {"ok\n  [x\ny", "missing (line 3) | ] | [x"},
     };
