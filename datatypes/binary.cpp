@@ -340,12 +340,17 @@ int compare(const Cell* a, const Cell* b, int code) {
 Cell* insert_or_append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
                        bool append_mode) {
     (void)only; // a block's elements are always added one by one as bytes
-    uint32_t total = length_at(series) + string::support::clamped_head(series);
-    uint32_t at = append_mode ? total : string::support::clamped_head(series);
-    ::zep::series::notify(series,
-                          append_mode ? words::global_word(words::global::append)
-                                      : &words::symbol_words[words::symbol_word::insert],
-                          value, static_cast<int32_t>(at), 0);
+    auto where = [&] {
+        return append_mode ? string::support::view_of(series).total
+                           : string::support::clamped_head(series);
+    };
+    uint32_t at = where();
+    bool owned =
+        ::zep::series::notify(series,
+                              append_mode ? words::global_word(words::global::append)
+                                          : &words::symbol_words[words::symbol_word::insert],
+                              value, static_cast<int32_t>(at), 0);
+    if (owned) at = where(); // the owner's handler may have changed the series
     std::string bytes = bytes_of(value, part);
     uint32_t count = dup < 1 ? 0 : splice(series, at, 0, bytes, dup);
     string::support::notify(series, append_mode ? words::global::appended : words::global::inserted,
@@ -364,8 +369,10 @@ Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
 
 Cell* change(Cell* series, const Cell* value, int32_t part, bool, int32_t dup, bool) {
     uint32_t head = string::support::clamped_head(series);
-    uint32_t available = length_at(series);
     string::support::notify(series, words::global::change, value, static_cast<int32_t>(head), 0);
+    // The owner's handler may have changed the series: change what is there.
+    head = string::support::clamped_head(series);
+    uint32_t available = string::support::view_of(series).total - head;
     std::string bytes = bytes_of(value, -1);
     uint64_t written = dup < 1 ? 0 : uint64_t{bytes.size()} * static_cast<uint64_t>(dup);
     uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;
