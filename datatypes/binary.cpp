@@ -63,13 +63,12 @@ void cut(std::string& bytes, int32_t part) {
 }
 
 // Answers the buffer after making room for `needed` bytes from its head.
+// More bytes than a series can count raise no-memory before anything
+// changes.
 SeriesBuffer* room_for(SeriesBuffer* b, uint64_t needed) {
-    if (needed > memory::max_data_size) string::support::fire_no_memory();
-    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b))) {
-        uint64_t doubled = uint64_t{b->size} * 2;
-        b = series::expand(b,
-                           needed < doubled && doubled <= memory::max_data_size ? doubled : needed);
-    }
+    if (needed > memory::max_size_for(1)) string::support::fire_no_memory();
+    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b)))
+        b = series::expand(b, memory::grown_size(needed, uint64_t{b->size} * 2, 1));
     return b;
 }
 

@@ -59,10 +59,9 @@ SeriesBuffer* room_for(const Cell* block, uint64_t extra, bool twice) {
     SeriesBuffer* b = node_buffer(block->data2);
     uint64_t used = b->tail - b->head;
     uint64_t needed = used + extra * sizeof(Cell);
-    if (needed > memory::max_data_size) no_memory();
+    if (needed > memory::max_size_for(sizeof(Cell))) no_memory();
     if (b->head + needed <= arena::ref(buffer_end(b))) return b;
-    uint64_t size = twice ? std::min<uint64_t>(needed * 2, memory::max_data_size) : needed;
-    return series::expand(b, size);
+    return series::expand(b, memory::grown_size(needed, twice ? needed * 2 : needed, sizeof(Cell)));
 }
 
 int64_t checked_product(int64_t a, int64_t b) {

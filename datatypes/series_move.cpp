@@ -93,8 +93,7 @@ void move_across(const Cell* origin, const Cell* target, int32_t requested) {
     SeriesBuffer* tb = node_buffer(target->data2);
     if (uint64_t{tb->tail} + bytes > arena::ref(buffer_end(tb))) {
         uint64_t needed = uint64_t{tb->tail - tb->head} + bytes;
-        if (2 * needed > memory::max_data_size) error::fire(error::Category::internal, "no-memory");
-        series::expand(tb, 2 * needed);
+        series::expand(tb, memory::grown_size(needed, 2 * needed, unit));
     }
     tb = node_buffer(target->data2);
     unsigned char* at = buffer_head(tb) + uint64_t{static_cast<uint32_t>(p)} * unit;

@@ -239,14 +239,14 @@ Gap open_gap(Cell* series, uint32_t at, uint32_t removed, uint64_t added, uint32
     unit = std::max(buffer_unit(b), unit);
     uint64_t total = detail::used_units(b);
     uint64_t new_total = total - removed + added;
-    if (added > UINT32_MAX || new_total * unit > memory::max_data_size) support::fire_no_memory();
+    // Refused before anything changes when the text would grow longer
+    // than a series can be.
+    if (added > UINT32_MAX || new_total * unit > memory::max_size_for(unit))
+        support::fire_no_memory();
     b = unicode::widen_to(b, unit);
     uint64_t needed = new_total * unit;
-    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b))) {
-        uint64_t doubled = uint64_t{b->size} * 2;
-        b = series::expand(b,
-                           needed < doubled && doubled <= memory::max_data_size ? doubled : needed);
-    }
+    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b)))
+        b = series::expand(b, memory::grown_size(needed, uint64_t{b->size} * 2, unit));
     unsigned char* base = buffer_head(b);
     if (at + removed < total)
         std::memmove(base + (at + added) * unit, base + uint64_t{at + removed} * unit,
@@ -299,7 +299,7 @@ inline bool append_in_place(Cell* series, const DirectText& text) {
     uint32_t unit = buffer_unit(target);
     uint64_t bytes = uint64_t{text.count} * unit;
     if (unit < text.unit || uint64_t{target->tail} + bytes > arena::ref(buffer_end(target)) ||
-        uint64_t{target->tail - target->head} + bytes > memory::max_data_size)
+        uint64_t{target->tail - target->head} + bytes > memory::max_size_for(unit))
         return false;
     write_units(buffer_tail(target), unit, detail::unit_address(node_buffer(text.node), text.head),
                 text.unit, text.count);
