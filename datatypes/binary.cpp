@@ -63,13 +63,12 @@ void cut(std::string& bytes, int32_t part) {
 }
 
 // Answers the buffer after making room for `needed` bytes from its head.
+// More bytes than a series can count raise no-memory before anything
+// changes.
 SeriesBuffer* room_for(SeriesBuffer* b, uint64_t needed) {
-    if (needed > memory::max_data_size) string::support::fire_no_memory();
-    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b))) {
-        uint64_t doubled = uint64_t{b->size} * 2;
-        b = series::expand(b,
-                           needed < doubled && doubled <= memory::max_data_size ? doubled : needed);
-    }
+    if (needed > memory::max_size_for(1)) string::support::fire_no_memory();
+    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b)))
+        b = series::expand(b, memory::grown_size(needed, uint64_t{b->size} * 2, 1));
     return b;
 }
 
@@ -340,12 +339,17 @@ int compare(const Cell* a, const Cell* b, int code) {
 Cell* insert_or_append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup,
                        bool append_mode) {
     (void)only; // a block's elements are always added one by one as bytes
-    uint32_t total = length_at(series) + string::support::clamped_head(series);
-    uint32_t at = append_mode ? total : string::support::clamped_head(series);
-    ::zep::series::notify(series,
-                          append_mode ? words::global_word(words::global::append)
-                                      : &words::symbol_words[words::symbol_word::insert],
-                          value, static_cast<int32_t>(at), 0);
+    auto where = [&] {
+        return append_mode ? string::support::view_of(series).total
+                           : string::support::clamped_head(series);
+    };
+    uint32_t at = where();
+    bool owned =
+        ::zep::series::notify(series,
+                              append_mode ? words::global_word(words::global::append)
+                                          : &words::symbol_words[words::symbol_word::insert],
+                              value, static_cast<int32_t>(at), 0);
+    if (owned) at = where(); // the owner's handler may have changed the series
     std::string bytes = bytes_of(value, part);
     uint32_t count = dup < 1 ? 0 : splice(series, at, 0, bytes, dup);
     string::support::notify(series, append_mode ? words::global::appended : words::global::inserted,
@@ -364,8 +368,10 @@ Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
 
 Cell* change(Cell* series, const Cell* value, int32_t part, bool, int32_t dup, bool) {
     uint32_t head = string::support::clamped_head(series);
-    uint32_t available = length_at(series);
     string::support::notify(series, words::global::change, value, static_cast<int32_t>(head), 0);
+    // The owner's handler may have changed the series: change what is there.
+    head = string::support::clamped_head(series);
+    uint32_t available = string::support::view_of(series).total - head;
     std::string bytes = bytes_of(value, -1);
     uint64_t written = dup < 1 ? 0 : uint64_t{bytes.size()} * static_cast<uint64_t>(dup);
     uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;

@@ -217,7 +217,7 @@ void ensure_bytes(Cell* bitset, uint32_t needed) {
     if (needed <= have) return;
     uint8_t fill = fill_of(bitset);
     if (uint64_t{b->head} + needed > arena::ref(buffer_end(b))) {
-        b = series::expand(b, std::max<uint64_t>(needed, uint64_t{b->size} * 2));
+        b = series::expand(b, memory::grown_size(needed, uint64_t{b->size} * 2, 1));
     }
     std::memset(buffer_head(b) + have, fill, needed - have);
     b->tail = b->head + needed;

@@ -59,10 +59,9 @@ SeriesBuffer* room_for(const Cell* block, uint64_t extra, bool twice) {
     SeriesBuffer* b = node_buffer(block->data2);
     uint64_t used = b->tail - b->head;
     uint64_t needed = used + extra * sizeof(Cell);
-    if (needed > memory::max_data_size) no_memory();
+    if (needed > memory::max_size_for(sizeof(Cell))) no_memory();
     if (b->head + needed <= arena::ref(buffer_end(b))) return b;
-    uint64_t size = twice ? std::min<uint64_t>(needed * 2, memory::max_data_size) : needed;
-    return series::expand(b, size);
+    return series::expand(b, memory::grown_size(needed, twice ? needed * 2 : needed, sizeof(Cell)));
 }
 
 int64_t checked_product(int64_t a, int64_t b) {
@@ -97,6 +96,13 @@ Cell* insert_cells(Cell* series, const Cell* value, const Cell* cells, size_t co
     auto n = static_cast<int32_t>(checked_product(static_cast<int64_t>(count), dup));
     Cell involved = *value;
     bool owned = series::notify(&block, append ? "append" : "insert", &involved, at, n);
+    if (owned) {
+        // The owner's handler may have changed the block: insert into what
+        // is there now.
+        total = series::total_length(&block);
+        h = std::min(h, total);
+        at = append ? total : h;
+    }
     SeriesBuffer* b = room_for(&block, static_cast<uint64_t>(n), dup <= 4);
     Cell* first = cells_of(&block);
     if (at < total)
@@ -169,9 +175,17 @@ Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
     auto k = static_cast<int32_t>(cells.size());
     if (dup < 0) dup = 0;
     int64_t inserted = checked_product(k, dup);
-    int64_t replaced = std::min<int64_t>(part >= 0 ? part : inserted, available);
+    int64_t wanted = part >= 0 ? part : inserted;
+    int64_t replaced = std::min<int64_t>(wanted, available);
     Cell involved = *value;
     bool owned = series::notify(&block, "change", &involved, h, static_cast<int32_t>(replaced));
+    if (owned) {
+        // The owner's handler may have changed the block: change what is
+        // there now.
+        total = series::total_length(&block);
+        h = std::min(h, total);
+        replaced = std::min<int64_t>(wanted, total - h);
+    }
     int64_t new_total = int64_t{total} + inserted - replaced;
     if (new_total > INT32_MAX) no_memory();
     if (inserted > replaced) room_for(&block, static_cast<uint64_t>(inserted - replaced), false);
@@ -222,6 +236,14 @@ Cell* swap(Cell* series, Cell* other) {
     Cell y = cells_of(&second)[b];
     bool first_owned = series::notify(&first, "swap", &y, a, 1);
     bool second_owned = series::notify(&second, "swap", &x, b, 1);
+    // An owner's handler may have shrunk either block: with nothing left at
+    // a position there is nothing to swap.
+    if ((first_owned || second_owned) &&
+        (a >= series::total_length(&first) || b >= series::total_length(&second))) {
+        if (first_owned) series::notify(&first, "swaped", &y, a, 1);
+        if (second_owned) series::notify(&second, "swaped", &x, b, 1);
+        return series;
+    }
     Ref ta = table_of(&first);
     Ref tb = table_of(&second);
     if (ta) hash::remove_index(ta, a);
@@ -242,6 +264,7 @@ Cell* trim(Cell* series, bool, bool, bool, bool, bool, const Cell*) {
     Cell block = *series;
     bool owned = series::notify(&block, "trim", nullptr, h, 0);
     int32_t total = series::total_length(&block);
+    h = std::min(h, total); // the owner's handler may have shrunk the block
     Cell* first = cells_of(&block);
     int32_t kept = h;
     for (int32_t i = h; i < total; ++i)

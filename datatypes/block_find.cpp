@@ -179,13 +179,21 @@ Cell* put(Cell* series, Cell* key, Cell* value, bool case_) {
     Cell block = *series;
     Cell wanted = *key;
     Cell stored = *value;
-    Search s;
-    int64_t at = -1;
-    if (prepare(&block, &wanted, nullptr, false, case_, false, nullptr, false, false, false, s))
-        at = search(&block, s);
+    auto find_key = [&]() -> int64_t {
+        Search s;
+        if (!prepare(&block, &wanted, nullptr, false, case_, false, nullptr, false, false, false,
+                     s))
+            return -1;
+        return search(&block, s);
+    };
+    int64_t at = find_key();
+    bool owned = series::notify(&block, "put", &stored,
+                                at < 0 ? length(&block) : static_cast<int32_t>(at + 1), 1);
+    // The owner's handler may have changed the block: the key is looked for
+    // again.
+    if (owned) at = find_key();
     Ref table = detail::table_of(&block);
     if (at < 0) {
-        bool owned = series::notify(&block, "put", &stored, length(&block), 1);
         append_value(&block, &wanted);
         append_value(&block, &stored);
         if (owned) series::notify(&block, "put-ed", &stored, length(&block), 1);
@@ -193,7 +201,6 @@ Cell* put(Cell* series, Cell* key, Cell* value, bool case_) {
         return series;
     }
     int32_t index = static_cast<int32_t>(at + 1);
-    bool owned = series::notify(&block, "put", &stored, index, 1);
     if (index == series::total_length(&block)) {
         Cell none;
         value::set_none(&none);

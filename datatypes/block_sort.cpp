@@ -229,6 +229,14 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
     }
     Cell block = *series;
     bool owned = series::notify(&block, "sort", nullptr, h, 0);
+    if (owned) {
+        // The owner's handler may have shrunk the block: sort the whole
+        // records that are left of the range.
+        int32_t total = series::total_length(&block);
+        h = std::min(h, total);
+        count = std::min(count, total - h);
+        count -= count % size;
+    }
     Cell* top = stack::arguments.top;
     intptr_t extra = code;
     sort::Compare compare_fn = by_cells;

@@ -65,6 +65,12 @@ bool is_owned_field(const Cell* field) {
                symbol::resolve(words::symbol_of(words::symbol::owned));
 }
 
+[[noreturn]] void fire_index_out_of_range(int32_t n) {
+    Cell index;
+    value::set_integer(&index, n);
+    error::fire(error::Category::script, "out-of-range", &index);
+}
+
 } // namespace
 
 Cell* pick(Cell* series, int32_t n, const Cell*) {
@@ -75,11 +81,7 @@ Cell* pick(Cell* series, int32_t n, const Cell*) {
 
 Cell* poke(Cell* series, int32_t n, Cell* value, const Cell*) {
     int64_t i = element_index(series, n);
-    if (i < 0) {
-        Cell index;
-        value::set_integer(&index, n);
-        error::fire(error::Category::script, "out-of-range", &index);
-    }
+    if (i < 0) fire_index_out_of_range(n);
     uint8_t type = cell_type(series);
     uint8_t value_type = cell_type(value);
     // Every check comes before the owner hears of the change.
@@ -98,6 +100,8 @@ Cell* poke(Cell* series, int32_t n, Cell* value, const Cell*) {
     Cell subject = *series;
     auto index = static_cast<int32_t>(i);
     bool owned = notify(&subject, "poke", &stored, index, 1);
+    // The owner's handler may have shrunk the series below the index.
+    if (owned && element_index(&subject, n) != i) fire_index_out_of_range(n);
     if (block_like) {
         Cell* cell = reinterpret_cast<Cell*>(unit_address(&subject, i));
         Ref table = type == type_id::hash ? subject.data3 : 0;
@@ -130,6 +134,12 @@ Cell* random(Cell* value, bool seed, bool secure, bool only) {
     }
     int32_t count = length(&subject, false);
     bool owned = notify(&subject, "random", nullptr, h, count);
+    if (owned) {
+        // The owner's handler may have changed the series: shuffle what is
+        // there now.
+        h = clamped_head(&subject);
+        count = length(&subject, false);
+    }
     if (only) {
         if (count <= 0) {
             value::set_none(value);

@@ -54,6 +54,11 @@ Cell* clear(Cell* series) {
     if (count <= 0) return series;
     int32_t h = clamped_head(series);
     bool owned = notify(series, "clear", nullptr, h, count);
+    if (owned) {
+        // The owner's handler may have changed the series: clear what is there.
+        h = clamped_head(series);
+        count = total_length(series) - h;
+    }
     if (Ref table = table_of(series)) hash::clear(table, h, count);
     SeriesBuffer* b = node_buffer(series->data2);
     b->tail = b->head + static_cast<uint32_t>(h) * buffer_unit(b);
@@ -80,13 +85,18 @@ Cell* remove(Cell* series, Cell* part, Cell* key) {
         series->data1 = found.data1;
         count = count == INT32_MAX ? count : count + 1;
     }
-    int32_t h = value::series_head(series);
+    int32_t h = clamped_head(series);
     int32_t total = total_length(series);
-    if (h < 0) h = 0;
     if (h >= total) return series;
     count = std::min(count, total - h);
     bool owned = notify(series, "remove", nullptr, h, count);
-    cut_units(series, h, count);
+    if (owned) {
+        // The owner's handler may have shrunk the series: remove what is
+        // left of the range.
+        h = clamped_head(series);
+        count = std::min(count, total_length(series) - h);
+    }
+    if (count > 0) cut_units(series, h, count);
     if (owned) notify(series, "removed", nullptr, h, 0);
     return series;
 }
@@ -110,6 +120,12 @@ Cell* reverse(Cell* series, Cell* part, Cell* skip) {
     }
     int32_t h = clamped_head(series);
     bool owned = notify(series, "reverse", nullptr, h, count);
+    if (owned) {
+        // The owner's handler may have shrunk the series: reverse the whole
+        // records that are left of the range.
+        h = clamped_head(series);
+        count = std::min(count, total_length(series) - h);
+    }
     uint32_t unit = unit_of(series);
     size_t record = size_t{unit} * static_cast<uint32_t>(size);
     std::vector<unsigned char> temporary(record);
@@ -139,25 +155,39 @@ Cell* reverse(Cell* series, Cell* part, Cell* skip) {
     return series;
 }
 
-Cell* take(Cell* series, Cell* part, bool, bool last) {
+namespace {
+
+// What take cuts from a series: n units from `from`. nothing: the series has
+// no units from its head (take answers none); empty: nothing is cut.
+struct TakePlan {
+    int32_t h = 0;
+    int32_t requested = 1;
+    int32_t from = 0;
+    int32_t n = 0;
+    bool nothing = false;
+    bool empty = true;
+};
+
+TakePlan plan_take(Cell* series, const Cell* part, bool last) {
+    TakePlan plan;
     int32_t available = length(series, false);
     if (available <= 0) {
-        value::set_none(series);
-        return series;
+        plan.nothing = true;
+        return plan;
     }
     int32_t h = value::series_head(series) < 0 ? 0 : value::series_head(series);
-    bool with_part = is_given(part);
-    int32_t requested = 1;
-    if (with_part) {
+    plan.h = h;
+    if (is_given(part)) {
         if (cell_type(part) == type_id::integer) {
-            requested = value::integer_of(part);
+            plan.requested = value::integer_of(part);
         } else if (cell_type(part) == cell_type(series) && part->data2 == series->data2) {
             int32_t d = std::max(value::series_head(part), 0) - h;
-            requested = d < 0 ? 0 : (last ? available - d : d);
+            plan.requested = d < 0 ? 0 : (last ? available - d : d);
         } else {
             fire_refine("part", part);
         }
     }
+    int32_t requested = plan.requested;
     int32_t n = requested;
     if (requested < 0) {
         available = h;
@@ -165,23 +195,44 @@ Cell* take(Cell* series, Cell* part, bool, bool last) {
     }
     n = std::min(n, available);
     // Taking nothing changes nothing (a count of 0 is not widened to 1).
-    bool empty = n <= 0 || (requested < 0 && (last || n > h));
-    int32_t from = 0;
-    if (!empty) from = requested > 0 ? (last ? h + available - n : h) : h - n;
-    uint32_t count = empty ? 0 : static_cast<uint32_t>(n);
+    plan.empty = n <= 0 || (requested < 0 && (last || n > h));
+    if (!plan.empty) {
+        plan.n = n;
+        plan.from = requested > 0 ? (last ? h + available - n : h) : h - n;
+    }
+    return plan;
+}
 
+} // namespace
+
+Cell* take(Cell* series, Cell* part, bool, bool last) {
     Cell subject = *series;
-    bool owned = !empty && notify(&subject, "take", nullptr, h, requested);
+    TakePlan plan = plan_take(&subject, part, last);
+    if (plan.nothing) {
+        value::set_none(series);
+        return series;
+    }
+    bool owned = !plan.empty && notify(&subject, "take", nullptr, plan.h, plan.requested);
+    int32_t h = plan.h;
+    // The owner's handler may have changed the series: take from what is
+    // there now.
+    if (owned) plan = plan_take(&subject, part, last);
+    if (plan.nothing) {
+        notify(&subject, "taken", nullptr, h, 0);
+        value::set_none(series);
+        return series;
+    }
     uint8_t type = cell_type(&subject);
-    Ref node = copy_range(&subject, static_cast<uint32_t>(from), count);
+    uint32_t count = static_cast<uint32_t>(plan.n);
+    Ref node = copy_range(&subject, static_cast<uint32_t>(plan.from), count);
     Cell* result = stack::push_slot();
     value::set_series(result, type, node, 0, type == type_id::vector ? subject.data3 : 0);
-    if (!empty) {
+    if (!plan.empty) {
         if (last) {
-            if (Ref table = table_of(&subject)) hash::clear(table, from, n);
+            if (Ref table = table_of(&subject)) hash::clear(table, plan.from, plan.n);
             node_buffer(subject.data2)->tail -= count * unit_of(&subject);
         } else
-            cut_units(&subject, from, n);
+            cut_units(&subject, plan.from, plan.n);
         if (type == type_id::hash) {
             Cell made = *result;
             Ref table = hash::make_table(count, &made, hash::kind::hash, 0);

@@ -33,14 +33,32 @@ unsigned char* unit_address(Ref node, int64_t index) {
     return buffer_head(b) + static_cast<uint64_t>(index) * buffer_unit(b);
 }
 
-// Within one series: `count` units from s go to the target position p.
-// Answers false when nothing may move.
-bool move_within(const Cell* origin, const Cell* target, int32_t s, int32_t p, int32_t count) {
-    int32_t total = total_length(origin);
-    if (p > s && p != total && count > total - p) return false;
+// A move within one series: `count` units from s go to the target position
+// p; ok is false when nothing may move.
+struct WithinPlan {
+    int32_t s = 0;
+    int32_t p = 0;
+    int32_t count = 0;
+    int32_t total = 0;
+    bool ok = false;
+};
+
+WithinPlan plan_within(const Cell* origin, const Cell* target, int32_t requested) {
+    WithinPlan plan;
+    plan.total = total_length(origin);
+    plan.s = clamped_head(origin);
+    plan.p = clamped_head(target);
+    plan.count = std::min(requested, plan.total - plan.s);
+    int32_t s = plan.s, p = plan.p, count = plan.count;
     // A target inside the moved range has no sound meaning: leave all as is.
-    if (p > s && p < s + count) return false;
-    notify(target, "move", origin, value::series_head(origin), count);
+    plan.ok = count > 0 && p != s && !(p > s && p != plan.total && count > plan.total - p) &&
+              !(p > s && p < s + count);
+    return plan;
+}
+
+// Moves the units of a sound plan.
+void move_within(const Cell* origin, const WithinPlan& plan) {
+    int32_t s = plan.s, p = plan.p, count = plan.count, total = plan.total;
     Ref node = origin->data2;
     uint32_t unit = unit_of(origin);
     size_t bytes = size_t{unit} * static_cast<uint32_t>(count);
@@ -60,11 +78,14 @@ bool move_within(const Cell* origin, const Cell* target, int32_t s, int32_t p, i
     }
     if (cell_type(origin) == type_id::hash && origin->data3)
         hash::move_indexes(origin->data3, end, s, count);
-    return true;
 }
 
-// Between two buffers of one unit size.
-void move_across(const Cell* origin, const Cell* target, int32_t s, int32_t count) {
+// Between two buffers of one unit size: up to `requested` units from the
+// origin's head.
+void move_across(const Cell* origin, const Cell* target, int32_t requested) {
+    int32_t s = clamped_head(origin);
+    int32_t count = std::min(requested, total_length(origin) - s);
+    if (count <= 0) return;
     uint32_t unit = unit_of(origin);
     uint64_t bytes = uint64_t{unit} * static_cast<uint32_t>(count);
     int32_t p = clamped_head(target);
@@ -72,8 +93,7 @@ void move_across(const Cell* origin, const Cell* target, int32_t s, int32_t coun
     SeriesBuffer* tb = node_buffer(target->data2);
     if (uint64_t{tb->tail} + bytes > arena::ref(buffer_end(tb))) {
         uint64_t needed = uint64_t{tb->tail - tb->head} + bytes;
-        if (2 * needed > memory::max_data_size) error::fire(error::Category::internal, "no-memory");
-        series::expand(tb, 2 * needed);
+        series::expand(tb, memory::grown_size(needed, 2 * needed, unit));
     }
     tb = node_buffer(target->data2);
     unsigned char* at = buffer_head(tb) + uint64_t{static_cast<uint32_t>(p)} * unit;
@@ -128,12 +148,15 @@ Cell* move(Cell* origin, Cell* target, const Cell* part) {
         if (count <= 0) return target;
         count = std::min(count, available);
     }
-    int32_t s = clamped_head(&from);
     if (from.data2 == to.data2) {
-        int32_t p = clamped_head(&to);
-        if (p == s) return target;
-        bool owned = (node_buffer(to.data2)->flags & series_flag::owned) != 0;
-        if (!move_within(&from, &to, s, p, count)) return origin;
+        WithinPlan plan = plan_within(&from, &to, count);
+        if (plan.p == plan.s) return target;
+        if (!plan.ok) return origin;
+        bool owned = notify(&to, "move", &from, value::series_head(&from), plan.count);
+        // The owner's handler may have changed the series: move within what
+        // is there now, when that is still sound.
+        if (owned) plan = plan_within(&from, &to, count);
+        if (plan.ok) move_within(&from, plan);
         if (owned) notify(&to, "moved", nullptr, value::series_head(&to) - count, count);
         return target;
     }
@@ -150,7 +173,9 @@ Cell* move(Cell* origin, Cell* target, const Cell* part) {
         string::insert_string(&from, &to, count * origin_unit);
         return target;
     }
-    move_across(&from, &to, s, count);
+    // The owner's handler may have changed either series: what is moved is
+    // worked out after it.
+    move_across(&from, &to, count);
     if (owned) notify(&to, "moved", nullptr, value::series_head(&to), count);
     return target;
 }

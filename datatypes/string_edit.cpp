@@ -19,8 +19,9 @@ using detail::used_units;
 SeriesBuffer* detail::ensure_room(SeriesBuffer* b, uint64_t bytes) {
     if (uint64_t{b->tail} + bytes <= arena::ref(buffer_end(b))) return b;
     uint64_t used = b->tail - b->head;
-    // expand refuses sizes beyond what a buffer may hold with no-memory.
-    return series::expand(b, used * 2 + bytes);
+    // Twice the used size and the room asked for, as far as the unit allows;
+    // more than it allows raises no-memory.
+    return series::expand(b, memory::grown_size(used + bytes, used * 2 + bytes, buffer_unit(b)));
 }
 
 namespace {

@@ -239,14 +239,14 @@ Gap open_gap(Cell* series, uint32_t at, uint32_t removed, uint64_t added, uint32
     unit = std::max(buffer_unit(b), unit);
     uint64_t total = detail::used_units(b);
     uint64_t new_total = total - removed + added;
-    if (added > UINT32_MAX || new_total * unit > memory::max_data_size) support::fire_no_memory();
+    // Refused before anything changes when the text would grow longer
+    // than a series can be.
+    if (added > UINT32_MAX || new_total * unit > memory::max_size_for(unit))
+        support::fire_no_memory();
     b = unicode::widen_to(b, unit);
     uint64_t needed = new_total * unit;
-    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b))) {
-        uint64_t doubled = uint64_t{b->size} * 2;
-        b = series::expand(b,
-                           needed < doubled && doubled <= memory::max_data_size ? doubled : needed);
-    }
+    if (uint64_t{b->head} + needed > arena::ref(buffer_end(b)))
+        b = series::expand(b, memory::grown_size(needed, uint64_t{b->size} * 2, unit));
     unsigned char* base = buffer_head(b);
     if (at + removed < total)
         std::memmove(base + (at + added) * unit, base + uint64_t{at + removed} * unit,
@@ -299,7 +299,7 @@ inline bool append_in_place(Cell* series, const DirectText& text) {
     uint32_t unit = buffer_unit(target);
     uint64_t bytes = uint64_t{text.count} * unit;
     if (unit < text.unit || uint64_t{target->tail} + bytes > arena::ref(buffer_end(target)) ||
-        uint64_t{target->tail - target->head} + bytes > memory::max_data_size)
+        uint64_t{target->tail - target->head} + bytes > memory::max_size_for(unit))
         return false;
     write_units(buffer_tail(target), unit, detail::unit_address(node_buffer(text.node), text.head),
                 text.unit, text.count);
@@ -324,7 +324,8 @@ inline bool append_in_place(Cell* series, const DirectText& text) {
 [[gnu::noinline]] Cell* append_formed(Cell* series, const Cell* value, int32_t part, bool only,
                                       int32_t dup, bool notify) {
     uint32_t old_total = support::view_of(series).total;
-    if (notify) support::notify(series, words::global::append, value, old_total, 0);
+    if (notify && support::notify(series, words::global::append, value, old_total, 0))
+        old_total = support::view_of(series).total; // the owner's handler may have changed it
     Addition addition = addition_of(value, part, only);
     if (addition.empty() || dup < 1) return series;
     uint32_t count = splice(series, old_total, 0, addition, dup);
@@ -347,7 +348,8 @@ Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
 
 Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
     uint32_t head = support::clamped_head(series);
-    series::notify(series, &words::symbol_words[words::symbol_word::insert], value, head, 0);
+    if (series::notify(series, &words::symbol_words[words::symbol_word::insert], value, head, 0))
+        head = support::clamped_head(series); // the owner's handler may have changed it
     Addition addition = addition_of(value, part, only);
     uint32_t count = dup < 1 ? 0 : splice(series, head, 0, addition, dup);
     support::notify(series, words::global::inserted, value, head, static_cast<int32_t>(count));
@@ -357,8 +359,10 @@ Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
 
 Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool) {
     uint32_t head = support::clamped_head(series);
-    uint32_t available = support::view_of(series).total - head;
     support::notify(series, words::global::change, value, head, 0);
+    // The owner's handler may have changed the series: change what is there.
+    head = support::clamped_head(series);
+    uint32_t available = support::view_of(series).total - head;
     Addition addition = addition_of(value, -1, only);
     uint64_t written = dup < 1 ? 0 : uint64_t{addition.size()} * static_cast<uint64_t>(dup);
     uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;
@@ -376,24 +380,33 @@ Cell* swap(Cell* series, Cell* other) {
         support::fire_invalid_arg(other);
     uint32_t a = support::clamped_head(series);
     uint32_t b = support::clamped_head(other);
-    if (a >= support::view_of(series).total || b >= support::view_of(other).total) return series;
-    uint32_t first = support::view_of(series).at(a);
-    uint32_t second = support::view_of(other).at(b);
-    // A byte series holds bytes only: it is never widened for a character.
-    if (cell_type(series) == type_id::binary && second > 0xFF) {
+    uint32_t first = 0, second = 0;
+    // Answers false when a position is at the tail; a byte series holds bytes
+    // only: it is never widened for a character.
+    auto read_both = [&] {
+        if (a >= support::view_of(series).total || b >= support::view_of(other).total) return false;
+        first = support::view_of(series).at(a);
+        second = support::view_of(other).at(b);
         Cell c;
-        value::set_char(&c, second);
-        support::fire_invalid_arg(&c);
+        if (cell_type(series) == type_id::binary && second > 0xFF) {
+            value::set_char(&c, second);
+            support::fire_invalid_arg(&c);
+        }
+        if (other_type == type_id::binary && first > 0xFF) {
+            value::set_char(&c, first);
+            support::fire_invalid_arg(&c);
+        }
+        return true;
+    };
+    if (!read_both()) return series;
+    bool owned = support::notify(series, words::global::swap, other, a, 1);
+    owned = support::notify(other, words::global::swap, series, b, 1) || owned;
+    // An owner's handler may have changed either series: the characters are
+    // read again, and with nothing left at a position nothing is swapped.
+    if (!owned || read_both()) {
+        poke_char_at(node_buffer(series->data2), a, second);
+        poke_char_at(node_buffer(other->data2), b, first);
     }
-    if (other_type == type_id::binary && first > 0xFF) {
-        Cell c;
-        value::set_char(&c, first);
-        support::fire_invalid_arg(&c);
-    }
-    support::notify(series, words::global::swap, other, a, 1);
-    support::notify(other, words::global::swap, series, b, 1);
-    poke_char_at(node_buffer(series->data2), a, second);
-    poke_char_at(node_buffer(other->data2), b, first);
     support::notify(series, words::global::swaped, other, a, 1);
     support::notify(other, words::global::swaped, series, b, 1);
     return series;

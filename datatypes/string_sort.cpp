@@ -181,9 +181,12 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
     order.unit = units.unit;
     order.units = all ? static_cast<uint32_t>(size) : 1;
     order.offset = 0;
-    order.fold = case_ || type == type_id::vector ? Fold::none
-                 : units.unit == 1                ? Fold::ascii_lower
-                                                  : Fold::upper;
+    auto fold_for = [&](uint32_t unit) {
+        return case_ || type == type_id::vector ? Fold::none
+               : unit == 1                      ? Fold::ascii_lower
+                                                : Fold::upper;
+    };
+    order.fold = fold_for(units.unit);
     order.reverse = reverse;
     order.float_elements = type == type_id::vector && series->data3 == type_id::float_;
     order.type = type;
@@ -206,8 +209,18 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
 
     uint64_t count = static_cast<uint64_t>(length / size);
     uint64_t record_bytes = static_cast<uint64_t>(size) * units.unit;
-    support::notify(series, words::global::sort, nullptr, static_cast<int32_t>(head),
-                    static_cast<int32_t>(length));
+    if (support::notify(series, words::global::sort, nullptr, static_cast<int32_t>(head),
+                        static_cast<int32_t>(length))) {
+        // The owner's handler may have changed the series: sort the whole
+        // records that are left of the range, in the width the text has now.
+        units = support::view_of(series);
+        head = std::min<int64_t>(head, units.total);
+        length = std::min<int64_t>(length, units.total - head);
+        count = static_cast<uint64_t>(length / size);
+        order.unit = units.unit;
+        order.fold = fold_for(units.unit);
+        record_bytes = static_cast<uint64_t>(size) * units.unit;
+    }
     SeriesBuffer* b = node_buffer(series->data2);
     unsigned char* base = buffer_head(b) + static_cast<uint64_t>(head) * units.unit;
     intptr_t extra = reinterpret_cast<intptr_t>(&order);

@@ -120,10 +120,13 @@ Cell* trim(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all,
     if (auto_ && !all && !has_with) support::fire_not_done();
     Text set = has_with ? set_of(with) : Text{'\t', '\n', '\r', ' '};
     uint32_t start = support::clamped_head(series);
+    support::notify(series, words::global::trim, nullptr, start,
+                    static_cast<int32_t>(support::view_of(series).total - start));
+    // The owner's handler may have changed the series: trim what is there.
+    start = support::clamped_head(series);
     support::UnitView units = support::view_of(series);
     Text text;
     for (uint32_t i = start; i < units.total; ++i) text.push_back(units.at(i));
-    support::notify(series, words::global::trim, nullptr, start, static_cast<int32_t>(text.size()));
 
     Text out = all || has_with ? remove_set(text, set)
                : lines         ? fold_lines(text)

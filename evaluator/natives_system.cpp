@@ -84,8 +84,8 @@ void append_captured(Cell* target, const std::string& bytes) {
     Cell* captured = stack::push_slot();
     value::set_none(captured);
     if (cell_type(target) == type_id::binary) {
-        binary::load_at(reinterpret_cast<const unsigned char*>(bytes.data()),
-                        static_cast<uint32_t>(bytes.size()), captured);
+        binary::load_at(reinterpret_cast<const unsigned char*>(bytes.data()), outside_length(bytes),
+                        captured);
     } else {
         load_string(bytes, captured);
     }

@@ -12,6 +12,8 @@
 #include "datatypes/symbol.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
+#include "runtime/memory.h"
+#include "runtime/raise.h"
 #include "runtime/type_sets.h"
 #include "runtime/value_make.h"
 
@@ -70,16 +72,22 @@ std::string read_file_bytes(const Cell* file) {
     return bytes;
 }
 
+uint32_t outside_length(const std::string& bytes) {
+    if (bytes.size() > memory::max_size_for(1))
+        error::fire_named(error::Category::internal, "no-memory");
+    return static_cast<uint32_t>(bytes.size());
+}
+
 void load_string(const std::string& utf8, Cell* cell) {
-    string::load_encoded(reinterpret_cast<const unsigned char*>(utf8.data()),
-                         static_cast<uint32_t>(utf8.size()), cell, string::encoding::utf8);
+    string::load_encoded(reinterpret_cast<const unsigned char*>(utf8.data()), outside_length(utf8),
+                         cell, string::encoding::utf8);
 }
 
 void set_binary_result(const std::string& bytes) {
     Cell* slot = stack::push_slot();
     value::set_none(slot);
-    binary::load_at(reinterpret_cast<const unsigned char*>(bytes.data()),
-                    static_cast<uint32_t>(bytes.size()), slot);
+    binary::load_at(reinterpret_cast<const unsigned char*>(bytes.data()), outside_length(bytes),
+                    slot);
     stack::set_result_only(slot);
 }
 

@@ -41,6 +41,10 @@ std::string local_path_of(const Cell* value);
 // it cannot be read.
 std::string read_file_bytes(const Cell* file);
 
+// The size of bytes from outside (a file, a process) that are to become one
+// series; more than a series of bytes can hold raises no-memory.
+uint32_t outside_length(const std::string& bytes);
+
 // The result slot becomes a new binary! or string! holding the bytes (a
 // string! decodes them as UTF-8).
 void set_binary_result(const std::string& bytes);

@@ -66,7 +66,8 @@ Step Engine::keyword_remove(int32_t index) {
     if (from >= 0) {
         int32_t start = std::min(from, position());
         remove_input(start, std::abs(position() - from));
-        set_position(start);
+        // An owner's change handler may have shrunk the input further.
+        set_position(std::min(start, input_tail(input())));
         cursor_ = index + 1;
         match_ = true;
         return Step::check;
@@ -78,7 +79,7 @@ Step Engine::keyword_remove(int32_t index) {
 Step Engine::complete_remove(const RuleFrame& f) {
     if (match_ && position() > f.position) {
         remove_input(f.position, position() - f.position);
-        set_position(f.position);
+        set_position(std::min(f.position, input_tail(input())));
     }
     return finish_rule();
 }
@@ -106,7 +107,9 @@ Step Engine::keyword_insert(int32_t index) {
     }
     stack::pop(1);
     int32_t added = input_tail(input()) - before;
-    if (at <= position()) set_position(position() + added);
+    // An owner's change handler may have changed the input too: the position
+    // stays within it.
+    if (at <= position()) set_position(std::clamp(position() + added, 0, input_tail(input())));
     match_ = true;
     return Step::check;
 }

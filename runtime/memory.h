@@ -109,6 +109,20 @@ constexpr uint32_t buffer_overhead = sizeof(SeriesBuffer) + 4;
 // The largest data size a buffer may have; larger requests raise no-memory
 // before anything changes (the arena could never hold them).
 constexpr uint64_t max_data_size = 0xFFFFC000u;
+// The largest length of a series, in units: lengths are 32-bit signed.
+constexpr uint64_t max_length = 0x7FFFFFFF;
+// The largest data size a buffer of the unit may have: max_data_size, and
+// never room for more than max_length units (in whole 16-byte steps), so
+// that no series can grow longer than its length can count. Only one-byte
+// units reach that bound first.
+constexpr uint64_t max_size_for(uint32_t unit) {
+    uint64_t by_length = max_length * unit / 16 * 16;
+    return by_length < max_data_size ? by_length : max_data_size;
+}
+// The size to grow a buffer of the unit to when it needs `needed` bytes and
+// would rather have `wanted` (a doubling, say): wanted, cut to what the unit
+// allows but never below needed. Raises no-memory when needed does not fit.
+uint64_t grown_size(uint64_t needed, uint64_t wanted, uint32_t unit);
 constexpr uint32_t interior_pointer_step = 1000;
 constexpr uint32_t release_queue_capacity = 20000;
 
@@ -233,10 +247,13 @@ Ref alloc_bytes(uint32_t length);
 Ref alloc_unit(uint32_t count, uint32_t unit);
 Ref alloc_filled(uint32_t length, uint8_t byte);
 // Re-homes the series in a new buffer of new_size bytes (0: twice the old
-// size) without copying; answers the new buffer.
+// size, as far as the unit allows) without copying; answers the new buffer.
+// A size beyond what the buffer's unit allows (max_size_for) raises
+// no-memory before anything changes.
 SeriesBuffer* grow(SeriesBuffer* buffer, uint64_t new_size);
-// grow, then copies the old data to the new head.
-SeriesBuffer* expand(SeriesBuffer* buffer, uint64_t new_size);
+// grow, then copies the old data to the new head. limit_unit, when not 0,
+// names the unit the data is about to take: its limit applies instead.
+SeriesBuffer* expand(SeriesBuffer* buffer, uint64_t new_size, uint32_t limit_unit = 0);
 SeriesBuffer* expand_filled(SeriesBuffer* buffer, uint64_t new_size, uint8_t byte);
 Ref copy_buffer(SeriesBuffer* buffer);
 // Appends an unset! cell at the tail (expanding when full); answers it.

@@ -24,7 +24,7 @@ void no_memory() {
 
 uint32_t data_size(uint32_t count, uint32_t unit) {
     uint64_t size = (uint64_t{count} * unit + 15) / 16 * 16;
-    if (size > max_data_size) no_memory();
+    if (size > max_size_for(unit)) no_memory();
     return static_cast<uint32_t>(size);
 }
 
@@ -50,6 +50,12 @@ void free_static_blocks() {
 }
 
 } // namespace detail
+
+uint64_t grown_size(uint64_t needed, uint64_t wanted, uint32_t unit) {
+    uint64_t limit = max_size_for(unit);
+    if (needed > limit) detail::no_memory();
+    return std::max(needed, std::min(wanted, limit));
+}
 
 namespace {
 
@@ -148,12 +154,18 @@ struct Regrown {
 
 // series::grow, answering the old buffer too (where it is after any
 // collection the allocation started).
-Regrown regrow(SeriesBuffer* buffer, uint64_t new_size) {
+Regrown regrow(SeriesBuffer* buffer, uint64_t new_size, uint32_t limit_unit) {
     uint32_t unit = buffer_unit(buffer);
     check_unit(unit);
     uint32_t used = used_bytes(buffer);
-    if (new_size == 0) new_size = std::max<uint64_t>(uint64_t{buffer->size} * 2, 16);
-    if (new_size > max_data_size) no_memory();
+    uint64_t limit = max_size_for(limit_unit ? limit_unit : unit);
+    if (new_size == 0) {
+        // Twice the size, as far as the unit allows; a buffer at its limit
+        // cannot grow.
+        new_size = std::min(std::max<uint64_t>(uint64_t{buffer->size} * 2, 16), limit);
+        if (new_size <= buffer->size) no_memory();
+    }
+    if (new_size > limit) no_memory();
     // The new buffer always holds the used part.
     new_size = std::max<uint64_t>(new_size, used);
     uint32_t count = static_cast<uint32_t>((new_size + unit - 1) / unit);
@@ -245,11 +257,11 @@ Ref alloc_filled(uint32_t length, uint8_t byte) {
 }
 
 SeriesBuffer* grow(SeriesBuffer* buffer, uint64_t new_size) {
-    return memory::regrow(buffer, new_size).fresh;
+    return memory::regrow(buffer, new_size, 0).fresh;
 }
 
-SeriesBuffer* expand(SeriesBuffer* buffer, uint64_t new_size) {
-    memory::Regrown r = memory::regrow(buffer, new_size);
+SeriesBuffer* expand(SeriesBuffer* buffer, uint64_t new_size, uint32_t limit_unit) {
+    memory::Regrown r = memory::regrow(buffer, new_size, limit_unit);
     // At least the used part, never past either data area.
     uint64_t n = std::min<uint64_t>(
         {arena::ref(buffer_end(r.old)) - r.old->head, r.old->size, r.fresh->size});
@@ -289,7 +301,9 @@ Cell* alloc_tail_cell(SeriesBuffer* buffer) {
 unsigned char* alloc_tail_bytes(SeriesBuffer* buffer, uint32_t n) {
     if (uint64_t{buffer->tail} + n > arena::ref(buffer_end(buffer))) {
         uint64_t size = buffer->size;
-        buffer = expand(buffer, size < n ? uint64_t{n} * 2 : size * 2);
+        uint64_t needed = uint64_t{memory::used_bytes(buffer)} + n;
+        buffer = expand(buffer, memory::grown_size(needed, size < n ? uint64_t{n} * 2 : size * 2,
+                                                   buffer_unit(buffer)));
     }
     unsigned char* old_tail = buffer_tail(buffer);
     buffer->tail += n;

@@ -10,7 +10,7 @@ namespace zep::memory::detail {
 void init_release_queue();
 // Raises no-memory; never returns.
 [[noreturn]] void no_memory();
-// Data size of count units rounded up to 16, checked against max_data_size.
+// Data size of count units rounded up to 16, checked against max_size_for.
 uint32_t data_size(uint32_t count, uint32_t unit);
 // Unit sizes are 1, 2, 4, 8 or 16 bytes; any other ends the process with
 // runtime error 101 (a dispatch on unit size met a value it does not handle).

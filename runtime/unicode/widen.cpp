@@ -14,7 +14,8 @@ SeriesBuffer* widen(SeriesBuffer* b, uint32_t from, uint32_t to) {
     uint64_t needed = (static_cast<uint64_t>(count) + 1) * to;
     if (needed > UINT32_MAX) error::fire_named(error::Category::internal, "no-memory");
     if (static_cast<uint64_t>(buffer_end(b) - buffer_head(b)) < needed) {
-        b = series::expand(b, needed);
+        // Grown for the new width, whose units the limits are counted in.
+        b = series::expand(b, needed, to);
     }
     // Back to front, so that no unit is overwritten before it is read.
     unsigned char* head = buffer_head(b);

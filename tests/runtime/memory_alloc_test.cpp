@@ -410,6 +410,31 @@ TEST_F(MemoryTest, ImpossibleSizesRaiseNoMemoryBeforeAnythingChanges) {
     EXPECT_EQ(arena::pages_in_use(), pages);
 }
 
+TEST_F(MemoryTest, ByteBuffersStopShortOfWhatALengthCannotCount) {
+    // One-byte units reach the 32-bit signed length before the data size
+    // limit; wider units keep the data size limit.
+    EXPECT_EQ(memory::max_size_for(1), 0x7FFFFFF0u);
+    EXPECT_EQ(memory::max_size_for(2), memory::max_data_size);
+    EXPECT_EQ(memory::max_size_for(16), memory::max_data_size);
+    // A wanted size is cut to the limit but never below the need.
+    EXPECT_EQ(memory::grown_size(100, 0x90000000u, 1), 0x7FFFFFF0u);
+    EXPECT_EQ(memory::grown_size(100, 50, 1), 100u);
+    EXPECT_EQ(memory::grown_size(100, 0x90000000u, 2), 0x90000000u);
+
+    Ref node = series::alloc_bytes(64);
+    SeriesBuffer* b = node_buffer(node);
+    b->tail += 40;
+    uint64_t bytes = memory::record.bytes_in_use;
+    EXPECT_STREQ(raised_id([] { memory::grown_size(0x7FFFFFF1u, 0, 1); }), "no-memory");
+    EXPECT_STREQ(raised_id([] { series::alloc_bytes(0x7FFFFFFF); }), "no-memory");
+    EXPECT_STREQ(raised_id([&] { series::expand(b, 0x7FFFFFF1u); }), "no-memory");
+    b->size = 0x7FFFFFF0; // at the limit: doubling cannot grow it
+    EXPECT_STREQ(raised_id([&] { series::grow(b, 0); }), "no-memory");
+    b->size = 64;
+    EXPECT_EQ(node_buffer(node), b);
+    EXPECT_EQ(memory::record.bytes_in_use, bytes);
+}
+
 TEST_F(MemoryTest, ArenaRefusalRaisesNoMemoryAndBadReleaseWrongMem) {
     series::alloc_bytes(10); // some arena pages are in use now
     uint64_t bytes = memory::record.bytes_in_use;
