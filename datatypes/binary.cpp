@@ -20,6 +20,7 @@
 #include "runtime/arena.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
+#include "runtime/unicode/text_cell.h"
 #include "runtime/unicode/utf8.h"
 #include "runtime/value_make.h"
 
@@ -28,6 +29,9 @@ namespace zep::binary {
 namespace {
 
 constexpr int32_t no_limit = INT32_MAX;
+
+// The most units (here bytes) a series can hold.
+constexpr uint64_t max_units = memory::max_length;
 
 [[noreturn]] void fire_bad_to(uint8_t type, const Cell* spec) {
     Cell datatype;
@@ -72,22 +76,228 @@ SeriesBuffer* room_for(SeriesBuffer* b, uint64_t needed) {
     return b;
 }
 
-// Replaces `removed` bytes at `at` by the bytes repeated `dup` times; answers
-// the number of bytes written.
-uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const std::string& bytes,
+uint32_t byte_count(const Cell* binary) {
+    SeriesBuffer* b = node_buffer(binary->data2);
+    return b->tail - b->head;
+}
+
+// ---- Gathering the bytes a value adds ----------------------------------------
+
+// The bytes a value adds, gathered in place up to a few hundred bytes and past
+// that in a binary made in a stack slot, never outside managed memory. Their
+// size is checked as they grow: past what the target can hold they raise
+// no-memory before they are built.
+class Bytes {
+  public:
+    // `slot` is the stack slot for the binary; at most `limit` bytes are
+    // gathered (no limit when negative); the target keeps `floor` bytes and
+    // gets the bytes `dup` times.
+    Bytes(Cell* slot, int64_t limit, uint64_t floor, int32_t dup)
+        : slot_(slot), limit_(limit), floor_(floor), dup_(dup < 1 ? 1 : dup) {}
+    Bytes(const Bytes&) = delete;
+    Bytes& operator=(const Bytes&) = delete;
+
+    uint64_t size() const { return made_ ? byte_count(slot_) : inline_size_; }
+    // The bytes, valid until the next allocation.
+    const unsigned char* data() const {
+        return made_ ? buffer_head(node_buffer(slot_->data2)) : inline_;
+    }
+    bool made() const { return made_; }
+
+    // Raises no-memory when the target could not hold `total` bytes of these.
+    void check(uint64_t total) const {
+        if (floor_ + total * static_cast<uint64_t>(dup_) > max_units)
+            string::support::fire_no_memory();
+    }
+    // How many of `wanted` bytes fit under the limit.
+    uint64_t room_left(uint64_t wanted) const {
+        if (limit_ < 0) return wanted;
+        return std::min(wanted, static_cast<uint64_t>(limit_) - size());
+    }
+    // Adds n bytes at the end; answers where they go (valid until the next
+    // allocation).
+    unsigned char* grow(uint64_t n) {
+        uint64_t total = size();
+        check(total + n);
+        if (!made_ && total + n <= inline_room) {
+            inline_size_ = static_cast<uint32_t>(total + n);
+            return inline_ + total;
+        }
+        if (!made_) {
+            make_at(slot_, static_cast<uint32_t>(total + n));
+            SeriesBuffer* b = node_buffer(slot_->data2);
+            std::memcpy(buffer_head(b), inline_, total);
+            b->tail = b->head + static_cast<Ref>(total);
+            made_ = true;
+        }
+        SeriesBuffer* b = room_for(node_buffer(slot_->data2), total + n);
+        b->tail = b->head + static_cast<Ref>(total + n);
+        return buffer_head(b) + total;
+    }
+
+  private:
+    static constexpr uint32_t inline_room = 256;
+    unsigned char inline_[inline_room];
+    uint32_t inline_size_ = 0;
+    bool made_ = false;
+    Cell* slot_;
+    int64_t limit_;
+    uint64_t floor_;
+    uint64_t dup_;
+};
+
+void add_raw(Bytes& out, const unsigned char* bytes, uint32_t n) {
+    uint64_t taken = out.room_left(n);
+    if (taken) std::memcpy(out.grow(taken), bytes, taken);
+}
+
+// A binary's bytes from its position.
+void add_binary(Bytes& out, const Cell* binary) {
+    Ref node = binary->data2;
+    uint32_t from = string::support::clamped_head(binary);
+    uint64_t n = out.room_left(byte_count(binary) - from);
+    if (n == 0) return;
+    unsigned char* at = out.grow(n);
+    // Growing may have moved the source.
+    std::memcpy(at, buffer_head(node_buffer(node)) + from, n);
+}
+
+// A text's characters from its position, as UTF-8.
+void add_utf8(Bytes& out, const Cell* text) {
+    unicode::TextRange r = unicode::text_range(text);
+    uint64_t size = out.room_left(unicode::utf8_size_of_series(r.start, r.end(), r.unit));
+    if (size == 0) return;
+    unsigned char* at = out.grow(size);
+    r = unicode::text_range(text); // growing may have moved the text
+    uint64_t written = 0;
+    for (uint32_t i = 0; written < size; ++i) {
+        uint32_t cp = unicode::read_unit(r.start + uint64_t{i} * r.unit, r.unit);
+        written += unicode::encode_utf8_bounded(
+            cp, at + written, static_cast<int32_t>(std::min<uint64_t>(size - written, 4)));
+    }
+}
+
+// A block being turned into bytes, on the cycle stack until the conversion
+// leaves it (also through an error raised by an element).
+class CycleEntry {
+  public:
+    explicit CycleEntry(Ref series) : depth_(cycles::depth()) { cycles::push(series); }
+    ~CycleEntry() {
+        if (cycles::depth() > depth_) cycles::drop(cycles::depth() - depth_);
+    }
+    CycleEntry(const CycleEntry&) = delete;
+    CycleEntry& operator=(const CycleEntry&) = delete;
+
+  private:
+    uint32_t depth_;
+};
+
+// The bytes a value adds (see bytes_of).
+void add_value(Bytes& out, const Cell* value) {
+    uint8_t type = cell_type(value);
+    switch (type) {
+    case type_id::char_: {
+        unsigned char bytes[4];
+        add_raw(out, bytes, unicode::encode_utf8(value->data2, bytes));
+        return;
+    }
+    case type_id::integer: {
+        int32_t n = value::integer_of(value);
+        if (n < 0 || n > 255) string::support::fire_out_of_range(value);
+        unsigned char byte = static_cast<unsigned char>(n);
+        add_raw(out, &byte, 1);
+        return;
+    }
+    case type_id::binary:
+        add_binary(out, value);
+        return;
+    default:
+        break;
+    }
+    if (string::is_any_string(type)) {
+        bool tag = type == type_id::tag;
+        if (tag) add_raw(out, reinterpret_cast<const unsigned char*>("<"), 1);
+        add_utf8(out, value);
+        if (tag) add_raw(out, reinterpret_cast<const unsigned char*>(">"), 1);
+        return;
+    }
+    if (!is_block_like(type)) {
+        Cell* text = stack::push_slot();
+        string::make_at(text, 16);
+        Cell copy = *value;
+        if (auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form))
+            form_slot(&copy, text, no_limit);
+        add_utf8(out, text);
+        stack::pop(1);
+        return;
+    }
+    Cell block = *value;
+    // A block that holds itself has no end: refused, as copy/deep does.
+    if (cycles::find(block.data2)) {
+        cycles::reset();
+        error::fire(error::Category::internal, "no-cycle");
+    }
+    out.check(out.size() + out.room_left(string::support::known_length(&block, -1)));
+    CycleEntry entry(block.data2);
+    for (uint32_t i = string::support::clamped_head(&block);; ++i) {
+        SeriesBuffer* b = node_buffer(block.data2);
+        if (uint64_t{i} * sizeof(Cell) >= b->tail - b->head) break;
+        if (out.room_left(1) == 0) break;
+        Cell element = arena::at<Cell>(b->head)[i];
+        add_value(out, &element);
+    }
+}
+
+// The bytes added to a binary: `count` bytes from `head` of a binary's buffer,
+// or the gathered bytes.
+struct Addition {
+    const Bytes* bytes = nullptr;
+    Ref node = 0;
+    uint32_t head = 0;
+    uint32_t count = 0;
+
+    // Valid until the next allocation.
+    const unsigned char* data() const {
+        return bytes ? bytes->data() : buffer_head(node_buffer(node)) + head;
+    }
+};
+
+// What a value adds to the binary `series`, `part` bytes at most when part
+// >= 0. A binary other than the target is read where it is; the rest is
+// gathered in `bytes`.
+Addition addition_of(const Cell* series, const Cell* value, int32_t part, Bytes& bytes) {
+    Addition out;
+    if (cell_type(value) == type_id::binary && value->data2 != series->data2) {
+        out.node = value->data2;
+        out.head = string::support::clamped_head(value);
+        out.count = byte_count(value) - out.head;
+        if (part >= 0 && static_cast<uint32_t>(part) < out.count)
+            out.count = static_cast<uint32_t>(part);
+        return out;
+    }
+    add_value(bytes, value);
+    out.bytes = &bytes;
+    out.count = static_cast<uint32_t>(bytes.size());
+    return out;
+}
+
+// Replaces `removed` bytes at `at` by the addition repeated `dup` times;
+// answers the number of bytes written.
+uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& addition,
                 int32_t dup) {
     SeriesBuffer* b = node_buffer(series->data2);
-    uint64_t added = uint64_t{bytes.size()} * static_cast<uint64_t>(dup < 0 ? 0 : dup);
+    uint64_t added = uint64_t{addition.count} * static_cast<uint64_t>(dup < 0 ? 0 : dup);
     uint64_t total = b->tail - b->head;
-    if (added > UINT32_MAX) string::support::fire_no_memory();
     uint64_t new_total = total - removed + added;
     b = room_for(b, new_total);
     unsigned char* base = buffer_head(b);
     std::memmove(base + at + added, base + at + removed, total - at - removed);
+    // Growing the target may have moved the added bytes.
+    const unsigned char* bytes = addition.data();
     unsigned char* out = base + at;
     for (int32_t d = 0; d < dup; ++d) {
-        if (!bytes.empty()) std::memcpy(out, bytes.data(), bytes.size());
-        out += bytes.size();
+        if (addition.count) std::memcpy(out, bytes, addition.count);
+        out += addition.count;
     }
     b->tail = b->head + static_cast<Ref>(new_total);
     return static_cast<uint32_t>(added);
@@ -110,25 +320,6 @@ int32_t write_notation(const Cell* value, Cell* out_string, int32_t part_limit) 
 } // namespace
 
 // ---- Internal helpers ----------------------------------------------------------
-
-namespace {
-
-// A block being turned into bytes, on the cycle stack until the conversion
-// leaves it (also through an error raised by an element).
-class CycleEntry {
-  public:
-    explicit CycleEntry(Ref series) : depth_(cycles::depth()) { cycles::push(series); }
-    ~CycleEntry() {
-        if (cycles::depth() > depth_) cycles::drop(cycles::depth() - depth_);
-    }
-    CycleEntry(const CycleEntry&) = delete;
-    CycleEntry& operator=(const CycleEntry&) = delete;
-
-  private:
-    uint32_t depth_;
-};
-
-} // namespace
 
 std::string bytes_from_head(const Cell* value) {
     SeriesBuffer* b = node_buffer(value->data2);
@@ -159,19 +350,11 @@ std::string bytes_of(const Cell* value, int32_t part) {
             out = string::utf8_of(value);
             if (type == type_id::tag) out = "<" + out + ">";
         } else if (is_block_like(type)) {
-            Cell block = *value;
-            // A block that holds itself has no end: refused, as copy/deep does.
-            if (cycles::find(block.data2)) {
-                cycles::reset();
-                error::fire(error::Category::internal, "no-cycle");
-            }
-            CycleEntry entry(block.data2);
-            for (uint32_t i = string::support::clamped_head(&block);; ++i) {
-                SeriesBuffer* b = node_buffer(block.data2);
-                if (uint64_t{i} * sizeof(Cell) >= b->tail - b->head) break;
-                Cell element = arena::at<Cell>(b->head)[i];
-                out += bytes_of(&element, -1);
-            }
+            Cell* slot = stack::push_slot();
+            Bytes bytes(slot, part, 0, 1);
+            add_value(bytes, value);
+            out.assign(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            stack::pop(1);
         } else {
             out = formed_utf8(value);
         }
@@ -296,17 +479,29 @@ Cell* to(Cell* result, const Cell* spec, uint8_t type) {
                      bitset::byte_count(spec));
         break;
     case type_id::char_:
-    case type_id::binary:
         bytes = bytes_of(spec, -1);
         break;
     default:
-        if (string::is_any_string(spec_type)) {
-            bytes = string::utf8_of(spec);
-        } else if (is_block_like(spec_type)) {
-            bytes = bytes_of(spec, -1);
-        } else {
+        if (spec_type != type_id::binary && !string::is_any_string(spec_type) &&
+            !is_block_like(spec_type))
             fire_bad_to(type, spec);
+        // Built in the new binary itself.
+        Cell source = *spec;
+        Cell* slot = stack::push_slot();
+        Bytes gathered(slot, -1, 0, 1);
+        if (spec_type == type_id::binary)
+            add_binary(gathered, &source);
+        else if (string::is_any_string(spec_type))
+            add_utf8(gathered, &source); // a tag! without its angle brackets
+        else
+            add_value(gathered, &source);
+        if (gathered.made()) {
+            *result = *slot;
+            stack::pop(1);
+            return result;
         }
+        stack::pop(1);
+        return load_at(gathered.data(), static_cast<uint32_t>(gathered.size()), result);
     }
     return load_at(reinterpret_cast<const unsigned char*>(bytes.data()),
                    static_cast<uint32_t>(bytes.size()), result);
@@ -350,8 +545,12 @@ Cell* insert_or_append(Cell* series, const Cell* value, int32_t part, bool only,
                                           : &words::symbol_words[words::symbol_word::insert],
                               value, static_cast<int32_t>(at), 0);
     if (owned) at = where(); // the owner's handler may have changed the series
-    std::string bytes = bytes_of(value, part);
-    uint32_t count = dup < 1 ? 0 : splice(series, at, 0, bytes, dup);
+    uint32_t count = 0;
+    if (dup >= 1) {
+        Bytes bytes(stack::push_slot(), part, byte_count(series), dup);
+        count = splice(series, at, 0, addition_of(series, value, part, bytes), dup);
+        stack::pop(1);
+    }
     string::support::notify(series, append_mode ? words::global::appended : words::global::inserted,
                             value, static_cast<int32_t>(at), static_cast<int32_t>(count));
     series->data1 = append_mode ? 0 : at + count;
@@ -372,11 +571,15 @@ Cell* change(Cell* series, const Cell* value, int32_t part, bool, int32_t dup, b
     // The owner's handler may have changed the series: change what is there.
     head = string::support::clamped_head(series);
     uint32_t available = string::support::view_of(series).total - head;
-    std::string bytes = bytes_of(value, -1);
-    uint64_t written = dup < 1 ? 0 : uint64_t{bytes.size()} * static_cast<uint64_t>(dup);
+    // The target keeps at least the bytes before the head.
+    Bytes bytes(stack::push_slot(), -1, head, dup);
+    Addition addition = dup < 1 ? Addition{} : addition_of(series, value, -1, bytes);
+    uint64_t written = dup < 1 ? 0 : uint64_t{addition.count} * static_cast<uint64_t>(dup);
     uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;
     if (removed > available) removed = available;
-    uint32_t count = dup < 1 ? 0 : splice(series, head, static_cast<uint32_t>(removed), bytes, dup);
+    uint32_t count =
+        dup < 1 ? 0 : splice(series, head, static_cast<uint32_t>(removed), addition, dup);
+    stack::pop(1);
     string::support::notify(series, words::global::changed, value, static_cast<int32_t>(head),
                             static_cast<int32_t>(count));
     series->data1 = head + count;

@@ -105,4 +105,32 @@ uint32_t clamped_head(const Cell* series) {
     return static_cast<uint32_t>(head) > total ? total : static_cast<uint32_t>(head);
 }
 
+namespace {
+
+uint64_t known_length_in(const Cell* block, int64_t elements, uint32_t* budget) {
+    SeriesBuffer* b = node_buffer(block->data2);
+    uint64_t count = (b->tail - b->head) / sizeof(Cell);
+    int32_t head = value::series_head(block);
+    uint64_t sum = 0;
+    for (uint64_t i = head < 0 ? 0 : static_cast<uint32_t>(head);
+         i < count && elements != 0 && *budget > 0; ++i) {
+        const Cell* element = &arena::at<Cell>(b->head)[i];
+        --*budget;
+        if (elements > 0) --elements;
+        uint8_t type = cell_type(element);
+        if (is_any_string(type) || type == type_id::binary)
+            sum += view_of(element).total - clamped_head(element);
+        else if (type == type_id::block || type == type_id::paren)
+            sum += known_length_in(element, -1, budget);
+    }
+    return sum;
+}
+
+} // namespace
+
+uint64_t known_length(const Cell* block, int64_t elements) {
+    uint32_t budget = 65536;
+    return known_length_in(block, elements, &budget);
+}
+
 } // namespace zep::string::support

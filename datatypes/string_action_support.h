@@ -56,4 +56,11 @@ void element_at(const Cell* series, uint32_t index, Cell* out);
 // The value's head index clamped to [0, total units].
 uint32_t clamped_head(const Cell* series);
 
+// A lower bound of the units the first `elements` values of a block (all
+// when negative) give when formed one after another or turned into bytes:
+// each text and binary gives at least its length, a nested block or paren at
+// least what its values give. It looks at no more than 65,536 values in all,
+// so that it costs little on any block (and ends on one that holds itself).
+uint64_t known_length(const Cell* block, int64_t elements);
+
 } // namespace zep::string::support

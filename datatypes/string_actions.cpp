@@ -183,7 +183,7 @@ Cell* to(Cell* result, const Cell* spec, uint8_t type) {
         Cell* text = stack::push_slot();
         value::set_none(text);
         make_at(text, initial_units);
-        append(text, &block, -1, false, 1, false);
+        append_elements(text, &block);
         *result = *text;
         result->data1 = 0;
         result->header = type;

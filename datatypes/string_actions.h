@@ -51,6 +51,10 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
 Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
 Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify);
+// Forms a block's elements one after another, with no separator, at the end
+// of a text no value refers to yet (a new one in a stack slot): as append of
+// the block, without the copy a target that elements may refer to needs.
+void append_elements(Cell* text, const Cell* block);
 Cell* swap(Cell* series, Cell* other);
 Cell* take(Cell* series, Cell* part, bool deep, bool last);
 Cell* trim(Cell* series, bool head, bool tail, bool auto_, bool lines, bool all, const Cell* with);

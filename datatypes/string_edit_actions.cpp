@@ -19,90 +19,44 @@ namespace zep::string {
 
 namespace {
 
-// Code points with room for a short text in place: appending a short string
-// or a character allocates nothing.
-class CodePoints {
-  public:
-    void push_back(uint32_t cp) {
-        if (size_ < inline_room) {
-            inline_[size_++] = cp;
-            return;
-        }
-        if (size_ == inline_room) spilled_.assign(inline_, inline_ + inline_room);
-        spilled_.push_back(cp);
-        ++size_;
-    }
-    size_t size() const { return size_; }
-    bool empty() const { return size_ == 0; }
-    const uint32_t* begin() const { return size_ <= inline_room ? inline_ : spilled_.data(); }
-    const uint32_t* end() const { return begin() + size_; }
+// The most units a series can hold.
+constexpr uint64_t max_units = memory::max_length;
 
-  private:
-    static constexpr size_t inline_room = 32;
-    uint32_t inline_[inline_room];
-    std::vector<uint32_t> spilled_;
-    size_t size_ = 0;
-};
+// Raises no-memory when a text keeping `floor` units and gaining `added`
+// units `dup` times would be longer than a series can hold. Checked while an
+// addition is gathered, so that a text too long to hold fails before it is
+// built rather than after.
+void check_size(uint64_t floor, uint64_t added, int32_t dup) {
+    if (floor + added * static_cast<uint64_t>(dup < 1 ? 1 : dup) > max_units)
+        support::fire_no_memory();
+}
 
-// A copy of a text's units, with room for a short text in place.
-class UnitBytes {
-  public:
-    void assign(const unsigned char* first, size_t n) {
-        size_ = n;
-        if (n <= inline_room) {
-            std::memcpy(inline_, first, n);
-            return;
-        }
-        spilled_.assign(first, first + n);
-    }
-    const unsigned char* data() const { return size_ <= inline_room ? inline_ : spilled_.data(); }
-
-  private:
-    static constexpr size_t inline_room = 128;
-    unsigned char inline_[inline_room];
-    std::vector<unsigned char> spilled_;
-    size_t size_ = 0;
-};
-
-// The text a value adds and the unit it needs. A plain text is kept as a
-// copy of its units (count units of source_unit bytes) so that it can be
-// copied in whole when the target has the same width; anything else is
-// kept as code points.
+// The text a value adds: one character, or `count` units from `head` of a
+// text buffer: the value's own, or one built for it on the argument stack.
+// `unit` is the unit the target needs at least.
 struct Addition {
-    CodePoints text;
-    UnitBytes units;
-    uint32_t source_unit = 0; // 0: the code points hold the text
-    uint32_t count = 0;       // units held, when source_unit is set
+    uint32_t cp = 0;
+    bool is_char = false;
+    Ref node = 0;
+    uint32_t head = 0;
+    uint32_t count = 0;
     uint32_t unit = 1;
 
-    size_t size() const { return source_unit ? count : text.size(); }
+    uint32_t size() const { return is_char ? 1 : count; }
     bool empty() const { return size() == 0; }
+};
+
+// Where an addition is gathered: `built` is a stack slot (none until a text
+// is made in it); the target keeps at least `floor` units and gets the
+// addition `dup` times.
+struct Gather {
+    Cell* built;
+    uint64_t floor;
+    int32_t dup;
 };
 
 bool is_block_like(uint8_t type) {
     return type == type_id::block || type == type_id::paren || type == type_id::hash;
-}
-
-// Appends the units of a text value from its head, at most `limit` (no limit
-// when negative).
-void add_units(Addition* out, const Cell* text, int64_t limit) {
-    support::UnitView units = support::view_of(text);
-    uint32_t head = support::clamped_head(text);
-    uint64_t n = units.total - head;
-    if (limit >= 0 && static_cast<uint64_t>(limit) < n) n = static_cast<uint64_t>(limit);
-    for (uint32_t i = 0; i < n; ++i) out->text.push_back(units.at(head + i));
-}
-
-// Takes a copy of a text's units from its head, at most `limit` (no limit
-// when negative), keeping the source's width.
-void take_units(Addition* out, const Cell* text, int64_t limit) {
-    support::UnitView units = support::view_of(text);
-    uint32_t head = support::clamped_head(text);
-    uint64_t n = units.total - head;
-    if (limit >= 0 && static_cast<uint64_t>(limit) < n) n = static_cast<uint64_t>(limit);
-    out->units.assign(units.start + uint64_t{head} * units.unit, n * units.unit);
-    out->source_unit = units.unit;
-    out->count = static_cast<uint32_t>(n);
 }
 
 // Copies n bytes between distinct places. The usual few characters are
@@ -152,80 +106,6 @@ inline unsigned char* write_units(unsigned char* out, uint32_t unit, const unsig
     return out + bytes;
 }
 
-// Writes the addition at out in the given unit (never narrower than the
-// addition's own); answers the end.
-unsigned char* write_addition(unsigned char* out, uint32_t unit, const Addition& addition) {
-    if (addition.source_unit)
-        return write_units(out, unit, addition.units.data(), addition.source_unit, addition.count);
-    for (uint32_t cp : addition.text) {
-        unicode::write_unit(out, unit, cp);
-        out += unit;
-    }
-    return out;
-}
-
-// Forms the value into a fresh string on the argument stack, cut to `limit`
-// characters when limit >= 0, and adds its text.
-void add_formed(Addition* out, const Cell* value, int64_t limit) {
-    if (limit == 0) return;
-    Cell* text = stack::push_slot();
-    value::set_none(text);
-    make_at(text, 16);
-    Cell copy = *value;
-    auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form);
-    if (form_slot)
-        form_slot(&copy, text,
-                  limit > INT32_MAX || limit < 0 ? INT32_MAX : static_cast<int32_t>(limit));
-    out->unit = std::max(out->unit, buffer_unit(node_buffer(text->data2)));
-    add_units(out, text, limit);
-    stack::pop(1);
-}
-
-// What a value adds to a text. `part` is the /part count (-1 when absent):
-// it limits a text's units; for a block it limits the elements formed, or
-// with /only the characters written.
-Addition addition_of(const Cell* value, int32_t part, bool only) {
-    Addition out;
-    uint8_t type = cell_type(value);
-    if (type == type_id::char_) {
-        out.text.push_back(value->data2);
-        out.unit = detail::unit_for_append(value->data2);
-        return out;
-    }
-    if (is_any_string(type)) {
-        out.unit = buffer_unit(node_buffer(value->data2));
-        int64_t limit = part;
-        if (type == type_id::tag) {
-            // "<" text ">" while the limit lasts.
-            if (limit != 0) out.text.push_back('<');
-            add_units(&out, value, limit < 0 ? -1 : limit - 1);
-            if (limit < 0 || static_cast<int64_t>(out.text.size()) < limit) out.text.push_back('>');
-        } else {
-            take_units(&out, value, limit);
-        }
-        return out;
-    }
-    if (!is_block_like(type)) {
-        add_formed(&out, value, only ? part : -1);
-        return out;
-    }
-    // Block elements, formed one by one with no separator.
-    Cell block = *value;
-    int64_t elements = only ? -1 : part;
-    int64_t characters = only ? part : -1;
-    for (uint32_t i = support::clamped_head(&block);; ++i) {
-        SeriesBuffer* b = node_buffer(block.data2);
-        if (uint64_t{i} * sizeof(Cell) >= b->tail - b->head) break;
-        if (elements == 0 || characters == 0) break;
-        Cell element = arena::at<Cell>(b->head)[i];
-        size_t before = out.text.size();
-        add_formed(&out, &element, characters);
-        if (elements > 0) --elements;
-        if (characters > 0) characters -= static_cast<int64_t>(out.text.size() - before);
-    }
-    return out;
-}
-
 // Where added units go and the unit to write them in.
 struct Gap {
     unsigned char* start; // valid until the next allocation
@@ -255,6 +135,121 @@ Gap open_gap(Cell* series, uint32_t at, uint32_t removed, uint64_t added, uint32
     return {base + uint64_t{at} * unit, unit};
 }
 
+uint32_t units_of(const Cell* text) {
+    return detail::used_units(node_buffer(text->data2));
+}
+
+// The text built for an addition, made on first use.
+Cell* built_text(const Gather& gather) {
+    if (cell_type(gather.built) == type_id::none) make_at(gather.built, 16);
+    return gather.built;
+}
+
+// Appends count units of the buffer `source` from its unit index `head` to
+// the text.
+void add_units(Cell* text, Ref source, uint32_t head, uint32_t count) {
+    if (count == 0) return;
+    Gap gap = open_gap(text, units_of(text), 0, count, buffer_unit(node_buffer(source)));
+    // Growing the text may have moved the source.
+    SeriesBuffer* from = node_buffer(source);
+    write_units(gap.start, gap.unit, detail::unit_address(from, head), buffer_unit(from), count);
+}
+
+// Forms the value at the end of the text, cut to `limit` characters when
+// limit >= 0.
+void add_formed(Cell* text, const Cell* value, int64_t limit) {
+    if (limit == 0) return;
+    uint32_t before = units_of(text);
+    Cell copy = *value;
+    auto form_slot = actions::slot_as<FormFn>(cell_type(&copy), action_slot::form);
+    if (form_slot)
+        form_slot(&copy, text,
+                  limit > INT32_MAX || limit < 0 ? INT32_MAX : static_cast<int32_t>(limit));
+    if (limit >= 0 && units_of(text) - before > limit)
+        series::shorten(node_buffer(text->data2), before + static_cast<uint32_t>(limit));
+}
+
+// Forms a block's elements one after another, with no separator, at the end
+// of the text: at most `elements` elements and `characters` characters (no
+// limit when negative). The text's size is checked against `floor` and `dup`
+// (see check_size) before and while it grows.
+void add_elements(Cell* text, const Cell* value, int64_t elements, int64_t characters,
+                  uint64_t floor, int32_t dup) {
+    Cell block = *value;
+    uint64_t known = support::known_length(&block, elements);
+    if (characters >= 0) known = std::min<uint64_t>(known, static_cast<uint64_t>(characters));
+    uint32_t start = units_of(text);
+    check_size(floor, start + known, dup);
+    for (uint32_t i = support::clamped_head(&block);; ++i) {
+        SeriesBuffer* b = node_buffer(block.data2);
+        if (uint64_t{i} * sizeof(Cell) >= b->tail - b->head) break;
+        if (elements == 0 || characters == 0) break;
+        Cell element = arena::at<Cell>(b->head)[i];
+        uint32_t before = units_of(text);
+        add_formed(text, &element, characters);
+        uint32_t after = units_of(text);
+        if (elements > 0) --elements;
+        if (characters > 0) characters -= after - before;
+        check_size(floor, after, dup);
+    }
+}
+
+// What a value adds to the text `series`. `part` is the /part count (-1 when
+// absent): it limits a text's units; for a block it limits the elements
+// formed, or with /only the characters written.
+Addition addition_of(const Cell* series, const Cell* value, int32_t part, bool only,
+                     const Gather& gather) {
+    Addition out;
+    uint8_t type = cell_type(value);
+    if (type == type_id::char_) {
+        out.cp = value->data2;
+        out.is_char = true;
+        out.unit = detail::unit_for_append(value->data2);
+        return out;
+    }
+    if (is_any_string(type)) {
+        Ref node = value->data2;
+        SeriesBuffer* b = node_buffer(node);
+        out.unit = buffer_unit(b);
+        uint32_t head = detail::clamped_head(value, b);
+        uint32_t n = detail::used_units(b) - head;
+        if (type == type_id::tag) {
+            // "<" text ">" while the limit lasts.
+            if (part >= 0)
+                n = std::min<uint32_t>(n, part > 0 ? static_cast<uint32_t>(part - 1) : 0);
+            Cell* text = built_text(gather);
+            if (part != 0) append_char(node_buffer(text->data2), '<');
+            add_units(text, node, head, n);
+            if (part < 0 || units_of(text) < static_cast<uint32_t>(part))
+                append_char(node_buffer(text->data2), '>');
+            out.node = text->data2;
+            out.count = units_of(text);
+            return out;
+        }
+        if (part >= 0 && static_cast<uint32_t>(part) < n) n = static_cast<uint32_t>(part);
+        if (node == series->data2) {
+            // The target's own text is copied first: the splice moves it.
+            Cell source = *value;
+            value::set_series(gather.built, type_id::string, series::copy_range(&source, head, n));
+            node = gather.built->data2;
+            head = 0;
+        }
+        out.node = node;
+        out.head = head;
+        out.count = n;
+        return out;
+    }
+    Cell* text = built_text(gather);
+    if (is_block_like(type))
+        add_elements(text, value, only ? -1 : part, only ? part : -1, gather.floor, gather.dup);
+    else
+        add_formed(text, value, only ? part : -1);
+    out.node = text->data2;
+    out.count = units_of(text);
+    out.unit = buffer_unit(node_buffer(out.node));
+    return out;
+}
+
 // Replaces `removed` units at `at` by the addition repeated `dup` times;
 // answers the number of units written.
 uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& addition,
@@ -262,8 +257,26 @@ uint32_t splice(Cell* series, uint32_t at, uint32_t removed, const Addition& add
     uint64_t added = uint64_t{addition.size()} * static_cast<uint64_t>(dup);
     Gap gap = open_gap(series, at, removed, added, addition.unit);
     unsigned char* out = gap.start;
-    for (int32_t d = 0; d < dup; ++d) out = write_addition(out, gap.unit, addition);
+    if (addition.is_char) {
+        for (int32_t d = 0; d < dup; ++d) {
+            unicode::write_unit(out, gap.unit, addition.cp);
+            out += gap.unit;
+        }
+        return static_cast<uint32_t>(added);
+    }
+    // Opening the gap may have moved the added text's buffer.
+    SeriesBuffer* from = node_buffer(addition.node);
+    const unsigned char* units = detail::unit_address(from, addition.head);
+    for (int32_t d = 0; d < dup; ++d)
+        out = write_units(out, gap.unit, units, buffer_unit(from), addition.count);
     return static_cast<uint32_t>(added);
+}
+
+// A stack slot for the text an addition may build; stack::pop(1) drops it.
+Cell* push_built() {
+    Cell* built = stack::push_slot();
+    value::set_none(built);
+    return built;
 }
 
 // The common append: a plain text (not a tag, not sharing the target's
@@ -326,9 +339,12 @@ inline bool append_in_place(Cell* series, const DirectText& text) {
     uint32_t old_total = support::view_of(series).total;
     if (notify && support::notify(series, words::global::append, value, old_total, 0))
         old_total = support::view_of(series).total; // the owner's handler may have changed it
-    Addition addition = addition_of(value, part, only);
-    if (addition.empty() || dup < 1) return series;
-    uint32_t count = splice(series, old_total, 0, addition, dup);
+    if (dup < 1) return series;
+    Cell* built = push_built();
+    Addition addition = addition_of(series, value, part, only, {built, old_total, dup});
+    uint32_t count = addition.empty() ? 0 : splice(series, old_total, 0, addition, dup);
+    stack::pop(1);
+    if (count == 0) return series;
     if (notify)
         support::notify(series, words::global::appended, value, old_total,
                         static_cast<int32_t>(count));
@@ -337,6 +353,10 @@ inline bool append_in_place(Cell* series, const DirectText& text) {
 }
 
 } // namespace
+
+void append_elements(Cell* text, const Cell* block) {
+    add_elements(text, block, -1, -1, 0, 1);
+}
 
 Cell* append(Cell* series, const Cell* value, int32_t part, bool only, int32_t dup, bool notify) {
     DirectText text;
@@ -350,8 +370,14 @@ Cell* insert(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
     uint32_t head = support::clamped_head(series);
     if (series::notify(series, &words::symbol_words[words::symbol_word::insert], value, head, 0))
         head = support::clamped_head(series); // the owner's handler may have changed it
-    Addition addition = addition_of(value, part, only);
-    uint32_t count = dup < 1 ? 0 : splice(series, head, 0, addition, dup);
+    uint32_t count = 0;
+    if (dup >= 1) {
+        Cell* built = push_built();
+        Addition addition =
+            addition_of(series, value, part, only, {built, support::view_of(series).total, dup});
+        count = splice(series, head, 0, addition, dup);
+        stack::pop(1);
+    }
     support::notify(series, words::global::inserted, value, head, static_cast<int32_t>(count));
     series->data1 = std::min(head + count, support::view_of(series).total);
     return series;
@@ -363,12 +389,16 @@ Cell* change(Cell* series, const Cell* value, int32_t part, bool only, int32_t d
     // The owner's handler may have changed the series: change what is there.
     head = support::clamped_head(series);
     uint32_t available = support::view_of(series).total - head;
-    Addition addition = addition_of(value, -1, only);
+    Cell* built = push_built();
+    // The text keeps at least the units before the head.
+    Addition addition =
+        dup < 1 ? Addition{} : addition_of(series, value, -1, only, {built, head, dup});
     uint64_t written = dup < 1 ? 0 : uint64_t{addition.size()} * static_cast<uint64_t>(dup);
     uint64_t removed = part >= 0 ? static_cast<uint64_t>(part) : written;
     if (removed > available) removed = available;
     uint32_t count =
         dup < 1 ? 0 : splice(series, head, static_cast<uint32_t>(removed), addition, dup);
+    stack::pop(1);
     support::notify(series, words::global::changed, value, head, static_cast<int32_t>(count));
     series->data1 = std::min(head + count, support::view_of(series).total);
     return series;

@@ -10,6 +10,7 @@
 #include "datatypes/string_buffer.h"
 #include "evaluator/stack.h"
 #include "runtime/case_fold.h"
+#include "runtime/gc_roots.h"
 #include "runtime/unicode/units.h"
 #include "runtime/value_make.h"
 
@@ -55,9 +56,11 @@ Cell* set_operation_on(Cell* first, const Cell* second, bool case_, const Cell* 
     if (op == set_op::union_ || op == set_op::difference)
         unit = std::max(unit, buffer_unit(node_buffer(b.value.data2)));
 
-    std::vector<uint32_t> out;
+    // The records kept, by their first unit in each pass: the result is
+    // written once its size is known, with no copy of the text in between.
+    std::vector<uint32_t> kept_records[2];
     std::unordered_set<uint32_t> kept;
-    auto pass = [&](const Records& from, const Records& other) {
+    auto pass = [&](const Records& from, const Records& other, std::vector<uint32_t>& starts) {
         std::unordered_set<uint32_t> other_keys;
         bool tests_other =
             op == set_op::intersect || op == set_op::exclude || op == set_op::difference;
@@ -70,22 +73,38 @@ Cell* set_operation_on(Cell* first, const Cell* second, bool case_, const Cell* 
             if ((op == set_op::exclude || op == set_op::difference) && other_keys.count(key))
                 continue;
             if (!kept.insert(key).second) continue;
-            uint64_t end = std::min<uint64_t>(i + size, from.total);
-            for (uint64_t j = i; j < end; ++j) out.push_back(units.at(static_cast<uint32_t>(j)));
+            starts.push_back(start);
         }
     };
-    pass(a, b);
-    if (op == set_op::union_ || op == set_op::difference) pass(b, a);
+    pass(a, b, kept_records[0]);
+    if (op == set_op::union_ || op == set_op::difference) pass(b, a, kept_records[1]);
 
+    const Records* sources[2] = {&a, &b};
+    uint64_t length = 0;
+    for (int k = 0; k < 2; ++k) {
+        for (uint32_t start : kept_records[k])
+            length += std::min<uint64_t>(size, sources[k]->total - start);
+    }
+    if (length > 0x7FFFFFFF) support::fire_no_memory();
     uint8_t type = cell_type(first);
-    Ref node = series::alloc_unit(static_cast<uint32_t>(std::max<size_t>(out.size(), 1)), unit);
+    // The arguments are read again after the allocation, wherever it left
+    // their buffers.
+    gc::Root root_a(&a.value);
+    gc::Root root_b(&b.value);
+    Ref node = series::alloc_unit(static_cast<uint32_t>(std::max<uint64_t>(length, 1)), unit);
     SeriesBuffer* buffer = node_buffer(node);
     unsigned char* p = buffer_head(buffer);
-    for (uint32_t c : out) {
-        unicode::write_unit(p, unit, c);
-        p += unit;
+    for (int k = 0; k < 2; ++k) {
+        support::UnitView units = support::view_of(&sources[k]->value);
+        for (uint32_t start : kept_records[k]) {
+            uint64_t end = std::min<uint64_t>(uint64_t{start} + size, sources[k]->total);
+            for (uint64_t j = start; j < end; ++j) {
+                unicode::write_unit(p, unit, units.at(static_cast<uint32_t>(j)));
+                p += unit;
+            }
+        }
     }
-    buffer->tail = buffer->head + static_cast<Ref>(out.size() * unit);
+    buffer->tail = buffer->head + static_cast<Ref>(length * unit);
     value::set_series(first, type, node);
     return first;
 }

@@ -1,5 +1,8 @@
 // The natives that evaluate on request: do (with its block branch and the
 // do/trace set-up), reduce, compose and apply.
+#include <unordered_set>
+#include <vector>
+
 #include "datatypes/block.h"
 #include "datatypes/context.h"
 #include "datatypes/function.h"
@@ -157,6 +160,29 @@ void add_value(Cell* target, const Cell* value, bool insert_mode) {
     }
 }
 
+// True when the block, or with `deep` a block! nested in it at any depth,
+// is the series `node`: composing it into that series would read what it
+// writes.
+bool reaches_node(const Cell* block, Ref node, bool deep) {
+    Ref first = value::series_node(block);
+    if (first == node || !deep) return first == node;
+    std::vector<Ref> pending{first};
+    std::unordered_set<Ref> seen{first};
+    while (!pending.empty()) {
+        SeriesBuffer* b = node_buffer(pending.back());
+        pending.pop_back();
+        uint64_t count = (b->tail - b->head) / sizeof(Cell);
+        for (uint64_t i = 0; i < count; ++i) {
+            const Cell* item = &arena::at<Cell>(b->head)[i];
+            if (cell_type(item) != type_id::block) continue;
+            Ref nested = value::series_node(item);
+            if (nested == node) return true;
+            if (seen.insert(nested).second) pending.push_back(nested);
+        }
+    }
+    return false;
+}
+
 // Composes the source (a stable cell) into the target (a stable cell).
 void compose_into(const Cell* source, bool deep, bool only, Cell* target, bool insert_mode) {
     for (int32_t i = head_index(source); i < tail_index(source); ++i) {
@@ -183,6 +209,9 @@ void compose_into(const Cell* source, bool deep, bool only, Cell* target, bool i
             uint8_t type = cell_type(result);
             if (type == type_id::unset) break;
             if (type == type_id::block && !only) {
+                // The target's own values are spliced from a copy.
+                if (value::series_node(result) == value::series_node(target))
+                    result = block::copy_to_stack(result, false, false);
                 for (int32_t j = head_index(result); j < tail_index(result); ++j) {
                     Cell spliced = node_cells(value::series_node(result))[j];
                     add_value(target, &spliced, insert_mode);
@@ -340,7 +369,10 @@ void reduce(bool check, const int32_t* refinements) {
         }
         return;
     }
-    Cell* code = stack::push(value);
+    // Reducing into the block itself works from a copy of it.
+    Cell* code = out && value::series_node(out) == value::series_node(value)
+                     ? block::copy_to_stack(value, false, false)
+                     : stack::push(value);
     Cell name = current_name();
     stack::mark_native(&name);
     interp::set_polls_exit();
@@ -375,7 +407,10 @@ void compose_block(const Cell* source, bool deep, bool only, Cell* target, bool 
         value::set_datatype(&got, cell_type(source));
         error::fire(error::Category::script, "expect-val", &expected, &got);
     }
-    Cell* code = stack::push(source);
+    // Composing into the source (or with /deep a block within it) works from
+    // a copy of it.
+    bool overlaps = into && reaches_node(source, value::series_node(target), deep);
+    Cell* code = overlaps ? block::copy_to_stack(source, deep, false) : stack::push(source);
     Cell* out = into ? stack::push(target) : block::push_new(tail_index(code) - head_index(code));
     compose_into(code, deep, only, out, into && !series::is_at_tail(out));
     if (interp::is_exit_pending()) return;

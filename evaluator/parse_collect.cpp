@@ -4,6 +4,7 @@
 // and the target series, whose position moves as values are kept into it.
 #include <algorithm>
 
+#include "datatypes/block.h"
 #include "datatypes/series.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/triple.h"
@@ -111,7 +112,12 @@ Step Engine::keyword_keep(int32_t index) {
     Cell* kept = scratch(1);
     eval_paren(cursor_, kept);
     if (pick && cell_type(kept) == type_id::block) {
-        // Each item of the block, one by one.
+        // Each item of the block, one by one; the collect target's own items
+        // from a copy, since keeping them moves them.
+        if (value::series_node(kept) == value::series_node(collect_level() + 1)) {
+            *kept = *block::copy_to_stack(kept, false, false);
+            stack::pop(1);
+        }
         int32_t tail = static_cast<int32_t>(node_cell_count(value::series_node(kept)));
         for (int32_t i = std::max(0, value::series_head(kept)); i < tail; ++i) {
             *scratch(7) = node_cells(value::series_node(kept))[i];
@@ -147,8 +153,18 @@ Step Engine::complete_keep(const RuleFrame& f) {
 }
 
 void Engine::keep_items(int32_t start) {
-    for (int32_t i = start; i < position(); ++i) {
-        item_at(input(), i, scratch(1));
+    const Cell* from = input();
+    int32_t end = position();
+    if (value::series_node(from) == value::series_node(collect_level() + 1)) {
+        // Keeping into the input itself (entered with into): the items are
+        // taken from a copy, since keeping them moves them.
+        copy_input(start, end, scratch(6));
+        from = scratch(6);
+        end -= start;
+        start = 0;
+    }
+    for (int32_t i = start; i < end; ++i) {
+        item_at(from, i, scratch(1));
         keep_value(scratch(1));
     }
 }
