@@ -69,6 +69,7 @@ void init() {
     frames.begin = frames.top = series_begin_as_frames(frame_block);
     frames.end = frames.begin + f->size / sizeof(Frame);
     throw_origin = nullptr;
+    forget_thrown();
     body_symbol = words::symbol_of_global(words::global::body);
     anon_symbol = words::symbol_of_global(words::global::anon);
 }

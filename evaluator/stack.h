@@ -344,6 +344,8 @@ TraceSpan trace_span(const Cell* error);
 // Keeps the copy of the records for the error (whose stack field holds the
 // frame top); the copy of an earlier error is dropped.
 void record_thrown(const Cell* error);
+// Drops that copy (start-up).
+void forget_thrown();
 // Appends the names of the non-anonymous records of the span whose name's
 // value is a function (every name when level > 1).
 void trace_words(int32_t level, Cell* block, TraceSpan span);

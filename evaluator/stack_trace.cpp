@@ -61,6 +61,11 @@ void record_thrown(const Cell* error) {
     thrown_error = error->data1;
 }
 
+void forget_thrown() {
+    thrown_frames.clear();
+    thrown_error = 0;
+}
+
 void mark_thrown(MarkFn mark_block, MarkFn mark_context) {
     if (!thrown_error) return;
     mark_context(&thrown_error);
