@@ -244,7 +244,7 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* compare, cons
         extra = reinterpret_cast<intptr_t>(push_context(compare, size, (flags & whole_bit) != 0));
         compare_fn = by_function;
     }
-    sort_rooted(&block, h, count, size, stable, flags, extra, compare_fn);
+    if (count > 0) sort_rooted(&block, h, count, size, stable, flags, extra, compare_fn);
     stack::arguments.top = top;
     if (Ref table = detail::table_of(&block))
         hash::rebuild(table, static_cast<uint32_t>(series::total_length(&block)));

@@ -224,7 +224,9 @@ Cell* sort(Cell* series, bool case_, const Cell* skip, const Cell* comparator, c
     SeriesBuffer* b = node_buffer(series->data2);
     unsigned char* base = buffer_head(b) + static_cast<uint64_t>(head) * units.unit;
     intptr_t extra = reinterpret_cast<intptr_t>(&order);
-    if (order.function) {
+    if (count == 0) {
+        // The owner's handler left no whole record to sort.
+    } else if (order.function) {
         // A function may allocate and move the buffer: the records are sorted
         // in a heap copy and written back into the range as it is then.
         uint64_t bytes = count * record_bytes;
