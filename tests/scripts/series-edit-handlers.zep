@@ -26,21 +26,25 @@ expect "" [o/s]
 announcing: [append change clear insert move poke put remove random reverse sort swap take trim]
 mode: 'clear
 fired: false
-watched: func [init] [
-	fired: false
-	make object! [
-		s: copy init
-		on-deep-change*: func [owner word target action new index part] [
-			if all [not fired find announcing action] [
-				fired: true
-				switch mode [
-					clear [clear head s]
-					shrink [remove/part head s 6]
-					grow [append head s copy/part head s 1]
-				]
+o: make object! [
+	s: none
+	on-deep-change*: func [owner word target action new index part] [
+		if all [not fired find announcing action] [
+			fired: true
+			switch mode [
+				clear [clear head s]
+				shrink [remove/part head s 6]
+				grow [append head s copy/part head s 1]
 			]
 		]
 	]
+]
+; o/s becomes a fresh copy of init, owned by o through its field s.
+watched: func [init] [
+	o/s: copy init
+	modify o/s 'owned reduce [o 's]
+	fired: false
+	o
 ]
 
 ; A series is sound when walking it, measuring it and copying it agree,
