@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/limits.h"
 #include "services/lexer.h"
 
 namespace zep::lexer {
@@ -18,9 +19,6 @@ struct QuietEnd {};
 // Thrown when a callback answered false to an error event after moving the
 // input position: scanning goes on from there.
 struct Resume {};
-
-// Deepest nesting of blocks, parens, maps and paths a text may have.
-constexpr uint32_t max_depth = 4096;
 
 // Position of a byte in the source as the callback sees it: bytes, or
 // characters for a string! source, counted from the start of the input.

@@ -120,7 +120,7 @@ uint32_t output_tail() {
 }
 
 void push_marker(State& s, uint8_t kind, uint8_t path_type, const uint8_t* at) {
-    if (s.nesting.size() >= max_depth) error::fire_named(error::Category::internal, "too-deep");
+    if (s.nesting.size() >= max_nesting) error::fire_named(error::Category::internal, "too-deep");
     s.nesting.push_back(
         Marker{kind, path_type, output_tail(), static_cast<uint32_t>(at - s.input_start), s.line});
 }
