@@ -31,6 +31,11 @@ const uint8_t* byte_at_offset(State& s, uint32_t offset);
 // datatype recognised (scan modes) or 0.
 int32_t scan(State& s);
 
+// After a quiet end: the series still open hold what was loaded into them
+// (a map whose content is not a map's is dropped), so that the values keep
+// their nesting.
+void close_open_series(State& s);
+
 // Datatype given to events and errors for a token class without one.
 uint8_t structural_type(const State& s, uint8_t token_class);
 

@@ -223,32 +223,41 @@ void load_token(State& s, uint8_t cls, const uint8_t* start, const uint8_t* end,
 void scan_eof(State& s) {
     if (s.token_end < s.input_end) {
         // A NUL byte: refused rather than taken as the end of the text.
-        throw_bad_char(s, s.token_end, s.token_end + 1, 0);
+        throw_bad_char(s, s.token_end, s.token_end + 1);
     }
     s.position = s.input_end;
     if (s.nesting.empty()) return;
     const Marker& m = s.nesting.back();
     char missing = m.kind == token::paren_open ? ')' : ']';
-    throw_missing(s, marker_position(s, m), missing, marker_type(m));
+    throw_missing(s, marker_position(s, m), missing);
 }
 
 void scan_error(State& s, uint8_t entry_state) {
     const uint8_t* start = s.token_start;
     const uint8_t* at = s.token_end;
     if (entry_state == state::in_braces) {
-        throw_missing(s, s.brace_start, '}', type_id::string);
+        throw_missing(s, s.brace_start, '}');
     }
     if (entry_state == state::point) {
-        if (at >= s.input_end) throw_missing(s, start - 1, ')', type_id::point2d);
+        if (at >= s.input_end) throw_missing(s, start - 1, ')');
         throw_error(s, start - 1, at, type_id::point2d);
     }
     if (at < s.input_end && start == at) {
         uint8_t cls = static_cast<uint8_t>(tables.classes[*at]);
-        if (cls == 36 || cls == 38) throw_bad_char(s, at, at + 1, 0);
-        if (*at == '}') throw_missing(s, at, '{', type_id::string);
+        if (cls == 36 || cls == 38) throw_bad_char(s, at, at + 1);
+        if (*at == '}') throw_missing(s, at, '{');
     }
     uint8_t type = tables.state_type[s.previous_state];
     throw_error(s, start, at, type);
+}
+
+// An even number of values from `from` on, with keys a map can hold.
+bool is_map_content(uint32_t from) {
+    if ((output_tail() - from) % 2) return false;
+    for (uint32_t i = from; i < output_tail(); i += 2) {
+        if (!map::is_valid_key_type(cell_type(&output[i]))) return false;
+    }
+    return true;
 }
 
 void open_series(State& s, uint8_t kind, uint8_t type, const uint8_t* at, const uint8_t* after) {
@@ -260,25 +269,18 @@ void open_series(State& s, uint8_t kind, uint8_t type, const uint8_t* at, const 
 void close_series(State& s, uint8_t closer) {
     const uint8_t* at = s.token_end;
     if (s.nesting.empty()) {
-        throw_missing(s, at, closer == ']' ? '[' : '(',
-                      closer == ']' ? type_id::block : type_id::paren);
+        throw_missing(s, at, closer == ']' ? '[' : '(');
     }
     Marker m = s.nesting.back();
     bool fits = closer == ']' ? (m.kind == token::block_open || m.kind == token::map_open)
                               : m.kind == token::paren_open;
     if (!fits) {
-        if (m.kind == token::path) throw_bad_char(s, at, at + 1, m.path_type);
-        throw_missing(s, at, closer == ']' ? ')' : ']', marker_type(m));
+        if (m.kind == token::path) throw_bad_char(s, at, at + 1);
+        throw_missing(s, at, closer == ']' ? ')' : ']');
     }
     uint8_t type = marker_type(m);
-    if (type == type_id::map && building(s)) {
-        uint32_t n = output_tail() - m.output_index;
-        if (n % 2) throw_error(s, marker_position(s, m), at + 1, type_id::map);
-        for (uint32_t i = m.output_index; i < output_tail(); i += 2) {
-            if (!map::is_valid_key_type(cell_type(&output[i])))
-                throw_error(s, marker_position(s, m), at + 1, type_id::map);
-        }
-    }
+    if (type == type_id::map && building(s) && !is_map_content(m.output_index))
+        throw_error(s, marker_position(s, m), at + 1, type_id::map);
     s.nesting.pop_back();
     s.position = at + 1;
     if (building(s)) build_series(m.output_index, type);
@@ -461,7 +463,7 @@ bool trim_delimiters(State& s) {
         }
         int32_t cp = 0;
         const uint8_t* next = unicode::decode_utf8_step(p, end, cp);
-        if (cp < 0) throw_bad_char(s, start, next, s.type);
+        if (cp < 0) throw_bad_char(s, start, next);
         if (is_delimiter(static_cast<uint32_t>(cp))) {
             if (!leading) {
                 end = p;
@@ -490,6 +492,20 @@ bool trim_delimiters(State& s) {
 }
 
 } // namespace
+
+void close_open_series(State& s) {
+    while (!s.nesting.empty()) {
+        Marker m = s.nesting.back();
+        s.nesting.pop_back();
+        if (!building(s)) continue;
+        uint8_t type = marker_type(m);
+        if (type == type_id::map && !is_map_content(m.output_index)) {
+            output.resize(m.output_index);
+            continue;
+        }
+        build_series(m.output_index, type);
+    }
+}
 
 uint8_t structural_type(const State& s, uint8_t token_class) {
     switch (token_class) {

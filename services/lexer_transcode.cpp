@@ -55,6 +55,7 @@ int32_t run(State& s) {
             s.start_state = 0;
             s.brace_depth = 0;
         } catch (const QuietEnd&) {
+            close_open_series(s);
             return s.invalid ? -1 : 0;
         }
     }

@@ -276,8 +276,8 @@ TEST_F(LexerTraceTest, MaskAndErrorEvents) {
     Cell* out = stack::push_slot();
     value::set_none(out);
     std::string seen = trace("a [b", event_bit(Event::error), out);
-    EXPECT_EQ(seen, "error block! 1 3x4 @2\n");
-    EXPECT_EQ(mold(*out, true), "a b");
+    EXPECT_EQ(seen, "error error! 1 3x4 @2\n");
+    EXPECT_EQ(mold(*out, true), "a [b]"); // the open block closed where it stands
 }
 
 TEST_F(LexerTraceTest, CallbackMovesTheInput) {
