@@ -129,6 +129,7 @@ struct Marker {
     uint32_t output_index; // where its values start in the output buffer
     uint32_t position;     // byte offset of the opener
     uint32_t line;         // line of the opener
+    bool new_line;         // the opener was the first token on its line
 };
 
 struct State {
@@ -150,6 +151,12 @@ struct State {
     uint8_t previous_state = 0; // the state before the final one
     uint8_t preset_type = 0;    // type load_string gives its string (0: string!)
     uint32_t flags = 0;         // token flag accumulator of the last token
+
+    // New-line markers: a value that is the first on its line (a line feed
+    // was skipped between the previous token and it) gets the cell's
+    // new-line flag.
+    bool line_pending = false; // a line feed was skipped since the last token
+    bool value_line = false;   // the value being read began a line
 
     // Output: cell indexes into the shared output buffer.
     uint32_t output_base = 0;

@@ -79,6 +79,7 @@ void next_token(State& s) {
             while (p < end && (keeps[*p] & run_keeps)) flags |= keeps[*p++];
         }
     }
+    if (line != s.line) s.line_pending = true;
     if (flags & scan_flag::line) line += count_line_feeds(start, p);
     s.token_start = start;
     s.token_end = p;
@@ -119,10 +120,12 @@ uint32_t output_tail() {
     return static_cast<uint32_t>(output.size());
 }
 
+// The marker takes the new-line mark of the value it opens.
 void push_marker(State& s, uint8_t kind, uint8_t path_type, const uint8_t* at) {
     if (s.nesting.size() >= max_nesting) error::fire_named(error::Category::internal, "too-deep");
-    s.nesting.push_back(
-        Marker{kind, path_type, output_tail(), static_cast<uint32_t>(at - s.input_start), s.line});
+    s.nesting.push_back(Marker{kind, path_type, output_tail(),
+                               static_cast<uint32_t>(at - s.input_start), s.line, s.value_line});
+    s.value_line = false;
 }
 
 const uint8_t* marker_position(const State& s, const Marker& m) {
@@ -142,8 +145,9 @@ uint8_t marker_type(const Marker& m) {
     }
 }
 
-// Replaces the cells produced since `from` by one series of the type.
-void build_series(uint32_t from, uint8_t type) {
+// Replaces the cells produced since `from` by one series of the type,
+// marked as beginning a line when new_line is set.
+void build_series(uint32_t from, uint8_t type, bool new_line) {
     uint32_t n = output_tail() - from;
     // Rooted: making a map's table allocates while the block is held only here.
     gc::RootedCell series;
@@ -157,6 +161,7 @@ void build_series(uint32_t from, uint8_t type) {
     if (type == type_id::map) map::make_at(series.get(), n);
     output.resize(from);
     output.push_back(*series);
+    if (new_line) output.back().header |= cell_flag_new_line;
 }
 
 // A value is complete at the current level: a path either goes on with its
@@ -177,7 +182,7 @@ void value_done(State& s, uint8_t type) {
             s.position = p + 1;
         }
         s.nesting.pop_back();
-        if (building(s)) build_series(m.output_index, path_type);
+        if (building(s)) build_series(m.output_index, path_type, m.new_line);
         type = path_type;
         fire_event(s, Event::close, path_type, marker_position(s, m), s.position);
     }
@@ -208,6 +213,8 @@ void load_token(State& s, uint8_t cls, const uint8_t* start, const uint8_t* end,
     bool load = building(s);
     uint32_t before = output_tail();
     loader(s, start, end, flags, load);
+    if (load && output_tail() > before && s.value_line) output[before].header |= cell_flag_new_line;
+    s.value_line = false;
     if (load && output_tail() > before && wants(s, Event::load)) {
         Cell loaded = output.back();
         if (!fire_event(s, Event::load, cell_type(&loaded), start, s.position, &loaded)) {
@@ -283,7 +290,7 @@ void close_series(State& s, uint8_t closer) {
         throw_error(s, marker_position(s, m), at + 1, type_id::map);
     s.nesting.pop_back();
     s.position = at + 1;
-    if (building(s)) build_series(m.output_index, type);
+    if (building(s)) build_series(m.output_index, type, m.new_line);
     fire_event(s, Event::close, type, at, at + 1);
     value_done(s, type);
 }
@@ -441,6 +448,8 @@ void scan_construct(State& s) {
     }
     if (!found) throw_malconstruct(s, start, close + 1);
     s.position = close + 1;
+    if (s.value_line) made.header |= cell_flag_new_line;
+    s.value_line = false;
     if (building(s)) *alloc_cell(s) = made;
     value_done(s, cell_type(&made));
 }
@@ -503,7 +512,7 @@ void close_open_series(State& s) {
             output.resize(m.output_index);
             continue;
         }
-        build_series(m.output_index, type);
+        build_series(m.output_index, type, m.new_line);
     }
 }
 
@@ -552,6 +561,12 @@ int32_t scan(State& s) {
                 s.position = token_extent(s);
                 continue;
             }
+        }
+        if (entry_state == state::between && cls != token::comment && cls != token::eof) {
+            // The token begins a value (or closes a series): it takes the
+            // line feeds skipped before it.
+            s.value_line = s.line_pending;
+            s.line_pending = false;
         }
         switch (cls) {
         case token::eof:

@@ -31,7 +31,7 @@ TEST_F(LexerTest, StructureLoads) {
         {"", ""},
         {"  \t\r\n ", ""},
         {"a [b [c]] (d e)", "a [b [c]] (d e)"},
-        {"a ; comment\n b", "a b"},
+        {"a ; comment\n b", "a\nb"},
         {"a/b/c :a/b 'a/b a/b: 1", "a/b/c :a/b 'a/b a/b: 1"},
         {"a/(b c)/d", "a/(b c)/d"},
         {"#(true) #(false) #(none) #(integer!) #( Block! )", "true false none integer! block!"},
