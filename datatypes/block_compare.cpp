@@ -65,7 +65,7 @@ int compare_blocks(const Cell* a, const Cell* b, int code) {
     int32_t ha = series::clamped_head(&first);
     int32_t hb = series::clamped_head(&second);
     cycles::push(first.data2);
-    cycles::push(second.data2);
+    cycles::push_partner(second.data2);
     int result = 0;
     for (int32_t i = 0; i < la && i < lb && result == 0; ++i) {
         // Read again each time: a nested comparison may allocate.

@@ -181,8 +181,12 @@ void call_routine(const Cell* routine, const Cell* name);
 // given cells (copied, type-checked) as its first positional arguments;
 // missing arguments are none and every refinement is off. Marks the call's
 // frame, runs it and leaves the result as the caller's last pushed cell
-// (stack::unwind). name may be null (<anon>).
-void call_with(const Cell* function, const Cell* const* arguments, int32_t count, const Cell* name);
+// (stack::unwind). name may be null (<anon>). With read_back, the argument
+// at read_index (above 0: the first slot receives the result) is copied
+// there as the call left it, when the function takes that argument; a
+// callback moves an input position this way.
+void call_with(const Cell* function, const Cell* const* arguments, int32_t count, const Cell* name,
+               int32_t read_index = -1, Cell* read_back = nullptr);
 
 // --- Pending exits ---------------------------------------------------------------
 

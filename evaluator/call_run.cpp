@@ -253,8 +253,8 @@ void run_function_body(const Cell* function, const Cell* body, const Cell* name)
     run_body(&locals[0], &locals[1], &locals[2]);
 }
 
-void call_with(const Cell* function, const Cell* const* arguments, int32_t count,
-               const Cell* name) {
+void call_with(const Cell* function, const Cell* const* arguments, int32_t count, const Cell* name,
+               int32_t read_index, Cell* read_back) {
     Cell locals[2] = {*function, name ? *name : *words::global_word(words::global::anon)};
     gc::Root root(locals, 2);
     if (cell_type(&locals[0]) == type_id::op) locals[0] = op::unwrap(&locals[0]);
@@ -268,6 +268,8 @@ void call_with(const Cell* function, const Cell* const* arguments, int32_t count
         stack::mark_interp_func(&locals[1]);
     else
         stack::mark_interp_native(&locals[1]);
+    // The stack never moves: the call's argument slots stay at this address.
+    Cell* frame_base = stack::base();
     int32_t given = 0;
     int32_t ordinal = 0;
     int32_t local_count = 0;
@@ -319,6 +321,7 @@ void call_with(const Cell* function, const Cell* const* arguments, int32_t count
         if (locals[0].header & native::flag::unlike_entry) check_unlike_entry_call(&locals[0]);
         entry(false, positions.empty() ? nullptr : positions.data());
     }
+    if (read_back && read_index > 0 && read_index < given) *read_back = frame_base[read_index];
     stack::unwind();
 }
 

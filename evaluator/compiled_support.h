@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "runtime/cell.h"
+#include "runtime/limits.h"
 #include "runtime/raise.h"
 
 namespace zep::error {
@@ -128,13 +129,19 @@ void find_case(const Cell* cases, bool step_one, bool want_block, bool push);
 
 namespace zep::cycles {
 
-constexpr uint32_t capacity = 1000;
+// A walker holds one series per level, a comparison two: the outermost
+// series and max_nesting levels below it.
+constexpr uint32_t max_levels = max_nesting + 1;
+constexpr uint32_t capacity = 2 * max_levels;
 
 // Makes the stack (tracked heap); idempotent.
 void init();
-// Enters a series (its node); internal too-deep, with the stack emptied,
-// when the 1,000th entry would be used.
+// Enters a series (its node) one level deeper; internal too-deep, with the
+// stack emptied, when max_levels are already entered, and internal
+// stack-overflow when the native stack is nearly used up.
 void push(Ref series);
+// Enters the series compared with the one pushed last, on the same level.
+void push_partner(Ref series);
 void pop();
 void drop(uint32_t n);
 void reset();

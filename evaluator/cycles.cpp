@@ -4,6 +4,7 @@
 
 #include "datatypes/string_buffer.h"
 #include "evaluator/compiled_support.h"
+#include "evaluator/interp_internal.h"
 #include "runtime/heap.h"
 
 namespace zep::cycles {
@@ -12,6 +13,14 @@ namespace {
 Ref* entries = nullptr;
 Ref* cursor = nullptr;
 Ref* end = nullptr;
+// Per entry: 1 for a comparison's second series, which takes no level.
+uint8_t* partner = nullptr;
+uint32_t partners = 0;
+
+[[noreturn]] void fire_emptied(const char* id) {
+    reset();
+    error::fire(error::Category::internal, id);
+}
 
 // The series a value stands for: the context of an object (error! and
 // port! included), else its node.
@@ -44,29 +53,44 @@ const char* marker(uint8_t type, bool mold) {
 void init() {
     if (entries) return;
     entries = static_cast<Ref*>(heap::alloc(capacity * sizeof(Ref)));
+    partner = static_cast<uint8_t*>(heap::alloc(capacity));
     cursor = entries;
     end = entries + capacity;
+    partners = 0;
 }
 
 void push(Ref series) {
     if (!entries) init();
+    if (depth() - partners >= max_levels) fire_emptied("too-deep");
+    // Every walker recurses natively once per level: a nearly used native
+    // stack is refused here rather than overrun.
+    char here;
+    if (&here < interp::detail::native_stack_limit) fire_emptied("stack-overflow");
+    partner[cursor - entries] = 0;
     *cursor++ = series;
-    if (cursor == end) {
-        cursor = entries;
-        error::fire(error::Category::internal, "too-deep");
-    }
+}
+
+void push_partner(Ref series) {
+    if (!entries) init();
+    if (cursor == end) fire_emptied("too-deep");
+    partner[cursor - entries] = 1;
+    ++partners;
+    *cursor++ = series;
 }
 
 void pop() {
-    if (cursor > entries) --cursor;
+    if (cursor == entries) return;
+    --cursor;
+    partners -= partner[cursor - entries];
 }
 
 void drop(uint32_t n) {
-    cursor = static_cast<uint32_t>(cursor - entries) > n ? cursor - n : entries;
+    while (n-- > 0 && cursor > entries) pop();
 }
 
 void reset() {
     cursor = entries;
+    partners = 0;
 }
 
 bool find(Ref series) {

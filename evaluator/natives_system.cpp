@@ -24,6 +24,7 @@
 #include "runtime/value_make.h"
 #include "services/browse.h"
 #include "services/environment.h"
+#include "services/lexer.h"
 #include "services/process.h"
 
 namespace zep::natives {
@@ -297,6 +298,7 @@ void register_system() {
         {index::transcode, transcode},
     };
     for (const Native& n : natives) set_entry(n.index, n.entry);
+    lexer::run_callback = run_lexer_callback;
 }
 
 } // namespace zep::natives

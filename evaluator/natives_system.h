@@ -33,6 +33,10 @@ void lowercase(bool check, const int32_t* refinements);
 void to_local_file(bool check, const int32_t* refinements);
 // Refinements: /next, /one, /prescan, /scan, /part, /into, /trace.
 void transcode(bool check, const int32_t* refinements);
+// Calls a transcode/trace callback for the lexer (installed as the lexer's
+// callback runner by register_system).
+bool run_lexer_callback(const Cell* callback, const Cell* event_word, Cell* input, const Cell* type,
+                        const Cell* line, const Cell* token);
 
 // Refinements: /with.
 void checksum(bool check, const int32_t* refinements);

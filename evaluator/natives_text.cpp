@@ -9,6 +9,7 @@
 #include "datatypes/function.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/url.h"
+#include "evaluator/call.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/natives_system.h"
 #include "evaluator/natives_system_support.h"
@@ -74,6 +75,20 @@ uint32_t clamp_and_measure(Cell* series) {
 }
 
 } // namespace
+
+bool run_lexer_callback(const Cell* callback, const Cell* event_word, Cell* input, const Cell* type,
+                        const Cell* line, const Cell* token) {
+    Cell* top = stack::arguments.top;
+    const Cell* list[5] = {event_word, input, type, line, token};
+    // The callback's input argument as it left it comes back into `input`
+    // (a stack cell), so that the lexer sees a moved position.
+    interp::call_with(callback, list, 5, nullptr, 1, input);
+    const Cell* result = stack::top();
+    uint8_t t = cell_type(result);
+    bool go = t != type_id::none && !(t == type_id::logic && result->data1 == 0);
+    stack::arguments.top = top;
+    return go;
+}
 
 void dehex(bool check, const int32_t*) {
     expect(check, "dehex", arg(0), any_string_types, "value");

@@ -35,7 +35,7 @@ constexpr size_t max_cells = 256;
 constexpr int32_t max_arity = 8;
 // Blocks and parens nested deeper are refused (the compiler and the runner
 // recurse once per level).
-constexpr int32_t max_nesting = 64;
+constexpr int32_t max_compiled_nesting = 64;
 
 // Whether the operator combines two integers in place (integer_infix).
 bool is_integer_operator(const Cell* op_value) {
@@ -220,7 +220,7 @@ class Compiler {
     // A block or paren: its expressions in order.
     int32_t sequence(const Cell* block, Ref context, int32_t arity) {
         Code code;
-        if (nesting_ >= max_nesting || !record(block, &code)) return refuse();
+        if (nesting_ >= max_compiled_nesting || !record(block, &code)) return refuse();
         ++nesting_;
         std::vector<uint32_t> children;
         int32_t position = 0;

@@ -129,6 +129,7 @@ struct Marker {
     uint32_t output_index; // where its values start in the output buffer
     uint32_t position;     // byte offset of the opener
     uint32_t line;         // line of the opener
+    bool new_line;         // the opener was the first token on its line
 };
 
 struct State {
@@ -150,6 +151,12 @@ struct State {
     uint8_t previous_state = 0; // the state before the final one
     uint8_t preset_type = 0;    // type load_string gives its string (0: string!)
     uint32_t flags = 0;         // token flag accumulator of the last token
+
+    // New-line markers: a value that is the first on its line (a line feed
+    // was skipped between the previous token and it) gets the cell's
+    // new-line flag.
+    bool line_pending = false; // a line feed was skipped since the last token
+    bool value_line = false;   // the value being read began a line
 
     // Output: cell indexes into the shared output buffer.
     uint32_t output_base = 0;
@@ -200,21 +207,22 @@ void register_loaders();
 Cell* alloc_cell(State& s);
 
 // ---- Syntax errors -------------------------------------------------------------------
-// Every raise below first reports an `error` event to a callback that asks
-// for it; when the callback answers false the error is not raised and the
-// transcode ends quietly at the position reached. Either way they do not
-// return to the caller.
+// Every raise below first reports an `error` event (type error!) to a
+// callback that asks for it; when the callback answers false the error is
+// not raised: the transcode ends quietly at the position reached, or goes
+// on from where the callback moved the input past the bad token. Either way
+// they do not return to the caller.
 
 // invalid: arg2 the datatype being read (0: error!), arg3 the token text from
 // start. Inside a path element it is reported as bad-char.
 [[noreturn]] void throw_error(State& s, const uint8_t* start, const uint8_t* end, uint8_t type);
 // missing: arg2 the missing character ("]" or ")"; "[" or "(" for a stray
 // closer), arg3 the token text from start.
-[[noreturn]] void throw_missing(State& s, const uint8_t* start, char missing, uint8_t type);
+[[noreturn]] void throw_missing(State& s, const uint8_t* start, char missing);
 // malconstruct: arg2 the token text from start.
 [[noreturn]] void throw_malconstruct(State& s, const uint8_t* start, const uint8_t* end);
 // bad-char: arg2 the token text from start.
-[[noreturn]] void throw_bad_char(State& s, const uint8_t* start, const uint8_t* end, uint8_t type);
+[[noreturn]] void throw_bad_char(State& s, const uint8_t* start, const uint8_t* end);
 
 // Reports an event for [start, end) (positions handed over 1-based) with the
 // given type (a datatype id, or 0 for none) and, for `load`, the value.

@@ -69,19 +69,24 @@ void make_line_text(const State& s, Cell* out) {
     string::append_text(out, text.c_str());
 }
 
-// Reports the error event; answers when the error is to be raised. A
-// callback that answers false ends the transcode quietly, or lets it go on
-// from the position it moved the input to.
-void before_raise(State& s, uint8_t type, const uint8_t* start, const uint8_t* end) {
+// Reports the error event (its type is error!); answers when the error is
+// to be raised. A callback that answers false ends the transcode quietly,
+// or lets it go on from the position it moved the input to when that lies
+// past the token being scanned: going on from the token again, or from
+// text already scanned, would meet the same error again (a missing closer
+// at the end of the input is met however the input is moved back).
+void before_raise(State& s, const uint8_t* start, const uint8_t* end) {
     if (s.mode == Mode::scan || s.mode == Mode::prescan || s.quiet) {
         s.invalid = true;
         throw QuietEnd{};
     }
     if (!has_callback(s) || !(s.event_mask & event_bit(Event::error))) return;
     s.moved = false;
-    bool go = fire_event(s, Event::error, type ? type : uint8_t{type_id::error}, start, end);
+    const uint8_t* reached = s.position;
+    bool go = fire_event(s, Event::error, type_id::error, start, end);
     if (go) return;
-    if (s.moved) throw Resume{};
+    if (s.moved && s.position > s.token_start && s.position > start) throw Resume{};
+    s.position = reached;
     throw QuietEnd{};
 }
 
@@ -173,8 +178,8 @@ bool fire_event(State& s, Event event, uint8_t type, const uint8_t* start, const
 }
 
 void throw_error(State& s, const uint8_t* start, const uint8_t* end, uint8_t type) {
-    if (in_path(s)) throw_bad_char(s, start, end, type);
-    before_raise(s, type, start, end);
+    if (in_path(s)) throw_bad_char(s, start, end);
+    before_raise(s, start, end);
     Cell* datatype = stack::push_slot();
     value::set_datatype(datatype, type ? type : uint8_t{type_id::error});
     Cell* text = stack::push_slot();
@@ -183,8 +188,8 @@ void throw_error(State& s, const uint8_t* start, const uint8_t* end, uint8_t typ
     raise(s, "invalid", datatype, text);
 }
 
-void throw_missing(State& s, const uint8_t* start, char missing, uint8_t type) {
-    before_raise(s, type, start, clamp(s, start + 1));
+void throw_missing(State& s, const uint8_t* start, char missing) {
+    before_raise(s, start, clamp(s, start + 1));
     Cell* character = stack::push_slot();
     value::set_none(character);
     char text[2] = {missing, 0};
@@ -197,15 +202,15 @@ void throw_missing(State& s, const uint8_t* start, char missing, uint8_t type) {
 }
 
 void throw_malconstruct(State& s, const uint8_t* start, const uint8_t* end) {
-    before_raise(s, type_id::error, start, end);
+    before_raise(s, start, end);
     Cell* excerpt = stack::push_slot();
     value::set_none(excerpt);
     make_excerpt(s, start, excerpt);
     raise(s, "malconstruct", excerpt, nullptr);
 }
 
-void throw_bad_char(State& s, const uint8_t* start, const uint8_t* end, uint8_t type) {
-    before_raise(s, type, start, end);
+void throw_bad_char(State& s, const uint8_t* start, const uint8_t* end) {
+    before_raise(s, start, end);
     Cell* excerpt = stack::push_slot();
     value::set_none(excerpt);
     make_excerpt(s, start, excerpt);

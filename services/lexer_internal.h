@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "runtime/limits.h"
 #include "services/lexer.h"
 
 namespace zep::lexer {
@@ -19,9 +20,6 @@ struct QuietEnd {};
 // input position: scanning goes on from there.
 struct Resume {};
 
-// Deepest nesting of blocks, parens, maps and paths a text may have.
-constexpr uint32_t max_depth = 4096;
-
 // Position of a byte in the source as the callback sees it: bytes, or
 // characters for a string! source, counted from the start of the input.
 uint32_t source_offset(State& s, const uint8_t* p);
@@ -32,6 +30,11 @@ const uint8_t* byte_at_offset(State& s, uint32_t offset);
 // one-value and scan modes, the first value is complete. Answers the
 // datatype recognised (scan modes) or 0.
 int32_t scan(State& s);
+
+// After a quiet end: the series still open hold what was loaded into them
+// (a map whose content is not a map's is dropped), so that the values keep
+// their nesting.
+void close_open_series(State& s);
 
 // Datatype given to events and errors for a token class without one.
 uint8_t structural_type(const State& s, uint8_t token_class);

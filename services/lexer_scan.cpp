@@ -79,6 +79,7 @@ void next_token(State& s) {
             while (p < end && (keeps[*p] & run_keeps)) flags |= keeps[*p++];
         }
     }
+    if (line != s.line) s.line_pending = true;
     if (flags & scan_flag::line) line += count_line_feeds(start, p);
     s.token_start = start;
     s.token_end = p;
@@ -119,10 +120,12 @@ uint32_t output_tail() {
     return static_cast<uint32_t>(output.size());
 }
 
+// The marker takes the new-line mark of the value it opens.
 void push_marker(State& s, uint8_t kind, uint8_t path_type, const uint8_t* at) {
-    if (s.nesting.size() >= max_depth) error::fire_named(error::Category::internal, "too-deep");
-    s.nesting.push_back(
-        Marker{kind, path_type, output_tail(), static_cast<uint32_t>(at - s.input_start), s.line});
+    if (s.nesting.size() >= max_nesting) error::fire_named(error::Category::internal, "too-deep");
+    s.nesting.push_back(Marker{kind, path_type, output_tail(),
+                               static_cast<uint32_t>(at - s.input_start), s.line, s.value_line});
+    s.value_line = false;
 }
 
 const uint8_t* marker_position(const State& s, const Marker& m) {
@@ -142,8 +145,9 @@ uint8_t marker_type(const Marker& m) {
     }
 }
 
-// Replaces the cells produced since `from` by one series of the type.
-void build_series(uint32_t from, uint8_t type) {
+// Replaces the cells produced since `from` by one series of the type,
+// marked as beginning a line when new_line is set.
+void build_series(uint32_t from, uint8_t type, bool new_line) {
     uint32_t n = output_tail() - from;
     // Rooted: making a map's table allocates while the block is held only here.
     gc::RootedCell series;
@@ -157,6 +161,7 @@ void build_series(uint32_t from, uint8_t type) {
     if (type == type_id::map) map::make_at(series.get(), n);
     output.resize(from);
     output.push_back(*series);
+    if (new_line) output.back().header |= cell_flag_new_line;
 }
 
 // A value is complete at the current level: a path either goes on with its
@@ -177,7 +182,7 @@ void value_done(State& s, uint8_t type) {
             s.position = p + 1;
         }
         s.nesting.pop_back();
-        if (building(s)) build_series(m.output_index, path_type);
+        if (building(s)) build_series(m.output_index, path_type, m.new_line);
         type = path_type;
         fire_event(s, Event::close, path_type, marker_position(s, m), s.position);
     }
@@ -208,6 +213,8 @@ void load_token(State& s, uint8_t cls, const uint8_t* start, const uint8_t* end,
     bool load = building(s);
     uint32_t before = output_tail();
     loader(s, start, end, flags, load);
+    if (load && output_tail() > before && s.value_line) output[before].header |= cell_flag_new_line;
+    s.value_line = false;
     if (load && output_tail() > before && wants(s, Event::load)) {
         Cell loaded = output.back();
         if (!fire_event(s, Event::load, cell_type(&loaded), start, s.position, &loaded)) {
@@ -223,32 +230,41 @@ void load_token(State& s, uint8_t cls, const uint8_t* start, const uint8_t* end,
 void scan_eof(State& s) {
     if (s.token_end < s.input_end) {
         // A NUL byte: refused rather than taken as the end of the text.
-        throw_bad_char(s, s.token_end, s.token_end + 1, 0);
+        throw_bad_char(s, s.token_end, s.token_end + 1);
     }
     s.position = s.input_end;
     if (s.nesting.empty()) return;
     const Marker& m = s.nesting.back();
     char missing = m.kind == token::paren_open ? ')' : ']';
-    throw_missing(s, marker_position(s, m), missing, marker_type(m));
+    throw_missing(s, marker_position(s, m), missing);
 }
 
 void scan_error(State& s, uint8_t entry_state) {
     const uint8_t* start = s.token_start;
     const uint8_t* at = s.token_end;
     if (entry_state == state::in_braces) {
-        throw_missing(s, s.brace_start, '}', type_id::string);
+        throw_missing(s, s.brace_start, '}');
     }
     if (entry_state == state::point) {
-        if (at >= s.input_end) throw_missing(s, start - 1, ')', type_id::point2d);
+        if (at >= s.input_end) throw_missing(s, start - 1, ')');
         throw_error(s, start - 1, at, type_id::point2d);
     }
     if (at < s.input_end && start == at) {
         uint8_t cls = static_cast<uint8_t>(tables.classes[*at]);
-        if (cls == 36 || cls == 38) throw_bad_char(s, at, at + 1, 0);
-        if (*at == '}') throw_missing(s, at, '{', type_id::string);
+        if (cls == 36 || cls == 38) throw_bad_char(s, at, at + 1);
+        if (*at == '}') throw_missing(s, at, '{');
     }
     uint8_t type = tables.state_type[s.previous_state];
     throw_error(s, start, at, type);
+}
+
+// An even number of values from `from` on, with keys a map can hold.
+bool is_map_content(uint32_t from) {
+    if ((output_tail() - from) % 2) return false;
+    for (uint32_t i = from; i < output_tail(); i += 2) {
+        if (!map::is_valid_key_type(cell_type(&output[i]))) return false;
+    }
+    return true;
 }
 
 void open_series(State& s, uint8_t kind, uint8_t type, const uint8_t* at, const uint8_t* after) {
@@ -260,28 +276,21 @@ void open_series(State& s, uint8_t kind, uint8_t type, const uint8_t* at, const 
 void close_series(State& s, uint8_t closer) {
     const uint8_t* at = s.token_end;
     if (s.nesting.empty()) {
-        throw_missing(s, at, closer == ']' ? '[' : '(',
-                      closer == ']' ? type_id::block : type_id::paren);
+        throw_missing(s, at, closer == ']' ? '[' : '(');
     }
     Marker m = s.nesting.back();
     bool fits = closer == ']' ? (m.kind == token::block_open || m.kind == token::map_open)
                               : m.kind == token::paren_open;
     if (!fits) {
-        if (m.kind == token::path) throw_bad_char(s, at, at + 1, m.path_type);
-        throw_missing(s, at, closer == ']' ? ')' : ']', marker_type(m));
+        if (m.kind == token::path) throw_bad_char(s, at, at + 1);
+        throw_missing(s, at, closer == ']' ? ')' : ']');
     }
     uint8_t type = marker_type(m);
-    if (type == type_id::map && building(s)) {
-        uint32_t n = output_tail() - m.output_index;
-        if (n % 2) throw_error(s, marker_position(s, m), at + 1, type_id::map);
-        for (uint32_t i = m.output_index; i < output_tail(); i += 2) {
-            if (!map::is_valid_key_type(cell_type(&output[i])))
-                throw_error(s, marker_position(s, m), at + 1, type_id::map);
-        }
-    }
+    if (type == type_id::map && building(s) && !is_map_content(m.output_index))
+        throw_error(s, marker_position(s, m), at + 1, type_id::map);
     s.nesting.pop_back();
     s.position = at + 1;
-    if (building(s)) build_series(m.output_index, type);
+    if (building(s)) build_series(m.output_index, type, m.new_line);
     fire_event(s, Event::close, type, at, at + 1);
     value_done(s, type);
 }
@@ -439,6 +448,8 @@ void scan_construct(State& s) {
     }
     if (!found) throw_malconstruct(s, start, close + 1);
     s.position = close + 1;
+    if (s.value_line) made.header |= cell_flag_new_line;
+    s.value_line = false;
     if (building(s)) *alloc_cell(s) = made;
     value_done(s, cell_type(&made));
 }
@@ -461,7 +472,7 @@ bool trim_delimiters(State& s) {
         }
         int32_t cp = 0;
         const uint8_t* next = unicode::decode_utf8_step(p, end, cp);
-        if (cp < 0) throw_bad_char(s, start, next, s.type);
+        if (cp < 0) throw_bad_char(s, start, next);
         if (is_delimiter(static_cast<uint32_t>(cp))) {
             if (!leading) {
                 end = p;
@@ -490,6 +501,20 @@ bool trim_delimiters(State& s) {
 }
 
 } // namespace
+
+void close_open_series(State& s) {
+    while (!s.nesting.empty()) {
+        Marker m = s.nesting.back();
+        s.nesting.pop_back();
+        if (!building(s)) continue;
+        uint8_t type = marker_type(m);
+        if (type == type_id::map && !is_map_content(m.output_index)) {
+            output.resize(m.output_index);
+            continue;
+        }
+        build_series(m.output_index, type, m.new_line);
+    }
+}
 
 uint8_t structural_type(const State& s, uint8_t token_class) {
     switch (token_class) {
@@ -536,6 +561,12 @@ int32_t scan(State& s) {
                 s.position = token_extent(s);
                 continue;
             }
+        }
+        if (entry_state == state::between && cls != token::comment && cls != token::eof) {
+            // The token begins a value (or closes a series): it takes the
+            // line feeds skipped before it.
+            s.value_line = s.line_pending;
+            s.line_pending = false;
         }
         switch (cls) {
         case token::eof:

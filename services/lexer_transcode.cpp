@@ -6,6 +6,7 @@
 #include "datatypes/block.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/word.h"
+#include "runtime/cell_ops.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
 #include "runtime/unicode/conversion.h"
@@ -55,6 +56,7 @@ int32_t run(State& s) {
             s.start_state = 0;
             s.brace_depth = 0;
         } catch (const QuietEnd&) {
+            close_open_series(s);
             return s.invalid ? -1 : 0;
         }
     }
@@ -66,7 +68,9 @@ void deliver(const State& s, Cell* out, const Options& options) {
     uint32_t n = static_cast<uint32_t>(output.size()) - from;
     if (s.mode == Mode::one) {
         if (n) {
+            // A value taken on its own: the new-line mark belongs to a block.
             *out = output[from];
+            value::clear_line_flag(&out->header);
         } else {
             value::set_none(out);
         }
@@ -130,6 +134,7 @@ bool scan_one_value(const unsigned char* utf8, uint32_t length, Cell* out) {
     Result r = transcode(&loaded, utf8, length, options);
     if (r.type < 0 || r.count != 1) return false;
     *out = *block::cell_at(&loaded, 0);
+    value::clear_line_flag(&out->header);
     return true;
 }
 
@@ -177,6 +182,7 @@ void load_value(const uint8_t* bytes, uint32_t length, Cell* out) {
     Result r = transcode(&loaded, bytes, length, options);
     if (r.count == 1) {
         *out = *block::cell_at(&loaded, 0);
+        value::clear_line_flag(&out->header);
     } else {
         *out = loaded;
     }

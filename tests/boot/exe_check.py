@@ -5,6 +5,10 @@ import subprocess
 import sys
 import tempfile
 
+# Time-outs grow with the build's slowness: ctest passes the factor of the
+# sanitizer and torture builds.
+TIME_SCALE = float(os.environ.get("ZEP_TEST_TIME_SCALE", "1"))
+
 build = sys.argv[1]
 zep = os.path.join(os.path.abspath(build), "zep")
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -13,7 +17,7 @@ failures = []
 
 def run(args, **kw):
     return subprocess.run([zep] + args, capture_output=True, stdin=subprocess.DEVNULL,
-                          timeout=60, **kw)
+                          timeout=60 * TIME_SCALE, **kw)
 
 
 def check(what, condition, run_result):

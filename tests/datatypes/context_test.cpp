@@ -281,7 +281,7 @@ TEST_F(ContextTest, BindDeepEndedByAnErrorLeavesTheNextBindExact) {
     Cell only_first = word_cell("only-first");
     context::add_word(first, &only_first);
     Cell deep = block_of({word_cell("only-first")});
-    for (uint32_t i = 0; i < cycles::capacity; ++i) deep = block_of({deep});
+    for (uint32_t i = 0; i < cycles::max_levels; ++i) deep = block_of({deep});
     EXPECT_EQ(testing::thrown_code([&] { context::bind_deep(&deep, first, false); }),
               catch_::code_error);
     EXPECT_EQ(testing::top_error_code(),

@@ -246,10 +246,21 @@ TEST_F(CompiledSupportTest, FindCase) {
 }
 
 TEST_F(CompiledSupportTest, CycleStack) {
-    for (uint32_t i = 1; i < cycles::capacity; ++i) cycles::push(i * 16);
-    EXPECT_EQ(cycles::depth(), 999u);
+    for (uint32_t i = 1; i <= cycles::max_levels; ++i) cycles::push(i * 16);
+    EXPECT_EQ(cycles::depth(), cycles::max_levels);
     EXPECT_TRUE(cycles::find(16));
     EXPECT_EQ(raised([] { cycles::push(1); }), 906); // too-deep
+    EXPECT_EQ(cycles::depth(), 0u);
+
+    // A comparison's second series shares the level of the first.
+    for (uint32_t i = 1; i < cycles::max_levels; ++i) {
+        cycles::push(i * 16);
+        cycles::push_partner(i * 16 + 8);
+    }
+    EXPECT_TRUE(cycles::find(24));
+    cycles::drop(1); // a partner: its level stays entered
+    cycles::push(16);
+    EXPECT_EQ(raised([] { cycles::push(1); }), 906);
     EXPECT_EQ(cycles::depth(), 0u);
 
     cycles::push(32);

@@ -46,6 +46,10 @@ import subprocess
 import sys
 import tempfile
 
+# Time-outs grow with the build's slowness: ctest passes the factor of the
+# sanitizer and torture builds.
+TIME_SCALE = float(os.environ.get("ZEP_TEST_TIME_SCALE", "1"))
+
 TEXT_ALPHABET = "abcAB"
 BLOCK_ITEMS = [("w", "a"), ("w", "b"), ("w", "c"), ("i", 1), ("i", 2), ("i", 3)]
 TYPE_TAG = {"word!": "w", "integer!": "i", "block!": "b"}
@@ -546,7 +550,7 @@ run-case: func [input rule /strict /local r] [
 """
 
 
-def run_script(zep, body, tmp, timeout=120):
+def run_script(zep, body, tmp, timeout=120 * TIME_SCALE):
     """(status, output); status None when the script did not end in time."""
     path = os.path.join(tmp, "batch.zep")
     with open(path, "w") as f:
@@ -578,9 +582,12 @@ def report_stop(zep, tmp, chunk, status, out):
     print(f"a batch ended with status {status} after {len(out.splitlines())} of"
           f" {len(chunk)} results")
     for top, data, case in chunk:
-        one_status, one_out = run_script(zep, case_line(top, data, case), tmp, timeout=10)
+        one_timeout = 10 * TIME_SCALE
+        one_status, one_out = run_script(zep, case_line(top, data, case), tmp,
+                                         timeout=one_timeout)
         if one_status != 0 or len(one_out.splitlines()) != 1:
-            what = "did not end in 10 s" if one_status is None else f"ended with status {one_status}"
+            what = (f"did not end in {one_timeout:g} s" if one_status is None
+                    else f"ended with status {one_status}")
             print(f"  {call_text(top, data, case)}\n    {what}; output: {one_out[-500:]!r}")
             break
     return 1

@@ -185,11 +185,11 @@ TEST_F(Ownership, NestingAsDeepAsTheCycleStackRaisesTooDeep) {
         for (uint32_t i = 1; i < levels; ++i) inner = block_of({inner});
         return inner;
     };
-    Cell fits = nested(cycles::capacity - 1);
+    Cell fits = nested(cycles::max_levels);
     EXPECT_EQ(zep::testing::raised_code([&] { ownership::bind(&fits, &owner, &field); }), -1);
-    EXPECT_EQ(records(), cycles::capacity - 1);
+    EXPECT_EQ(records(), cycles::max_levels);
     EXPECT_EQ(cycles::depth(), 0u);
-    Cell deep = nested(cycles::capacity);
+    Cell deep = nested(cycles::max_levels + 1);
     EXPECT_EQ(zep::testing::raised_code([&] { ownership::bind(&deep, &owner, &field); }),
               error::catalog::code_of(error::Category::internal, "too-deep"));
     EXPECT_EQ(cycles::depth(), 0u); // emptied, not left half full

@@ -19,6 +19,10 @@ import subprocess
 import sys
 import tempfile
 
+# Time-outs grow with the build's slowness: ctest passes the factor of the
+# sanitizer and torture builds.
+TIME_SCALE = float(os.environ.get("ZEP_TEST_TIME_SCALE", "1"))
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 HEADER = re.compile(r"Zep(?:/System)?[ \t\n]*\[")
 
@@ -92,10 +96,10 @@ def main(zep, script):
         if directive(text, "via-stdin"):
             with open(path, "rb") as stdin:
                 run = subprocess.run([zep], stdin=stdin, capture_output=True, cwd=HERE,
-                                     timeout=120)
+                                     timeout=120 * TIME_SCALE)
         else:
             run = subprocess.run([zep, path], stdin=subprocess.DEVNULL, capture_output=True,
-                                 cwd=HERE, timeout=120)
+                                 cwd=HERE, timeout=120 * TIME_SCALE)
     out = run.stdout.decode("utf-8", "replace")
     failures = []
     status = run.returncode & 0xFF

@@ -31,7 +31,7 @@ TEST_F(LexerTest, StructureLoads) {
         {"", ""},
         {"  \t\r\n ", ""},
         {"a [b [c]] (d e)", "a [b [c]] (d e)"},
-        {"a ; comment\n b", "a b"},
+        {"a ; comment\n b", "a\nb"},
         {"a/b/c :a/b 'a/b a/b: 1", "a/b/c :a/b 'a/b a/b: 1"},
         {"a/(b c)/d", "a/(b c)/d"},
         {"#(true) #(false) #(none) #(integer!) #( Block! )", "true false none integer! block!"},
@@ -277,8 +277,8 @@ TEST_F(LexerTraceTest, MaskAndErrorEvents) {
     Cell* out = stack::push_slot();
     value::set_none(out);
     std::string seen = trace("a [b", event_bit(Event::error), out);
-    EXPECT_EQ(seen, "error block! 1 3x4 @2\n");
-    EXPECT_EQ(mold(*out, true), "a b");
+    EXPECT_EQ(seen, "error error! 1 3x4 @2\n");
+    EXPECT_EQ(mold(*out, true), "a [b]"); // the open block closed where it stands
 }
 
 TEST_F(LexerTraceTest, CallbackMovesTheInput) {
