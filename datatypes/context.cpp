@@ -484,41 +484,6 @@ Ref clone(Cell* value, uint32_t kind) {
     return copy;
 }
 
-namespace {
-
-Cell* store_field(Ref context, int32_t index, const Cell* value) {
-    Cell* slot = value_at(context, index);
-    if (!slot || index < 0 || static_cast<uint32_t>(index) >= word_count(context)) {
-        Cell word;
-        value::set_word(&word, type_id::word, context, 0, index);
-        if (index >= 0 && static_cast<uint32_t>(index) < word_count(context))
-            word = *word_at(context, index);
-        fire_script("not-defined", &word);
-    }
-    if (header(context)->header & flag::object) word_at(context, index)->header |= field_assigned;
-    return store(slot, value);
-}
-
-} // namespace
-
-Cell* set_value_push_old(Ref context, int32_t index) {
-    Cell new_value = *stack::top();
-    if (!value_at(context, index)) return store_field(context, index, &new_value);
-    stack::push(value_at(context, index));
-    return store_field(context, index, &new_value);
-}
-
-Cell* set_value_from_top(Ref context, int32_t index) {
-    Cell new_value = *stack::top();
-    return store_field(context, index, &new_value);
-}
-
-Cell* set_value_from_argument(Ref context, int32_t index) {
-    Cell argument = *stack::base();
-    store_field(context, index, &argument);
-    return stack::base();
-}
-
 void init_global() {
     global = make_node(global_slots, false, false, 0, kind::global);
     symbol_slots.clear();

@@ -85,12 +85,6 @@ bool add_set_words(Ref context, const Cell* block);
 Ref make_from_words(const Cell* block, bool values_on_stack, bool object, uint32_t kind);
 Ref clone(Cell* value, uint32_t kind);
 
-// Object-field setters for compiled code (the value is on the stack top, or
-// the current call's first argument).
-Cell* set_value_push_old(Ref context, int32_t index);
-Cell* set_value_from_top(Ref context, int32_t index);
-Cell* set_value_from_argument(Ref context, int32_t index);
-
 // The seam to objects: whether an owner object has an on-change handler and
 // calling it with the word, the old and the new value. Installed by object!.
 struct ObjectHooks {

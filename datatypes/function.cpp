@@ -1,7 +1,6 @@
 #include "datatypes/function.h"
 
 #include <cstring>
-#include <vector>
 
 #include "datatypes/block.h"
 #include "datatypes/context.h"
@@ -81,32 +80,20 @@ using namespace detail;
 
 namespace {
 
-struct CompiledEntry {
-    const char* name;
-    CompiledBody body;
-};
-std::vector<CompiledEntry>& compiled_table() {
-    static std::vector<CompiledEntry> table;
-    return table;
-}
-
 bool is_field(const Cell* field, words::symbol::Id id) {
     return word::is_any_word_type(cell_type(field)) && is_symbol(field, id);
 }
 
-// The more block's cells of a new function!: body copy, call spec, code,
-// wrapped op, second value.
-Cell make_more_block(const Cell* body_copy, int32_t code, const Cell* second) {
+// The more block's cells of a new function!: body copy, call spec, code
+// (unset!), wrapped op, second value.
+Cell make_more_block(const Cell* body_copy, const Cell* second) {
     Cell more;
     block::make_at(&more, more::cells);
     gc::Root root(&more);
     Cell cells[more::cells];
     cells[more::body] = *body_copy;
     value::set_unset(&cells[more::call_spec]);
-    if (code != 0)
-        value::set_integer(&cells[more::code], code);
-    else
-        value::set_unset(&cells[more::code]);
+    value::set_unset(&cells[more::code]);
     value::set_unset(&cells[more::wrapped]);
     if (second && cell_type(second) == type_id::integer)
         cells[more::second] = *second;
@@ -118,26 +105,7 @@ Cell make_more_block(const Cell* body_copy, int32_t code, const Cell* second) {
 
 } // namespace
 
-int32_t register_compiled(const char* name, CompiledBody body) {
-    compiled_table().push_back({name, body});
-    return static_cast<int32_t>(compiled_table().size());
-}
-
-CompiledBody compiled_at(int32_t index) {
-    auto& table = compiled_table();
-    if (index < 1 || static_cast<size_t>(index) > table.size()) return nullptr;
-    return table[static_cast<size_t>(index) - 1].body;
-}
-
-int32_t find_compiled(const char* name) {
-    auto& table = compiled_table();
-    for (size_t i = 0; i < table.size(); ++i)
-        if (std::strcmp(table[i].name, name) == 0) return static_cast<int32_t>(i + 1);
-    return 0;
-}
-
-Cell* push(const Cell* spec, const Cell* body, Ref context, int32_t code, const Cell* second,
-           uint32_t flags) {
+Cell* push(const Cell* spec, const Cell* body, Ref context, const Cell* second, uint32_t flags) {
     Cell spec_copy = copy_from_head(spec);
     gc::Root spec_root(&spec_copy);
     Cell body_copy;
@@ -159,7 +127,7 @@ Cell* push(const Cell* spec, const Cell* body, Ref context, int32_t code, const 
     if (own_context)
         context = context::make_from_words(&spec_copy, true, false, context::kind::function);
     gc::RootRef context_root(context);
-    Cell more = make_more_block(&body_copy, code, &second_copy);
+    Cell more = make_more_block(&body_copy, &second_copy);
     Cell* made = stack::push_slot();
     value::set_cell(made, type_id::function, context, value::series_node(&spec_copy),
                     value::series_node(&more));
@@ -232,7 +200,7 @@ Cell* make(Cell* result, const Cell* spec, uint8_t) {
     gc::Root roots[] = {gc::Root(&fn_spec), gc::Root(&body)};
     uint32_t flags = check_spec(&fn_spec);
     if (cell_type(&body) != type_id::block) fire_bad_def(&argument);
-    Cell made = *push(&fn_spec, &body, 0, 0, nullptr, flags);
+    Cell made = *push(&fn_spec, &body, 0, nullptr, flags);
     stack::pop(1);
     *result = made;
     return result;

@@ -29,24 +29,12 @@ namespace more {
 enum : int32_t {
     body = 0,      // the body block (a deep copy) or none!
     call_spec = 1, // unset! until the first call caches the call spec block
-    code = 2,      // integer! index of the compiled code, or unset!
+    code = 2,      // a routine!'s integer! code index; unset! for a function!
     wrapped = 3,   // an op! made from this value: that value; else unset!
     second = 4,    // integer! given by the creator, or unset!
 };
 constexpr int32_t cells = 5;
 } // namespace more
-
-// Compiled function bodies: C++ functions registered by name at start-up.
-// Cell 2 of the more block holds the 1-based index in this table. The body
-// reads its arguments through its context (whose values point at the
-// stacked arguments), and is given the object context its call uses (0 for
-// the global context).
-using CompiledBody = void (*)(Ref object_context);
-int32_t register_compiled(const char* name, CompiledBody body);
-// The registered body at index, or null.
-CompiledBody compiled_at(int32_t index);
-// The index registered under the name, or 0.
-int32_t find_compiled(const char* name);
 
 // The parts of a function! or routine! (or of an op! wrapping one).
 inline Ref context_of(const Cell* value) {
@@ -65,11 +53,10 @@ inline Cell* more_cell(const Cell* value, int32_t index) {
 
 // Pushes a new function! built from the spec block and the body block (or
 // null / none!). context 0 makes a context from the spec's words and binds
-// a deep copy of the body to it; code 0 leaves the compiled-code cell
-// unset!; second (null or none!: unset!) must be an integer!. The spec
-// cell and body cell may point into series buffers: they are copied first.
-Cell* push(const Cell* spec, const Cell* body, Ref context, int32_t code, const Cell* second,
-           uint32_t flags);
+// a deep copy of the body to it; the code cell is left unset!; second
+// (null or none!: unset!) must be an integer!. The spec cell and body cell
+// may point into series buffers: they are copied first.
+Cell* push(const Cell* spec, const Cell* body, Ref context, const Cell* second, uint32_t flags);
 
 // Checks the spec grammar: answers the attribute flags (0, no_trace, trace
 // or both) or raises script bad-func-def, dup-vars, invalid-type-spec or

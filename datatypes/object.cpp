@@ -120,13 +120,6 @@ Cell* push(Ref context, int32_t class_id) {
     return stack::push(&made);
 }
 
-Cell* push_compiled(Ref context, int32_t class_id, Ref record) {
-    Cell* pushed = push(context, class_id);
-    pushed->data3 = record;
-    *context::owner(pushed->data1) = *pushed;
-    return pushed;
-}
-
 Ref make_on_set(int32_t on_change_index, int32_t on_change_slots, Ref on_change_spec,
                 int32_t on_deep_index, int32_t on_deep_slots, Ref on_deep_spec) {
     gc::RootRef spec1(on_change_spec);
@@ -189,28 +182,6 @@ void bind_fields(const Cell* object_cell) {
 }
 
 } // namespace
-
-Ref make_on_set_compiled(const Cell* object, int32_t on_change_index, int32_t on_change_slots,
-                         int32_t on_deep_index, int32_t on_deep_slots) {
-    Cell* held = stack::push(object);
-    auto spec_of = [&](int32_t index) -> Ref {
-        if (index < 0) return 0;
-        const Cell* v = context::value_at(held->data1, index);
-        if (!v) return 0;
-        uint8_t t = cell_type(v);
-        return t == type_id::function || t == type_id::routine ? v->data2 : 0;
-    };
-    Ref record = make_on_set(on_change_index, on_change_slots, spec_of(on_change_index),
-                             on_deep_index, on_deep_slots, spec_of(on_deep_index));
-    if (on_deep_index >= 0) {
-        gc::RootRef guard(record);
-        Cell with_record = *held;
-        with_record.data3 = record;
-        bind_fields(&with_record);
-    }
-    stack::pop(1);
-    return record;
-}
 
 void install_on_set(Cell* object) {
     Cell* held = stack::push(object);

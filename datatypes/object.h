@@ -75,15 +75,6 @@ Cell* make_empty(Cell* target, uint32_t slots);
 // Pushes an object of the context and class; an empty values series gets the
 // length of the word list; owner cell set.
 Cell* push(Ref context, int32_t class_id);
-// The compiled library's constructors: push with a record made by
-// make_on_set_compiled (0 for none).
-Cell* push_compiled(Ref context, int32_t class_id, Ref record);
-// Builds a record from indexes and slot counts given by compiled code (-1
-// index: no handler); when an on-deep-change* index is given, the object's
-// series become owned by it. The object must be pushed already (its cell is
-// passed) so that ownership can name it.
-Ref make_on_set_compiled(const Cell* object, int32_t on_change_index, int32_t on_change_slots,
-                         int32_t on_deep_index, int32_t on_deep_slots);
 // The two-cell record from indexes (-1: none), slot counts and spec nodes.
 Ref make_on_set(int32_t on_change_index, int32_t on_change_slots, Ref on_change_spec,
                 int32_t on_deep_index, int32_t on_deep_slots, Ref on_deep_spec);
@@ -103,13 +94,6 @@ bool has_on_change(const Cell* object);
 // when it has none). The handler runs as a function call named on-change*.
 void fire_on_change(const Cell* object, const Cell* word, const Cell* old_value,
                     const Cell* new_value);
-// fire_on_change with the old value on the top of the argument stack and the
-// new value just below it (as context::set_value_push_old leaves them).
-void fire_on_change_top(const Cell* object, const Cell* word);
-// Compiled-code variants: the object reached through a word bound to it,
-// or as the owner of the context; old value on top, new below.
-void fire_on_change_word(const Cell* word);
-void fire_on_change_field(Ref context, int32_t index);
 // Calls the owner's on-deep-change* with (owner, word, target, action, new
 // value or none, index, part). script invalid-obj-evt when the owner has no
 // record. The ownership layer's fire hook.

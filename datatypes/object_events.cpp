@@ -104,25 +104,6 @@ void fire_on_change(const Cell* object, const Cell* word, const Cell* old_value,
     stack::arguments.top = saved_top;
 }
 
-void fire_on_change_top(const Cell* object, const Cell* word) {
-    Cell old_value = *stack::top();
-    Cell new_value = *(stack::top() - 1);
-    fire_on_change(object, word, &old_value, &new_value);
-}
-
-void fire_on_change_word(const Cell* word) {
-    Ref context = value::word_context(word);
-    Cell owner = *context::owner(context);
-    Cell w = *word;
-    fire_on_change_top(&owner, &w);
-}
-
-void fire_on_change_field(Ref context, int32_t index) {
-    Cell owner = *context::owner(context);
-    Cell w = *context::word_at(context, index);
-    fire_on_change_top(&owner, &w);
-}
-
 void fire_on_deep_change(const Cell* owner, const Cell* word, const Cell* target,
                          const Cell* action, const Cell* new_value, int32_t index, int32_t part) {
     Ref record = owner->data3;

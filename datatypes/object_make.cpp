@@ -148,7 +148,7 @@ void rebind_functions(Cell* object) {
         uint32_t flags = function->header & function::flag::attributes;
         Cell second;
         value::set_integer(&second, static_cast<int32_t>(held->data1));
-        Cell rebuilt = *function::push(spec, body, 0, 0, &second, flags);
+        Cell rebuilt = *function::push(spec, body, 0, &second, flags);
         *value_cell(held, i) = rebuilt;
         stack::arguments.top = function;
     }

@@ -133,10 +133,6 @@ Cell* push_at(Ref context, int32_t index) {
     return stack::push(context::word_at(context, index));
 }
 
-Cell* from_context_at(Ref context, int32_t index) {
-    return context::word_at(context, index);
-}
-
 Cell* push_from_text(const char* name) {
     Cell* cell = push_global(symbol::make(name));
     if (collecting) append_to_root(cell);
@@ -154,22 +150,8 @@ Cell* intern_global(uint32_t symbol, Cell* out) {
     return out;
 }
 
-Cell* make_global_collect(const char* name, Cell* out) {
-    make_at_result(symbol::make(name), out);
-    if (collecting) append_to_root(out);
-    return out;
-}
-
 void append_to_root(const Cell* word) {
     roots::append(word);
-}
-
-Cell* push_name_string(const Cell* word) {
-    Cell* entry = symbol::get_cell(value::word_symbol(word));
-    Cell text;
-    unicode::make_text_cell(&text, entry ? entry->data2 : 0);
-    if (!entry) value::set_none(&text);
-    return stack::push(&text);
 }
 
 bool is_any_word_type(uint8_t type) {
@@ -203,50 +185,11 @@ Cell* push_value(Cell* word) {
     return stack::push(value);
 }
 
-Cell* push_get(Cell* word) {
-    return stack::push(get(word));
-}
-
 Cell* set_checked() {
     Cell* word = stack::base();
     Cell value = word[1];
     if (is_unset(&value)) fire_script("need-value", word);
     set(word, &value);
-    *stack::base() = value;
-    return stack::base();
-}
-
-Cell* store_argument_checked(Cell* target) {
-    Cell argument = *stack::base();
-    if (is_unset(&argument)) fire_script("need-value");
-    *target = argument;
-    return target;
-}
-
-Cell* set_integer(Cell* word, int32_t value) {
-    Ref context = bound_context(word);
-    int32_t index = value::word_index(word);
-    if (index < 0) {
-        index = context::find_symbol(context, value::word_symbol(word), false);
-        if (index < 0) fire_script("no-value", word);
-        word->data3 = static_cast<uint32_t>(index);
-    }
-    Cell* slot = context::value_at(context, index);
-    if (!slot) fire_script("not-defined", word);
-    value::set_integer(slot, value);
-    return slot;
-}
-
-Cell* set_argument() {
-    Cell* word = stack::base();
-    Cell value = word[1];
-    set(word, &value);
-    *stack::base() = value;
-    return stack::base();
-}
-
-Cell* get_argument() {
-    Cell value = *get(stack::base());
     *stack::base() = value;
     return stack::base();
 }

@@ -19,28 +19,20 @@ Cell* make_in(Cell* block, uint32_t symbol);
 Cell* push_global(uint32_t symbol);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
-Cell* from_context_at(Ref context, int32_t index);
 Cell* push_from_text(const char* name);
 // Finds or adds a symbol in the global context: a word found under another
 // case variant is copied with the requested symbol id.
 Cell* intern_global(uint32_t symbol, Cell* out);
-Cell* make_global_collect(const char* name, Cell* out);
 // True while start-up collects the words it makes into the root block.
 extern bool collecting;
 // Appends a copy of the word to the root block.
 void append_to_root(const Cell* word);
-Cell* push_name_string(const Cell* word);
 bool is_any_word_type(uint8_t type);
 
 Cell* get(Cell* word);
 Cell* set(Cell* word, const Cell* value);
 Cell* push_value(Cell* word);
-Cell* push_get(Cell* word);
 Cell* set_checked();
-Cell* store_argument_checked(Cell* target);
-Cell* set_integer(Cell* word, int32_t value);
-Cell* set_argument();
-Cell* get_argument();
 
 // word! datatype slots (inherited by the other word types).
 void init();
@@ -84,7 +76,6 @@ Cell* make_in_from_text(Cell* block, const char* name);
 Cell* push_from_text(const char* name);
 Cell* push(const Cell* word);
 Cell* push_at(Ref context, int32_t index);
-Cell* get_checked(Cell* word);
 void init();
 } // namespace zep::get_word
 namespace zep::refinement {

@@ -89,9 +89,6 @@ Cell* push(const Cell* word) {
 Cell* push_at(Ref context, int32_t index) {
     return push_retyped(context::word_at(context, index), type_id::get_word);
 }
-Cell* get_checked(Cell* word) {
-    return stack::push(word::get(word));
-}
 void init() {
     register_child(type_id::get_word, "get-word!");
 }

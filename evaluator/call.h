@@ -1,6 +1,6 @@
 // Function calls: the cached call spec, argument fetching (from code, from
 // a path's refinements, from apply's block), refinement switching, and the
-// runners of function! bodies (interpreted or compiled) and routine! code.
+// runners of function! bodies and routine! code.
 //
 // Call spec: built from a function-like value's spec on its first call and
 // cached in cell 1 of its more block (natives and actions: the second cell
@@ -46,7 +46,7 @@
 //      target bit: it absorbs a pending return or exit when eval_block
 //      comes back (the value goes into the result slot, pending_exit is
 //      cleared) and lets a pending break or continue pass on.
-//    Frames without the bit (barriers, try, catch, compiled code, natives
+//    Frames without the bit (barriers, try, catch, natives
 //    that do not poll) make request_exit fail, so they see a real throw.
 // 3. Nothing allocates or evaluates while an exit is pending, which is why
 //    pending_value needs no collector root. The epilog trace event is the
@@ -153,17 +153,17 @@ int32_t fetch_code_args(const Cell* function, const Cell* code, int32_t position
 void run_infix_native(const Cell* function);
 
 // Runs a function! whose arguments are stacked from the current base (the
-// frame marked for it): compiled code or the body. object_context is the
-// object context its calls use (0: the global context); name names it in
-// trace events and errors; trace_filter is a callback-kind bit (0 for
-// ordinary calls).
+// frame marked for it): its body. object_context is the object context of
+// the call (0: the global context), which the body runner does not need;
+// name names it in trace events and errors; trace_filter is a callback-kind
+// bit (0 for ordinary calls).
 void call_function(const Cell* function, Ref object_context, const Cell* name,
                    uint32_t trace_filter);
 // call_function on stable function and name cells (stack cells or rooted).
 void call_function_stable(const Cell* function, Ref object_context, const Cell* name,
                           uint32_t trace_filter);
 // A function! named by a word met in code, called when nothing traces:
-// eval_call's work for the common case (no attributes, no compiled code),
+// eval_call's work for the common case (no attributes),
 // in one step. Answers the position after the arguments, or -1 having done
 // nothing when the function is not such a case.
 int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const Cell* code,

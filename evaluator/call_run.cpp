@@ -1,5 +1,5 @@
-// Running a called function: compiled code or the interpreted body of a
-// function!, and the compiled code of a routine!.
+// Running a called function: the interpreted body of a function!, and the
+// compiled code of a routine!.
 #include <vector>
 
 #include "datatypes/context.h"
@@ -73,22 +73,6 @@ bool is_return_or_exit(uint32_t code) {
     return code == catch_::code_return || code == catch_::code_exit;
 }
 
-void run_compiled(const Cell* fn, int32_t index, Ref object_context) {
-    function::CompiledBody body = function::compiled_at(index);
-    if (!body) error::fire(error::Category::internal, "not-done");
-    uint32_t code = 0;
-    {
-        ActivationGuard activation(fn);
-        code = catch_::receive(catch_::threshold_call, [&] {
-            body(object_context == context::global ? 0 : object_context);
-        });
-    }
-    if (code == 0) return;
-    clear_pending_exit();
-    if (!is_return_or_exit(code)) catch_::throw_code(code);
-    stack::unwind_last();
-}
-
 } // namespace
 
 namespace {
@@ -160,15 +144,10 @@ namespace {
 
 } // namespace
 
-void call_function_stable(const Cell* function, Ref object_context, const Cell* name,
+void call_function_stable(const Cell* function, Ref /*object_context*/, const Cell* name,
                           uint32_t trace_filter) {
     TracingGuard tracing_guard;
     if (tracing && trace_filter != 0 && (callback_bits() & trace_filter) == 0) tracing = false;
-    const Cell* code = function::more_cell(function, function::more::code);
-    if (cell_type(code) == type_id::integer && value::integer_of(code) != 0) {
-        run_compiled(function, value::integer_of(code), object_context);
-        return;
-    }
     if (traces(trace_bit::call)) trace_event(trace_bit::call, nullptr, -1, name, function);
     run_body(function, nullptr, name);
     if (traces(trace_bit::return_)) trace_return(name);
@@ -178,11 +157,8 @@ int32_t call_interpreted_from_code(const Cell* function, const Cell* word, const
                                    int32_t position, int32_t end, bool push) {
     // The more block's cells stay put until something allocates.
     const Cell* more = node_cells(function::more_of(function));
-    const Cell* compiled = more + function::more::code;
-    if ((function->header & function::flag::attributes) != 0 ||
-        (cell_type(compiled) == type_id::integer && value::integer_of(compiled) != 0))
-        return -1;
-    bool may_run_pure = !pure::is_marked_not_qualified(compiled);
+    if ((function->header & function::flag::attributes) != 0) return -1;
+    bool may_run_pure = !pure::is_marked_not_qualified(more + function::more::code);
     check_native_depth();
     // The name's cell receives the result; the function sits just below the
     // call's frame, where errors look for it. Both are copied before

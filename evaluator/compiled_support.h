@@ -1,8 +1,6 @@
-// The small entries through which compiled code and the runtime's own
-// modules work on values: raising catalogue errors, argument type checks,
-// checked word and field access, refinement set-up, the case search of
-// switch, checked float-to-integer conversion, the cycle stack and the boot
-// literals.
+// The small entries through which the runtime's own modules work on
+// values: raising catalogue errors, typeset bits, checked word access,
+// checked float-to-integer conversion and the cycle stack.
 #pragma once
 #include <cstdint>
 
@@ -20,16 +18,8 @@ namespace zep::error {
                        const Cell* arg2 = nullptr, const Cell* arg3 = nullptr);
 [[noreturn]] void fire_code(int32_t code, const Cell* arg1 = nullptr, const Cell* arg2 = nullptr,
                             const Cell* arg3 = nullptr);
-// The entry compiled code calls: count is 2 + the number of arguments; the
-// category and id are words.
-[[noreturn]] void fire_words(int32_t count, const Cell* category, const Cell* id,
-                             const Cell* arg1 = nullptr, const Cell* arg2 = nullptr,
-                             const Cell* arg3 = nullptr);
 // script bad-make-arg with the type and the spec.
 [[noreturn]] void fire_make_error(const Cell* type, const Cell* spec);
-// Builds the error inside a native frame and prints it; does not raise.
-void print_error(Category category, const char* id, const Cell* arg1 = nullptr,
-                 const Cell* arg2 = nullptr, const Cell* arg3 = nullptr);
 
 // Set by the interpreter while do/trace runs: receives every error raised
 // (trace event 0x1000) before it is thrown.
@@ -46,51 +36,15 @@ namespace zep::typecheck {
 // True when the typeset's bit for the type id is set (most significant bit
 // first, from the typeset's first payload word).
 bool has_type(const Cell* typeset, uint8_t type);
-// script expect-arg (the caller's word, the argument's datatype, the
-// argument's word) when the argument's type is not in the typeset.
-void check_arg(const Cell* typeset, const Cell* argument);
-// check_arg on the argument at arguments base + offset; nothing for a
-// negative offset (an absent refinement's argument).
-void check_arg_at(int32_t offset, const Cell* typeset);
-// check_arg only when the refinement is set.
-void check_optional_arg(const Cell* refinement, const Cell* typeset, const Cell* argument);
 
 } // namespace zep::typecheck
 
 namespace zep::word {
 
-// script expect-arg naming unset! for an unset! value.
-void check_set(const Cell* value);
 // The word's value cell; script no-value for unset!.
 Cell* get_checked(Cell* word);
-// Stores the argument-stack top into the word; script need-value for unset!.
-void set_from_top(Cell* word);
-// set_from_top, then the stack drops back to the arguments base.
-void set_from_stack(Cell* word);
-// The index-th value cell of the context; script not-defined with the word
-// when the context has no values.
-Cell* get_field_cell(Ref context, int32_t index);
 
 } // namespace zep::word
-
-namespace zep::context {
-
-// Stores the argument-stack top into the context's value at index; script
-// need-value with the context's word for unset!.
-void set_from_top(Ref context, int32_t index);
-// set_from_top, then the stack drops back to the arguments base.
-void set_from_top_drop(Ref context, int32_t index);
-
-} // namespace zep::context
-
-namespace zep::object {
-
-// Stores the argument-stack top into the object's field at index (no unset
-// check), marks the field's word as assigned in an object context, then
-// drops the stack back to the arguments base.
-void set_field_from_stack(const Cell* object, int32_t index);
-
-} // namespace zep::object
 
 namespace zep::float_ {
 
@@ -99,33 +53,6 @@ namespace zep::float_ {
 int32_t to_integer_checked(const Cell* value);
 
 } // namespace zep::float_
-
-namespace zep::call {
-
-// When the refinement value is true, the slot at base + slot_index becomes
-// true; otherwise the count argument slots after it become none!.
-void set_refinements(const Cell* refinement, int32_t slot_index, int32_t count);
-
-// One refinement of a compiled call.
-struct RefinementUse {
-    const Cell* value;      // the refinement's value (true when given)
-    int32_t slot_index;     // its logic! slot from the arguments base
-    int32_t argument_index; // its first argument's slot
-    int32_t argument_count;
-};
-// Records each refinement's presence, fills the arguments of absent ones
-// with none!, then runs the function's compiled code.
-void apply_refinements(int32_t count, const RefinementUse* uses, void (*code)());
-
-} // namespace zep::call
-
-namespace zep::switch_ {
-
-// Searches the case block for the value at the arguments base (see the
-// implementation); the result is pushed (push) or put in the base cell.
-void find_case(const Cell* cases, bool step_one, bool want_block, bool push);
-
-} // namespace zep::switch_
 
 namespace zep::cycles {
 
@@ -169,13 +96,3 @@ namespace zep::mold {
 int32_t indent(Cell* output, int32_t n, int32_t limit);
 
 } // namespace zep::mold
-
-namespace zep::boot {
-
-// The first cell decoded from the boot payload, set by the decoder; literal
-// i is the i-th cell from it.
-void set_literals(Cell* first);
-Cell* literal_at(uint32_t index);
-uint32_t literal_word1(uint32_t index);
-
-} // namespace zep::boot

@@ -60,7 +60,7 @@ void make_function() {
     clamp_to_tail(arg(0));
     clamp_to_tail(arg(1));
     uint32_t flags = function::check_spec(arg(0));
-    Cell* made = function::push(arg(0), arg(1), 0, 0, nullptr, flags);
+    Cell* made = function::push(arg(0), arg(1), 0, nullptr, flags);
     stack::set_last(made);
 }
 

@@ -80,8 +80,6 @@ class Compiler {
             p_.functions.size() >= max_functions)
             return refuse();
         const Cell* more = node_cells(function::more_of(fn));
-        const Cell* code = more + function::more::code;
-        if (cell_type(code) == type_id::integer && value::integer_of(code) != 0) return refuse();
         const Cell* body = more + function::more::body;
         if (cell_type(body) != type_id::block) return refuse();
         const Cell* specs = nullptr;

@@ -1,11 +1,9 @@
 #include <cstring>
 
-#include "datatypes/error.h"
 #include "datatypes/string_buffer.h"
 #include "datatypes/symbol.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/error_value.h"
-#include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
 #include "runtime/catch.h"
 #include "runtime/error_catalog.h"
@@ -63,27 +61,8 @@ void fire(Category category, const char* id, const Cell* arg1, const Cell* arg2,
     fire_code(code, arg1, arg2, arg3);
 }
 
-void fire_words(int32_t count, const Cell* category, const Cell* id, const Cell* arg1,
-                const Cell* arg2, const Cell* arg3) {
-    Cell* error = stack::push_slot();
-    value::set_none(error);
-    make_from_ids(error, category, id, count > 2 ? arg1 : nullptr, count > 3 ? arg2 : nullptr,
-                  count > 4 ? arg3 : nullptr);
-    raise(error);
-}
-
 void fire_make_error(const Cell* type, const Cell* spec) {
     fire(Category::script, "bad-make-arg", type, spec);
-}
-
-void print_error(Category category, const char* id, const Cell* arg1, const Cell* arg2,
-                 const Cell* arg3) {
-    int32_t code = catalog::code_of(category, id);
-    if (code < 0) code = catalog::code_of(Category::internal, "invalid-error");
-    stack::mark_native(words::global_word(words::global::error));
-    Cell* error = build(code, arg1, arg2, arg3);
-    print(error);
-    stack::unwind_drop();
 }
 
 void install_raise() {

@@ -118,12 +118,6 @@ void mark_catch(const Cell* word) {
     mark_frame(word, frame_header::catch_);
 }
 
-void mark_compiled_func(const Cell* word, Ref function_context) {
-    if (frames.top >= frames.end) overflow();
-    values_word(function_context) = index_of(arguments.base) + 1;
-    mark_frame(word, frame_header::compiled_function);
-}
-
 void set_flag(uint32_t flag) {
     if (Frame* f = top_frame()) {
         if (flag)

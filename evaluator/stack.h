@@ -57,7 +57,6 @@ constexpr uint32_t function = 0x1000000;
 constexpr uint32_t interp_function = 0x81000000;
 constexpr uint32_t native = 0x2000000;
 constexpr uint32_t interp_native = 0x82000000;
-constexpr uint32_t compiled_function = 0x12000000;
 constexpr uint32_t try_ = 0x4000000;
 constexpr uint32_t barrier = 0x5000000;
 constexpr uint32_t catch_ = 0x6000000;
@@ -240,9 +239,6 @@ inline void mark_interp_native(const Cell* word) {
 inline void mark_interp_func(const Cell* word) {
     mark_frame(word, frame_header::interp_function);
 }
-// A compiled function's body frame: points the function context's values at
-// the current base (the arguments its caller pushed), then marks the frame.
-void mark_compiled_func(const Cell* word, Ref function_context);
 
 // Sets (non-zero) or clears the return-target bit of the top frame.
 void set_flag(uint32_t flag);

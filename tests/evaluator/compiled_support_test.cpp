@@ -1,5 +1,5 @@
-// Raising from the catalogue, type checks, checked access and conversions,
-// the case search and the cycle stack.
+// Raising from the catalogue, typeset bits, checked access and conversions
+// and the cycle stack.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -74,14 +74,7 @@ TEST_F(CompiledSupportTest, FireBuildsTheErrorWithItsArguments) {
     EXPECT_STREQ(symbol::utf8_text(error::get_id(e)), "expect-val");
 }
 
-TEST_F(CompiledSupportTest, FireByWordsAndUnknownIds) {
-    Cell category, id, arg = integer(5);
-    word::make_at(symbol::make("math"), &category);
-    word::make_at(symbol::make("overflow"), &id);
-    EXPECT_EQ(raised([&] { error::fire_words(3, &category, &id, &arg); }), 401);
-    word::make_at(symbol::make("nothing"), &id);
-    // An id the category lacks is refused as make error! refuses it.
-    EXPECT_EQ(raised([&] { error::fire_words(2, &category, &id); }), 356); // invalid-spec-field
+TEST_F(CompiledSupportTest, FireUnknownIds) {
     EXPECT_EQ(raised([] { error::fire(error::Category::math, "nothing"); }), 910);
     // The runtime's named raise goes through the same entry.
     EXPECT_EQ(raised([] { error::fire_named(error::Category::internal, "no-memory"); }), 902);
@@ -119,7 +112,7 @@ TEST_F(CompiledSupportTest, FloatToIntegerChecked) {
     EXPECT_EQ(float_::to_integer_checked(&i), 77);
 }
 
-TEST_F(CompiledSupportTest, TypesetBitsAndArgumentChecks) {
+TEST_F(CompiledSupportTest, TypesetBits) {
     Cell typeset;
     value::set_cell(&typeset, type_id::typeset);
     unsigned char bits[12] = {0x80};
@@ -130,121 +123,15 @@ TEST_F(CompiledSupportTest, TypesetBitsAndArgumentChecks) {
     std::memcpy(&typeset.data1, bits, sizeof bits);
     EXPECT_TRUE(typecheck::has_type(&typeset, type_id::integer));
     EXPECT_FALSE(typecheck::has_type(&typeset, type_id::float_));
-
-    Cell i = integer(1), none;
-    value::set_none(&none);
-    stack::push(&i);
-    stack::push(&none);
-    EXPECT_EQ(raised([&] { typecheck::check_arg_at(0, &typeset); }), -1);
-    EXPECT_EQ(raised([&] { typecheck::check_arg_at(-1, &typeset); }), -1);
-    stack::push(&i);
-    stack::push(&none);
-    EXPECT_EQ(raised([&] { typecheck::check_arg_at(1, &typeset); }), 305); // expect-arg
-    Cell off, on;
-    value::set_logic(&off, false);
-    value::set_logic(&on, true);
-    EXPECT_EQ(raised([&] { typecheck::check_optional_arg(&off, &typeset, &none); }), -1);
-    EXPECT_EQ(raised([&] { typecheck::check_optional_arg(&on, &typeset, &none); }), 305);
-    Cell unset;
-    value::set_unset(&unset);
-    EXPECT_EQ(raised([&] { word::check_set(&unset); }), 305);
 }
 
-TEST_F(CompiledSupportTest, CheckedWordAndFieldAccess) {
-    Cell w, v = integer(9), unset;
-    value::set_unset(&unset);
+TEST_F(CompiledSupportTest, CheckedWordAccess) {
+    Cell w, v = integer(9);
     word::make_at(symbol::make("some-word"), &w);
     EXPECT_EQ(raised([&] { word::get_checked(&w); }), 300); // no-value
-    stack::push(&unset);
-    EXPECT_EQ(raised([&] { word::set_from_top(&w); }), 301); // need-value
-    stack::push(&v);
-    stack::push(&v);
-    word::set_from_stack(&w);
-    EXPECT_EQ(stack::arguments.top, stack::base());
+    word::set(&w, &v);
     EXPECT_EQ(value::integer_of(word::get_checked(&w)), 9);
-
-    // A function context whose function is not running has no values.
-    Ref ctx = function_context();
-    testing::kept(Cell{type_id::object, ctx, 0, 0});
-    Cell arg;
-    word::make_at(symbol::make("arg"), &arg);
-    context::add_word(ctx, &arg);
-    EXPECT_EQ(raised([&] { word::get_field_cell(ctx, 0); }), 302); // not-defined
-    stack::push(&v);
-    context::set_stack_values(ctx, stack::index_of(stack::base()));
-    stack::push(&v);
-    value::set_integer(stack::top(), 4);
-    context::set_from_top_drop(ctx, 0);
-    EXPECT_EQ(value::integer_of(word::get_field_cell(ctx, 0)), 4);
-    EXPECT_EQ(stack::arguments.top, stack::base());
 }
-
-TEST_F(CompiledSupportTest, RefinementSetUp) {
-    Cell v = integer(1), off, on;
-    value::set_logic(&off, false);
-    value::set_logic(&on, true);
-    for (int i = 0; i < 4; ++i) stack::push(&v);
-    call::set_refinements(&off, 1, 2);
-    EXPECT_EQ(cell_type(stack::base() + 1), type_id::integer); // the slot itself is left
-    EXPECT_EQ(cell_type(stack::base() + 2), type_id::none);
-    EXPECT_EQ(cell_type(stack::base() + 3), type_id::none);
-    call::set_refinements(&on, 1, 2);
-    EXPECT_EQ(cell_type(stack::base() + 1), type_id::logic);
-    EXPECT_EQ(stack::base()[1].data1, 1u);
-
-    static bool ran;
-    ran = false;
-    call::RefinementUse uses[] = {{&on, 0, 1, 1}, {&off, 2, 3, 1}};
-    call::apply_refinements(2, uses, [] { ran = true; });
-    EXPECT_TRUE(ran);
-    EXPECT_EQ(stack::base()[0].data1, 1u);
-    EXPECT_EQ(stack::base()[2].data1, 0u);
-    EXPECT_EQ(cell_type(stack::base() + 3), type_id::none);
-}
-
-TEST_F(CompiledSupportTest, FindCase) {
-    Cell yes, no, one = integer(1), two = integer(2);
-    value::set_logic(&yes, true);
-    value::set_logic(&no, false);
-    auto block_of = [](std::initializer_list<Cell> cells) {
-        Cell block;
-        Ref node = series::alloc_cells(4);
-        for (const Cell& c : cells) *series::alloc_tail_cell(node_buffer(node)) = c;
-        value::set_series(&block, type_id::block, node);
-        return testing::kept(block);
-    };
-    struct Case {
-        Cell block;
-        Cell searched;
-        bool step_one, want_block;
-        uint8_t type;
-        int32_t integer;
-    };
-    Cell inner = block_of({one});
-    const Case cases[] = {
-        {block_of({no, one, yes, two}), yes, false, false, type_id::integer, 2},
-        {block_of({one, yes, no, two}), yes, false, false, type_id::none, 0}, // odd steps only
-        {block_of({one, two, yes}), yes, true, false, type_id::logic, 1},     // the last: itself
-        {block_of({yes, one, inner}), yes, false, true, type_id::block, 0},
-        {block_of({inner, one}), inner, true, false, type_id::none, 0}, // blocks never match
-    };
-    for (const Case& c : cases) {
-        for (bool push : {false, true}) {
-            stack::reset();
-            stack::push(&c.searched);
-            switch_::find_case(&c.block, c.step_one, c.want_block, push);
-            const Cell* result = push ? stack::top() : stack::base();
-            EXPECT_EQ(cell_type(result), c.type);
-            if (c.type == type_id::integer) {
-                EXPECT_EQ(value::integer_of(result), c.integer);
-            }
-            if (c.type == type_id::logic) {
-                EXPECT_EQ(result->data1, 1u);
-            }
-        }
-    }
-}
-
 TEST_F(CompiledSupportTest, CycleStack) {
     for (uint32_t i = 1; i <= cycles::max_levels; ++i) cycles::push(i * 16);
     EXPECT_EQ(cycles::depth(), cycles::max_levels);

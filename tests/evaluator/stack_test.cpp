@@ -121,14 +121,15 @@ TEST_F(StackTest, UnwindVariantsPlaceTheResult) {
     EXPECT_EQ(stack::frames.top, stack::frames.begin);
 }
 
-TEST_F(StackTest, CompiledCallsRestoreRecursiveActivations) {
+TEST_F(StackTest, FunctionFramesRestoreRecursiveActivations) {
     Ref ctx = function_context();
     Cell f = word(sym.fn, ctx), body = word(sym.body, ctx), a = integer(10), b = integer(20);
     auto enter = [&](const Cell* arg) {
         stack::mark_func(&f, ctx);
         uint32_t args = base_index();
         stack::push(arg);
-        stack::mark_compiled_func(&body, ctx);
+        context::set_stack_values(ctx, stack::index_of(stack::base()));
+        stack::mark_native(&body);
         EXPECT_EQ(values_word(ctx), args + 1); // the callee reads its stacked arguments
         return args;
     };
