@@ -116,7 +116,7 @@ Cell* duplicate(const Cell* object, Cell* target, bool deep, const Cell* types, 
 Cell* make_from(Cell* out, const Cell* prototype, const Cell* spec);
 // Helpers of make: merges another object's fields into the context (series
 // copied, functions rebound); copies the prototype's series values; rebinds
-// function! fields to the object's context (they lose compiled code).
+// function! fields to the object's context.
 void merge_object(Cell* object, const Cell* other);
 void copy_proto_values(Cell* object);
 void rebind_functions(Cell* object);

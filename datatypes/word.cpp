@@ -1,5 +1,5 @@
-// Words: constructors, getters and setters, the accessors compiled code
-// calls, and the word! family's datatype slots.
+// Words: constructors, getters and setters, the checked accessors the
+// interpreter calls, and the word! family's datatype slots.
 #include "datatypes/word.h"
 
 #include <algorithm>
