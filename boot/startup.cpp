@@ -147,6 +147,8 @@ void init_interpreter() {
 void init_core() {
     memory::init();
     memory::collector_enabled = false;
+    // Each module registers its collector callbacks as it starts, below.
+    gc::init_stats();
     handles::init();
     register_datatypes();
     actions::register_table();
@@ -172,13 +174,13 @@ void init_core() {
     slots::init();
     roots::hold(slots::registry);
     error::install_raise();
-    gc::init_stats();
     gc::enable();
 }
 
 void forget_core() {
     memory::collector_enabled = false;
     memory::start_collection = nullptr;
+    gc::init_stats(); // the callbacks name what goes with the core
     error::set_fire_hook(nullptr);
     error::forget_catalog();
     error::trace_hook = nullptr;

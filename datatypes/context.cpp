@@ -11,6 +11,7 @@
 #include "datatypes/word.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/stack.h"
+#include "runtime/collector.h"
 #include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
@@ -484,9 +485,16 @@ Ref clone(Cell* value, uint32_t kind) {
     return copy;
 }
 
+namespace {
+void mark_global() {
+    gc::mark_context(&global);
+}
+} // namespace
+
 void init_global() {
     global = make_node(global_slots, false, false, 0, kind::global);
     symbol_slots.clear();
+    gc::add_mark_callback(mark_global);
 }
 
 void init() {

@@ -18,7 +18,7 @@ namespace zep::context {
 namespace flag {
 constexpr uint32_t kind_shift = 11; // bits 11-12: 0 global, 1 function, 2 object
 constexpr uint32_t kind_mask = 3u << kind_shift;
-constexpr uint32_t values_on_stack = 1u << 22;
+constexpr uint32_t values_on_stack = cell_flag_values_on_stack;
 constexpr uint32_t object = 1u << 24;
 } // namespace flag
 namespace kind {

@@ -5,6 +5,7 @@
 
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
+#include "runtime/collector.h"
 #include "runtime/error_exit.h"
 #include "runtime/print.h"
 
@@ -89,7 +90,14 @@ void register_type(uint8_t type, uint8_t parent, const char* name, const SlotLis
     register_type(Registration{action_slot::count + 3, type, parent, name, slots.data()});
 }
 
+namespace {
+void mark_type_words() {
+    for (TypeRow& row : type_table) gc::mark_cells(&row.word, &row.word + 1);
+}
+} // namespace
+
 void make_type_words() {
+    gc::add_mark_callback(mark_type_words);
     for (int type = 1; type <= highest; ++type) {
         if (type_table[type].name) make_type_word(static_cast<uint8_t>(type));
     }

@@ -7,6 +7,7 @@
 
 #include "datatypes/registry.h"
 #include "datatypes/string_buffer.h"
+#include "runtime/collector.h"
 #include "runtime/gc_roots.h"
 #include "runtime/hashtable.h"
 #include "runtime/hashtable_internal.h"
@@ -127,8 +128,15 @@ uint32_t count() {
     return table ? item_count(hash::table_at(table)) : 0;
 }
 
+namespace {
+void mark_table() {
+    gc::mark_table(&table);
+}
+} // namespace
+
 void init_table(uint32_t capacity, const Cell* symbol_block) {
     table = hash::make_table(capacity, symbol_block, hash::kind::symbols, 0);
+    gc::add_mark_callback(mark_table);
 }
 
 uint32_t intern(Ref symbols, const unsigned char* name, uint32_t length, bool any_variant) {

@@ -5,6 +5,7 @@
 #include "datatypes/string_buffer.h"
 #include "evaluator/compiled_support.h"
 #include "evaluator/interp_internal.h"
+#include "runtime/collector.h"
 #include "runtime/heap.h"
 
 namespace zep::cycles {
@@ -51,6 +52,9 @@ const char* marker(uint8_t type, bool mold) {
 } // namespace
 
 void init() {
+    // The entries are node numbers that no root holds: they follow node
+    // compaction.
+    gc::add_remap_callback(remap);
     if (entries) return;
     entries = static_cast<Ref*>(heap::alloc(capacity * sizeof(Ref)));
     partner = static_cast<uint8_t*>(heap::alloc(capacity));

@@ -21,6 +21,7 @@
 #include "evaluator/natives.h"
 #include "evaluator/runtime_words.h"
 #include "evaluator/stack.h"
+#include "runtime/collector.h"
 #include "runtime/error_exit.h"
 #include "runtime/gc_roots.h"
 #include "runtime/root_block.h"
@@ -613,9 +614,19 @@ int32_t infix_on_evaluated_operand(const Cell* op_value, uint8_t wrapped, int32_
     return end_call(code, position, push, held.get(1), nullptr);
 }
 
+// The interpreter's roots outside any series: the value of a return or
+// break on its way to its receiver (once it arrived, the cell is stale and
+// no longer looked at), and the held cells up to the held stack's top.
+void mark_roots() {
+    if (is_exit_pending()) gc::mark_cells(&pending_value, &pending_value + 1);
+    HeldCells held = held_cells();
+    if (held.begin) gc::mark_cells(held.begin, held.top);
+}
+
 } // namespace
 
 void init() {
+    gc::add_mark_callback(mark_roots);
     global_values = GlobalValues{};
     last_context = LastContext{};
     current_expression = CurrentExpression{};

@@ -5,10 +5,28 @@
 #include "datatypes/symbol.h"
 #include "datatypes/word.h"
 #include "evaluator/runtime_words.h"
+#include "runtime/collector.h"
 
 namespace zep::words {
 
+namespace {
+
+template <size_t N> void mark_array(Cell (&cells)[N]) {
+    gc::mark_cells(cells, cells + N);
+}
+
+// The word cells kept outside any series.
+void mark_words() {
+    mark_array(globals);
+    mark_array(symbol_words);
+    mark_array(refinements);
+    gc::mark_cells(&internal_ooo, &internal_ooo + 1);
+}
+
+} // namespace
+
 void init_runtime_words() {
+    gc::add_mark_callback(mark_words);
     for (uint32_t i = 0; i < symbol::count; ++i) symbols[i] = zep::symbol::make(symbol_names[i]);
     for (uint32_t i = 0; i < global::count; ++i) {
         value::set_none(&globals[i]);

@@ -6,6 +6,7 @@
 #include "evaluator/interp.h"
 #include "evaluator/runtime_words.h"
 #include "runtime/cell_ops.h"
+#include "runtime/collector.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
 #include "runtime/value_make.h"
@@ -52,11 +53,22 @@ bool is_anonymous(const Frame* f) {
     return symbol == (body_symbol & 0xFFFF) || symbol == (anon_symbol & 0xFFFF);
 }
 
+// The stacks' roots: both blocks as nodes only (their cells past the tops
+// are stale), the argument cells up to the top and what the frame records
+// name.
+void mark_roots() {
+    gc::mark_node(&argument_block);
+    gc::mark_node(&frame_block);
+    if (arguments.begin) gc::mark_cells(arguments.begin, arguments.top);
+    if (frames.begin) mark_gc(gc::mark_block, gc::mark_context);
+}
+
 } // namespace
 
 void make_blocks() {
     argument_block = series::alloc_static(argument_cells, sizeof(Cell), 0);
     frame_block = series::alloc_static(frame_block_cells, sizeof(Cell), 0);
+    gc::add_mark_callback(mark_roots);
 }
 
 void init() {

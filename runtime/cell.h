@@ -77,6 +77,9 @@ enum : uint8_t {
 
 constexpr uint32_t cell_type_mask = 0xFF;
 constexpr uint32_t cell_flag_new_line = 1u << 30;
+// A context! cell's header bit: its values live on the argument stack, so
+// its second payload word is a stack index, not a node.
+constexpr uint32_t cell_flag_values_on_stack = 1u << 22;
 
 inline uint8_t cell_type(const Cell* c) {
     return static_cast<uint8_t>(c->header & cell_type_mask);

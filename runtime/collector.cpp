@@ -1,11 +1,10 @@
-// The order of a collection, its switches and counters, the mark-callback
-// table and the shadow stack of registered roots.
+// The order of a collection, its switches and counters, and the mark- and
+// remap-callback tables.
 #include "runtime/collector.h"
 
 #include <atomic>
 #include <vector>
 
-#include "evaluator/compiled_support.h"
 #include "runtime/collector_internal.h"
 #include "runtime/gc_roots.h"
 #include "runtime/gc_state.h"
@@ -22,6 +21,8 @@ namespace {
 uint32_t compactions_done = 0;
 MarkCallback callbacks[mark_callback_capacity] = {};
 uint32_t callback_cursor = 0;
+RemapCallback remap_callbacks[remap_callback_capacity] = {};
+uint32_t remap_cursor = 0;
 
 // The collecting state is fenced on both sides.
 void set_running(bool on) {
@@ -46,7 +47,7 @@ uint32_t collect() {
     if (!compaction_held) detail::compact_node_frames();
     memory::record.interior_pointers_end = memory::record.interior_pointers;
     detail::mark_roots();
-    if (detail::nodes_moved) cycles::remap(detail::moved_to);
+    if (detail::nodes_moved) detail::run_remap_callbacks();
     if (detail::nodes_moved && ownership::table())
         hash::remap_keys(ownership::table(), detail::moved_to);
     ownership::sweep();
@@ -89,6 +90,8 @@ void init_stats() {
     compactions_done = 0;
     for (MarkCallback& c : callbacks) c = nullptr;
     callback_cursor = 0;
+    for (RemapCallback& c : remap_callbacks) c = nullptr;
+    remap_cursor = 0;
 }
 
 void enable() {
@@ -105,6 +108,8 @@ uint32_t node_compactions() {
 }
 
 void add_mark_callback(MarkCallback callback) {
+    for (uint32_t i = 0; i < callback_cursor; ++i)
+        if (callbacks[i] == callback) return;
     if (callback_cursor < mark_callback_capacity) callbacks[callback_cursor++] = callback;
 }
 
@@ -117,6 +122,12 @@ void remove_mark_callback(MarkCallback callback) {
     }
 }
 
+void add_remap_callback(RemapCallback callback) {
+    for (uint32_t i = 0; i < remap_cursor; ++i)
+        if (remap_callbacks[i] == callback) return;
+    if (remap_cursor < remap_callback_capacity) remap_callbacks[remap_cursor++] = callback;
+}
+
 namespace detail {
 
 void run_mark_callbacks() {
@@ -124,6 +135,10 @@ void run_mark_callbacks() {
         if (callbacks[i]) callbacks[i]();
         drain();
     }
+}
+
+void run_remap_callbacks() {
+    for (uint32_t i = 0; i < remap_cursor; ++i) remap_callbacks[i](moved_to);
 }
 
 void count_node_compaction() {

@@ -1,11 +1,20 @@
 // The collector: a stop-the-world, precise mark-and-compact pass over the
-// managed memory. It marks every buffer reachable from the roots (the root
-// block, the stacks, the symbol, owner and handle tables, the global context,
-// the cycle stack, the lexer's live states, the mark callbacks and the roots
-// that C++ code registers, see gc_roots.h), releases the nodes of the rest,
-// moves live nodes out of sparse node frames, slides live buffers together
-// inside and across series frames, and rewrites every node, head, tail and
-// registered interior pointer that the moves invalidated.
+// managed memory. It marks every buffer reachable from the roots, releases
+// the nodes of the rest, moves live nodes out of sparse node frames, slides
+// live buffers together inside and across series frames, and rewrites every
+// node, head, tail and registered interior pointer that the moves
+// invalidated.
+//
+// The roots are, in this order: what the mark callbacks mark (each module
+// above the runtime registers one at start-up for its own globals: the
+// stacks, the symbol table, the global context, the runtime words, the type
+// words, the interpreter's held cells, the lexer's live states), then the
+// runtime's own: the root block, the owner table, the slot registry and the
+// roots that C++ code registers (see gc_roots.h). The stacks' callback comes
+// first and marks the stacks' blocks as nodes only, so that the root block,
+// which holds them, does not mark their cells past the tops. Modules that
+// keep node numbers which are not roots register a remap callback, called
+// after marking when node compaction moved nodes.
 //
 // Marking works on node fields (Ref*): when node compaction moved a node, the
 // field is rewritten to the node's new address as it is marked. Marking uses
@@ -24,8 +33,12 @@ constexpr uint32_t sparse_node_limit = 5000;
 // ...and more than this many nodes are free in other frames.
 constexpr uint32_t free_node_threshold = 10000;
 constexpr uint32_t mark_callback_capacity = 100;
+constexpr uint32_t remap_callback_capacity = 16;
 
 using MarkCallback = void (*)();
+// Gets the mapping from a node to its new address (the node itself when it
+// did not move).
+using RemapCallback = void (*)(Ref (*moved)(Ref node));
 
 // One full collection; answers the new collection count.
 uint32_t collect();
@@ -36,19 +49,26 @@ void collect_if_enabled();
 uint32_t recycle();
 // True while a collection runs.
 bool is_active();
-// Counters to 0 and the mark-callback table emptied (start-up).
+// Counters to 0 and the mark- and remap-callback tables emptied (the
+// beginning of start-up, before any module registers its callbacks, and
+// when the runtime core is forgotten).
 void init_stats();
 // Makes the memory manager start collections and enables them (the end of
-// start-up).
+// start-up, once every module registered its callbacks).
 void enable();
 uint32_t collections();
 uint32_t node_compactions();
 
-// Mark callbacks: called in registration order during marking. At most 100
-// can be registered; a removed entry stays empty and later ones keep their
-// place.
+// Mark callbacks: called in registration order during marking, before the
+// runtime's own roots. At most 100 can be registered; adding one already
+// registered does nothing; a removed entry stays empty and later ones keep
+// their place.
 void add_mark_callback(MarkCallback callback);
 void remove_mark_callback(MarkCallback callback);
+// Remap callbacks: called in registration order after marking, only when
+// node compaction moved nodes, for node numbers held outside any root. At
+// most 16; adding one already registered does nothing.
+void add_remap_callback(RemapCallback callback);
 // The image layer's hook, called for every reached image! cell after its
 // node is marked; null until image! exists.
 extern void (*image_collect_release)(Cell* image);
@@ -65,6 +85,9 @@ void mark_block_cell(Cell* cell);
 // A context record: its word list, its values (unless on the stack) and its
 // two cells.
 void mark_context(Ref* field);
+// A hash table's buffers and what its records refer to (an owner table's
+// records only after the sweep).
+void mark_table(Ref* field);
 // What each cell of [first, last) refers to, by type.
 void mark_cells(Cell* first, Cell* last);
 

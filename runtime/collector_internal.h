@@ -59,6 +59,9 @@ void clear_static_marks();
 namespace zep::gc::detail {
 // Calls each non-empty entry of the mark-callback table in order.
 void run_mark_callbacks();
+// Calls each remap callback in order with moved_to (after marking, when
+// nodes moved).
+void run_remap_callbacks();
 } // namespace zep::gc::detail
 
 namespace zep::gc::detail {

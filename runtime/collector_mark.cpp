@@ -4,13 +4,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "datatypes/context.h"
-#include "datatypes/registry.h"
-#include "datatypes/symbol.h"
-#include "evaluator/call.h"
-#include "evaluator/interp.h"
-#include "evaluator/runtime_words.h"
-#include "evaluator/stack.h"
 #include "runtime/collector.h"
 #include "runtime/collector_internal.h"
 #include "runtime/gc_roots.h"
@@ -20,7 +13,6 @@
 #include "runtime/ownership.h"
 #include "runtime/root_block.h"
 #include "runtime/slots.h"
-#include "services/lexer.h"
 
 namespace zep::gc {
 
@@ -50,10 +42,6 @@ void mark_block_field(Ref* field) {
 
 const hash::Marker marker{mark_series_field, mark_block_field, mark_cells};
 
-void mark_table(Ref* field) {
-    hash::mark(field, marker);
-}
-
 void mark_cell(Cell* c) {
     switch (cell_type(c)) {
     case type_id::block:
@@ -79,7 +67,7 @@ void mark_cell(Cell* c) {
         break;
     case type_id::context:
         mark_table(&c->data1);
-        if (!(c->header & context::flag::values_on_stack)) mark_block(&c->data2);
+        if (!(c->header & cell_flag_values_on_stack)) mark_block(&c->data2);
         break;
     case type_id::word:
     case type_id::set_word:
@@ -142,10 +130,6 @@ void mark_cell(Cell* c) {
     }
 }
 
-void mark_one_cell(Cell* c) {
-    mark_cell(c);
-}
-
 #ifdef ZEP_GC_TORTURE
 // A node reached from a root must name a buffer that names it back: anything
 // else is a value whose series died while C++ code held it unrooted.
@@ -187,25 +171,6 @@ void mark_registered_roots() {
     }
 }
 
-template <size_t N> void mark_cell_array(Cell (&cells)[N]) {
-    mark_cells(cells, cells + N);
-}
-
-// Cells kept outside any series by the runtime's own tables.
-void mark_runtime_cells() {
-    mark_cell_array(words::globals);
-    mark_cell_array(words::symbol_words);
-    mark_cell_array(words::refinements);
-    mark_cells(&words::internal_ooo, &words::internal_ooo + 1);
-    // The value of a return or break on its way to its receiver (once it
-    // arrived, the cell is stale and no longer looked at).
-    if (interp::is_exit_pending()) mark_cells(&interp::pending_value, &interp::pending_value + 1);
-    // The interpreter's held cells, up to the held stack's top.
-    interp::HeldCells held = interp::held_cells();
-    if (held.begin) mark_cells(held.begin, held.top);
-    for (TypeRow& row : datatype::type_table) mark_cells(&row.word, &row.word + 1);
-}
-
 } // namespace
 
 bool mark_node(Ref* field) {
@@ -241,6 +206,10 @@ void mark_context(Ref* field) {
     mark_block(field);
 }
 
+void mark_table(Ref* field) {
+    hash::mark(field, marker);
+}
+
 void mark_cells(Cell* first, Cell* last) {
     for (Cell* c = first; c < last; ++c) mark_cell(c);
     detail::drain();
@@ -263,20 +232,13 @@ void drain() {
 }
 
 void mark_roots() {
-    // The stack blocks first, as nodes only: their cells are marked below
-    // up to the top, never past it.
-    mark_node(&stack::argument_block);
-    mark_node(&stack::frame_block);
-    mark_block(&roots::block);
-    mark_table(&symbol::table);
-    if (Ref* owners = ownership::table_field(); owners && *owners) mark_table(owners);
-    if (stack::arguments.begin) mark_cells(stack::arguments.begin, stack::arguments.top);
-    if (stack::frames.begin) stack::mark_gc(mark_block_field, mark_context);
-    mark_context(&context::global);
-    mark_block(&slots::registry);
-    mark_runtime_cells();
-    lexer::mark_active(mark_one_cell);
+    // The modules' roots first: the stacks' callback marks the stacks'
+    // blocks as nodes only, before the root block, which holds them, is
+    // reached.
     run_mark_callbacks();
+    mark_block(&roots::block);
+    if (Ref* owners = ownership::table_field(); owners && *owners) mark_table(owners);
+    mark_block(&slots::registry);
     mark_registered_roots();
     drain();
 }

@@ -7,6 +7,7 @@
 #include "datatypes/string_buffer.h"
 #include "datatypes/word.h"
 #include "runtime/cell_ops.h"
+#include "runtime/collector.h"
 #include "runtime/memory.h"
 #include "runtime/raise.h"
 #include "runtime/unicode/conversion.h"
@@ -199,7 +200,17 @@ void mark_active(void (*mark_cell)(Cell* cell)) {
     for (size_t i = outermost->output_base; i < output.size(); ++i) mark_cell(&output[i]);
 }
 
+namespace {
+void mark_state_cell(Cell* cell) {
+    gc::mark_cells(cell, cell + 1);
+}
+void mark_states() {
+    mark_active(mark_state_cell);
+}
+} // namespace
+
 void init() {
+    gc::add_mark_callback(mark_states);
     output.clear();
     output.reserve(1024);
     active = nullptr;

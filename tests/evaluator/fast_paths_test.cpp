@@ -76,8 +76,10 @@ class FastPathsTest : public MathTest {
             "1.2.3 1",      "10% 2.0",      "0:01 1",        "1.0 0.0",
         };
         for (const char* text : texts) {
+            // Kept in the root block: the copies here outlive the stack cell.
             Cell* block = load_all(text);
-            pairs.emplace_back(at(block, 0), at(block, 1));
+            Cell a = testing::kept(at(block, 0));
+            pairs.emplace_back(a, testing::kept(at(block, 1)));
             stack::pop(1);
         }
         for (double x : {nan, inf, -inf}) {

@@ -128,6 +128,7 @@ TEST_F(CollectorTest, MarkCallbacksRunInOrderAndRemovedOnesDoNot) {
     callback_block = integers(3);
     gc::add_mark_callback(first_callback);
     gc::add_mark_callback(second_callback);
+    gc::add_mark_callback(first_callback); // already there: runs once
     gc::add_mark_callback(third_callback);
     gc::remove_mark_callback(second_callback);
     series::alloc_bytes(4000);
@@ -135,7 +136,8 @@ TEST_F(CollectorTest, MarkCallbacksRunInOrderAndRemovedOnesDoNot) {
     gc::collect();
     EXPECT_EQ(heard_callbacks, (std::vector<int>{1, 3}));
     EXPECT_EQ(value::integer_of(node_cells(callback_block.data2) + 2), 2); // kept by the callback
-    gc::init_stats();
+    gc::remove_mark_callback(first_callback);
+    gc::remove_mark_callback(third_callback);
 }
 
 int released_handles = 0;
@@ -159,9 +161,17 @@ TEST_F(CollectorTest, UnreferencedHandlesAreReleased) {
     EXPECT_EQ(handles::entry(static_cast<int32_t>(cells[0].data3)).object, &dummy);
 }
 
+// A node number held outside any root, which a remap callback keeps current.
+Ref unrooted_node = 0;
+int remaps = 0;
+void remap_unrooted(Ref (*moved)(Ref node)) {
+    ++remaps;
+    unrooted_node = moved(unrooted_node);
+}
+
 // Node compaction: a frame of 4,999 used nodes, stable over six
 // collections, is emptied when more than 10,000 nodes are free elsewhere; a
-// frame of 5,000 is not.
+// frame of 5,000 is not. Remap callbacks run only when nodes moved.
 class NodeCompactionTest : public CollectorTest, public ::testing::WithParamInterface<uint32_t> {};
 
 TEST_P(NodeCompactionTest, SparseStableFramesAreEmptied) {
@@ -190,10 +200,21 @@ TEST_P(NodeCompactionTest, SparseStableFramesAreEmptied) {
                                         : (++seen_first, false);
         if (!keep_it) cells[i] = none;
     }
+    int32_t followed = -1; // a kept cell whose node the remap callback follows
+    for (int i = 0; i < 26000 && followed < 0; ++i)
+        if (cell_type(cells + i) == type_id::binary &&
+            memory::node_frame_of(cells[i].data2) == second)
+            followed = i;
+    ASSERT_GE(followed, 0);
+    unrooted_node = cells[followed].data2;
+    remaps = 0;
+    gc::add_remap_callback(remap_unrooted);
     uint32_t before = gc::node_compactions();
     for (int i = 0; i < 9; ++i) gc::collect();
     bool emptied = gc::node_compactions() > before;
     EXPECT_EQ(emptied, kept_in_second < gc::sparse_node_limit);
+    EXPECT_EQ(remaps > 0, emptied);
+    EXPECT_EQ(unrooted_node, node_cells(list.data2)[followed].data2);
     // Every kept series is still reachable through its (possibly new) node.
     uint32_t alive = 0;
     cells = node_cells(list.data2);
