@@ -168,19 +168,19 @@ namespace {
 
 // Keeps the list alive and its node current when the collector moves it.
 void mark_currency_list() {
-    gc::mark_block_cell(&currency_list);
+    if (cell_type(&currency_list) == type_id::block) gc::mark_block_cell(&currency_list);
 }
 
 } // namespace
 
 void set_currency_list(const Cell* block) {
-    gc::remove_mark_callback(&mark_currency_list);
+    // Registering again is a no-op, so repeated calls take no new slots.
+    gc::add_mark_callback(&mark_currency_list);
     if (!block || cell_type(block) != type_id::block) {
         value::set_none(&currency_list);
         return;
     }
     currency_list = *block;
-    gc::add_mark_callback(&mark_currency_list);
 }
 
 namespace {
